@@ -1,0 +1,100 @@
+#pragma once
+
+// The data bytes of one MIDI event. Almost every event carries one to three bytes, so short
+// arrays live inside the object and only long payloads (system exclusive, long meta texts) go
+// to the heap. The object is 13 bytes with byte alignment, which keeps an event at 16 bytes:
+// a converted song holds millions of them, twice over.
+
+#include <SupportDefs.h>
+
+#include <cstddef>
+#include <cstring>
+
+class TByteArray {
+public:
+    TByteArray() noexcept : fTag(0) {}
+    TByteArray(const uint8* bytes, size_t count) : fTag(0) { assign(bytes, count); }
+    TByteArray(std::initializer_list<uint8> bytes) : fTag(0) { assign(bytes.begin(), bytes.size()); }
+    TByteArray(const TByteArray& other) : fTag(0) { assign(other.data(), other.size()); }
+    TByteArray(TByteArray&& other) noexcept : fTag(other.fTag)
+    {
+        memcpy(fStore, other.fStore, sizeof(fStore));
+        other.fTag = 0;
+    }
+    ~TByteArray() { release(); }
+
+    TByteArray& operator=(const TByteArray& other)
+    {
+        if (this != &other)
+            assign(other.data(), other.size());
+        return *this;
+    }
+    TByteArray& operator=(TByteArray&& other) noexcept
+    {
+        if (this != &other) {
+            release();
+            fTag = other.fTag;
+            memcpy(fStore, other.fStore, sizeof(fStore));
+            other.fTag = 0;
+        }
+        return *this;
+    }
+
+    size_t size() const { return onHeap() ? heapSize() : fTag; }
+    bool empty() const { return size() == 0; }
+    const uint8* data() const { return onHeap() ? heapData() : fStore; }
+    uint8* data() { return onHeap() ? heapData() : fStore; }
+    const uint8* begin() const { return data(); }
+    const uint8* end() const { return data() + size(); }
+    uint8& operator[](size_t index) { return data()[index]; }
+    const uint8& operator[](size_t index) const { return data()[index]; }
+
+    // Replaces the contents with count bytes copied from bytes.
+    void assign(const uint8* bytes, size_t count);
+    // Changes the size; new bytes are zero, kept bytes keep their values.
+    void resize(size_t count);
+    void clear() { resize(0); }
+
+    bool operator==(const TByteArray& other) const
+    {
+        return size() == other.size() && memcmp(data(), other.data(), size()) == 0;
+    }
+
+    static constexpr size_t kInlineCapacity = 12;
+
+private:
+    static constexpr uint8 kHeapTag = 0xFF;
+
+    bool onHeap() const { return fTag == kHeapTag; }
+    // On the heap, the store holds the size (4 bytes) and then the pointer (8 bytes), copied
+    // in and out because the store has no alignment.
+    size_t heapSize() const
+    {
+        uint32 size;
+        memcpy(&size, fStore, sizeof(size));
+        return size;
+    }
+    uint8* heapData() const
+    {
+        uint8* pointer;
+        memcpy(&pointer, fStore + 4, sizeof(pointer));
+        return pointer;
+    }
+    void setHeap(uint8* pointer, uint32 size)
+    {
+        fTag = kHeapTag;
+        memcpy(fStore, &size, sizeof(size));
+        memcpy(fStore + 4, &pointer, sizeof(pointer));
+    }
+    void release()
+    {
+        if (onHeap())
+            delete[] heapData();
+        fTag = 0;
+    }
+
+    uint8 fTag; // the size while the bytes are inline, kHeapTag otherwise
+    uint8 fStore[kInlineCapacity];
+};
+
+static_assert(sizeof(TByteArray) == 13);

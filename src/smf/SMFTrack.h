@@ -1,0 +1,48 @@
+#pragma once
+
+// One track: its events by absolute tick, decoded from a track chunk or written to one.
+
+#include "MIDIEvent.h"
+
+#include <SupportDefs.h>
+
+#include <string>
+
+class BPositionIO;
+
+class TSMFTrack {
+public:
+    TSMFTrack() = default;
+    // A track whose event map takes its nodes from resource.
+    explicit TSMFTrack(std::pmr::memory_resource* resource) : fEventMap(resource) {}
+
+    TSMFTrack(const TSMFTrack&) = delete;
+    TSMFTrack& operator=(const TSMFTrack&) = delete;
+
+    // Reads one track chunk ("MTrk", length, events closed by FF 2F 00) and decodes it.
+    int32 Load(BPositionIO* stream);
+    // Writes the event map as one track chunk, without running status.
+    int32 Save(BPositionIO* stream) const;
+
+    // Decodes the events of a chunk's data and adds them to the map. Decoding never reads
+    // past data + length: an event cut off by the end of the chunk is dropped and ends the
+    // decoding.
+    void CreateEventMap(unsigned char* data, unsigned long length);
+
+    // The decoders take the end of the buffer they may read; each returns 0, or -1 when what
+    // it had to read runs past that end, in which case the cursor stops at the end.
+    int32 GetVNum(unsigned char** cursor, const unsigned char* end, unsigned long* value) const;
+    int32 GetEvent(unsigned char** cursor, const unsigned char* end, unsigned char* runningStatus,
+                   TMIDIEvent* event) const;
+    int32 GetEventData(unsigned char** cursor, const unsigned char* end, unsigned long count,
+                       TMIDIEvent* event) const;
+
+    int32 SaveEvent(BPositionIO* stream, unsigned long delta, const TMIDIEvent& event) const;
+    int32 SaveEventData(BPositionIO* stream, const TMIDIEvent& event) const;
+    int32 SaveVNum(BPositionIO* stream, unsigned long value) const;
+
+    // Track names are not read: always -1, the string untouched.
+    int32 GetTrackName(std::string* name) const;
+
+    TEventMap fEventMap;
+};
