@@ -1,0 +1,70 @@
+#include <Alert.h>
+
+#include <cstdio>
+#include <string_view>
+
+BAlert::BAlert(const char* title, const char* text, const char* button0, const char* button1,
+               const char* button2, button_width, alert_type type)
+    : fTitle(title ? title : ""), fText(text ? text : ""), fType(type)
+{
+    // Button 0 always exists; the others only when they are given.
+    fLabels[fButtonCount++] = button0 ? button0 : "";
+    if (button1 != nullptr)
+        fLabels[fButtonCount++] = button1;
+    if (button1 != nullptr && button2 != nullptr)
+        fLabels[fButtonCount++] = button2;
+}
+
+BAlert::~BAlert() = default;
+
+void BAlert::SetShortcut(int32 index, char key)
+{
+    if (index >= 0 && index < fButtonCount)
+        fShortcuts[index] = key;
+}
+
+char BAlert::Shortcut(int32 index) const
+{
+    return index >= 0 && index < fButtonCount ? fShortcuts[index] : 0;
+}
+
+const char* BAlert::ButtonLabel(int32 index) const
+{
+    return index >= 0 && index < fButtonCount ? fLabels[index].c_str() : nullptr;
+}
+
+static const char* type_word(alert_type type)
+{
+    switch (type) {
+    case B_INFO_ALERT:
+        return "Info";
+    case B_IDEA_ALERT:
+        return "Idea";
+    case B_WARNING_ALERT:
+        return "Warning";
+    case B_STOP_ALERT:
+        return "Stop";
+    default:
+        return nullptr;
+    }
+}
+
+int32 BAlert::Go()
+{
+    // No window system: tell the terminal, and answer as a user who read it and pressed the
+    // first button.
+    std::string report;
+    if (const char* word = type_word(fType))
+        report.append("[").append(word).append("] ");
+    // Alerts often repeat their title as the first line of their text; say it once.
+    if (!std::string_view(fText).starts_with(fTitle))
+        report.append(fTitle).append("\n");
+    report.append(fText).append("\n");
+    for (int32 i = 0; i < fButtonCount; i++)
+        report.append(i == 0 ? "" : " ").append("[").append(fLabels[i]).append("]");
+    report.append("\n");
+    fputs(report.c_str(), stderr);
+    fflush(stderr);
+    delete this;
+    return 0;
+}
