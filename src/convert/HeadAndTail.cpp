@@ -1,0 +1,88 @@
+// The beginning and the end of the converted track: the silence before the first note goes,
+// and the End of Track closes it after an optional tail of silence.
+
+#include "app/CadenzoView.h"
+#include "settings/Prefs.h"
+
+#include <algorithm>
+
+static bool is_tempo(const TMIDIEvent& event)
+{
+    return event.fStatus == 0xFF && event.fChannel == 0x51;
+}
+
+static constexpr unsigned long kLastTick = 0xFFFFFFFF;
+static constexpr int64 kDefaultTempo = 500000; // microseconds per quarter note
+
+int32 TCadenzoView::RemoveHeadSilence(TEventMap* map) const
+{
+    if (!gPrefs->TrHd)
+        return 0;
+    auto firstNoteOn = std::find_if(map->begin(), map->end(), [](const auto& entry) {
+        return entry.second.fStatus == 0x90;
+    });
+    if (firstNoteOn == map->end())
+        return 0;
+    const unsigned long headTick = firstNoteOn->first;
+
+    // Of the tempo changes before the first note only the latest stays.
+    bool tempoKept = false;
+    for (auto it = firstNoteOn; it != map->begin();) {
+        --it;
+        if (!is_tempo(it->second))
+            continue;
+        if (!tempoKept)
+            tempoKept = true;
+        else
+            it = map->erase(it);
+    }
+
+    // Everything before the first note-on lands on tick 0, everything from it on moves
+    // earlier by the head tick. That keeps the order of the map, so the nodes move over to
+    // the new map with their keys changed, appended at its end.
+    if (headTick == 0)
+        return 0;
+    TEventMap shifted(map->get_allocator());
+    bool beforeFirstNote = true;
+    while (!map->empty()) {
+        if (map->begin() == firstNoteOn)
+            beforeFirstNote = false;
+        auto node = map->extract(map->begin());
+        node.key() = beforeFirstNote ? 0 : node.key() - headTick;
+        shifted.insert(shifted.end(), std::move(node));
+    }
+    map->swap(shifted);
+    return 0;
+}
+
+int32 TCadenzoView::AddEndOfTrack(TEventMap* map, unsigned short timeBase) const
+{
+    int64 tempo = kDefaultTempo;
+    auto lastTempo = std::find_if(map->rbegin(), map->rend(),
+                                  [](const auto& entry) { return is_tempo(entry.second); });
+    if (lastTempo != map->rend()) {
+        const TByteArray& data = lastTempo->second.fData;
+        // A tempo of zero or one cut short comes only from a damaged file; the tail then
+        // takes the default tempo rather than dividing by nothing.
+        if (data.size() >= 3) {
+            int64 value = data[0] * 65536 + data[1] * 256 + data[2];
+            if (value != 0)
+                tempo = value;
+        }
+    }
+
+    // The End of Track must stay the last event: the arithmetic saturates at the last tick a
+    // file can hold instead of wrapping around to the front, and a negative tail adds nothing.
+    unsigned long tick = map->empty() ? 0 : std::min(map->rbegin()->first + 1, kLastTick);
+    if (gPrefs->AdTl) {
+        __int128 tail = (__int128)gPrefs->TlMg * 1000000 * timeBase / tempo;
+        tail = std::clamp<__int128>(tail, 0, kLastTick);
+        tick = (unsigned long)std::min<__int128>(tick + tail, kLastTick);
+    }
+
+    TMIDIEvent endOfTrack;
+    endOfTrack.fStatus = 0xFF;
+    endOfTrack.fChannel = 0x2F;
+    add_event(*map, tick, endOfTrack);
+    return 0;
+}
