@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <initializer_list>
 
 class TByteArray {
 public:

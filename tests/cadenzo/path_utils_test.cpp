@@ -1,0 +1,120 @@
+// Path and text helpers.
+
+#include "ui/ShortCuts.h"
+#include "util/PathUtils.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Case {
+    std::string input;
+    std::string expected;
+};
+
+TEST(PathUtils, Reext)
+{
+    const Case cases[] = {
+        {"/boot/home/song.mid", "/boot/home/song.fem"},
+        {"/boot/home/song", "/boot/home/song.fem"},
+        {"/boot/x.d/song", "/boot/x.d/song.fem"},
+        {"a.b.c", "a.b.fem"},
+        {"song.", "song.fem"},
+        {".profile", ".fem"},
+        {"dir/", "dir/.fem"},
+        {"", ".fem"},
+        {"song.FEM", "song.fem"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.expected, reext(c.input, "fem")) << c.input;
+}
+
+TEST(PathUtils, AddExt)
+{
+    EXPECT_EQ("song.mid", add_ext("song", "mid"));
+    EXPECT_EQ("song.txt", add_ext("song.txt", "mid"));
+    EXPECT_EQ("a.d/song.mid", add_ext("a.d/song", "mid"));
+    EXPECT_EQ(".profile", add_ext(".profile", "mid"));
+    EXPECT_EQ(".mid", add_ext("", "mid"));
+}
+
+TEST(PathUtils, SplittingPaths)
+{
+    EXPECT_EQ("mid", extract_file_ext("song.mid"));
+    EXPECT_EQ("", extract_file_ext("song"));
+    EXPECT_EQ("d/song", extract_file_ext("a.d/song"));
+    EXPECT_EQ("", extract_file_ext("song."));
+
+    EXPECT_EQ("/boot/home/", extract_file_folder_path_kernel("/boot/home/a.mid", 1));
+    EXPECT_EQ("/boot/home", extract_file_folder_path_kernel("/boot/home/a.mid", 0));
+    EXPECT_EQ("/boot/home", extract_file_folder_path_kernel("/boot/home/", 0));
+    EXPECT_EQ("", extract_file_folder_path_kernel("/a", 0));
+    EXPECT_EQ("", extract_file_folder_path_kernel("a.mid", 1));
+
+    EXPECT_EQ("a.mid", extract_file_name("/boot/home/a.mid"));
+    EXPECT_EQ("a.mid", extract_file_name("a.mid"));
+    EXPECT_EQ("", extract_file_name("/boot/home/"));
+
+    EXPECT_EQ("song", extract_file_body("/boot/home/song.mid"));
+    EXPECT_EQ("a.b", extract_file_body("/b/a.b.c"));
+    EXPECT_EQ("song", extract_file_body("/b.x/song"));
+    EXPECT_EQ("", extract_file_body("/b/.profile"));
+    EXPECT_EQ("song", extract_file_body("song."));
+}
+
+TEST(PathUtils, RelativePath)
+{
+    EXPECT_EQ("./music/a.mid", relative_path("/boot/home/", "/boot/home/music/a.mid"));
+    EXPECT_EQ("../music/a.mid", relative_path("/boot/home/docs/", "/boot/home/music/a.mid"));
+    EXPECT_EQ("../docs/x", relative_path("/boot/home/doc/", "/boot/home/docs/x"));
+    EXPECT_EQ("../../x", relative_path("/a/b/c/", "/a/x"));
+    EXPECT_EQ("./b", relative_path("/a/b", "/a/b"));
+}
+
+TEST(TextUtils, Trim)
+{
+    EXPECT_EQ("abc d", trim(" \tabc d \t"));
+    EXPECT_EQ("", trim(" \t \t"));
+    EXPECT_EQ("", trim(""));
+    EXPECT_EQ("\nx\r", trim(" \nx\r "));
+}
+
+TEST(TextUtils, LineEnds)
+{
+    EXPECT_EQ(kLineEndCRLF, detect_cr_type("one\r\ntwo\r\n"));
+    EXPECT_EQ(kLineEndCR, detect_cr_type("one\rtwo\r"));
+    EXPECT_EQ(kLineEndLF, detect_cr_type("one\ntwo"));
+    EXPECT_EQ(kLineEndLF, detect_cr_type("one"));
+}
+
+TEST(TextUtils, CharacterSets)
+{
+    EXPECT_EQ(kCharSetUTF8, detect_char_set("plain"));
+    EXPECT_EQ(kCharSetUTF8, detect_char_set("caf\xC3\xA9 \xE3\x83\xBB"));
+    EXPECT_EQ(kCharSetShiftJIS, detect_char_set("ends in a lead byte \xE3"));
+    EXPECT_EQ(kCharSetShiftJIS, detect_char_set("\x82\xA0"));
+    EXPECT_EQ(kCharSetJIS, detect_char_set("\x1B$B\x82"));
+    // A lead byte that promises seven continuation bytes never reads past the end.
+    EXPECT_EQ(kCharSetShiftJIS, detect_char_set("\xFF"));
+}
+
+TEST(TextUtils, SameColour)
+{
+    EXPECT_TRUE(is_same_rgb_color({1, 2, 3, 4}, {1, 2, 3, 4}));
+    EXPECT_FALSE(is_same_rgb_color({1, 2, 3, 4}, {1, 2, 3, 5}));
+}
+
+TEST(ShortCuts, LetterFromLabel)
+{
+    EXPECT_EQ('q', short_cut_from_label("Quit(Q)"));
+    EXPECT_EQ('q', short_cut_from_label("Q) Quit"));
+    EXPECT_EQ('q', short_cut_from_label("Q\u30FBQuit"));
+    EXPECT_EQ('q', short_cut_from_label("Q - Quit"));
+    EXPECT_EQ(0, short_cut_from_label("Quit"));
+    EXPECT_EQ('x', short_cut_from_label("(x) Yes"));
+    EXPECT_EQ(0, short_cut_from_label("Exit (now)"));
+    EXPECT_EQ(0, short_cut_from_label(""));
+    EXPECT_EQ(0, short_cut_from_label("Q"));
+}
+
+} // namespace

@@ -1,0 +1,296 @@
+// Reading and writing MIDI files: events, variable-length quantities, chunks and headers.
+
+#include "MidiBytes.h"
+#include "smf/SMF.h"
+
+#include <DataIO.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::string decode(Bytes chunk)
+{
+    TSMFTrack track;
+    track.CreateEventMap(chunk.data(), chunk.size());
+    return dump(track.fEventMap);
+}
+
+Bytes encode(const TEventMap& map)
+{
+    TSMFTrack track;
+    track.fEventMap = map;
+    BMallocIO stream;
+    EXPECT_EQ(0, track.Save(&stream));
+    const auto* bytes = static_cast<const uint8_t*>(stream.Buffer());
+    // Without "MTrk" and the length.
+    return Bytes(bytes + 8, bytes + stream.BufferLength());
+}
+
+Bytes save(const TSMF& file)
+{
+    BMallocIO stream;
+    EXPECT_EQ(0, file.Save(&stream));
+    const auto* bytes = static_cast<const uint8_t*>(stream.Buffer());
+    return Bytes(bytes, bytes + stream.BufferLength());
+}
+
+int32 load(TSMF& file, const Bytes& bytes)
+{
+    BMemoryIO stream(bytes.data(), bytes.size());
+    return file.Load(&stream);
+}
+
+TEST(TrackDecoding, RunningStatusRepeatsTheLastStatusAndIsNotWritten)
+{
+    TSMFTrack track;
+    Bytes chunk = {0x00, 0x90, 0x3C, 0x40, 0x00, 0x3C, 0x00};
+    track.CreateEventMap(chunk.data(), chunk.size());
+    EXPECT_EQ("0 90 00 3C 40\n0 90 00 3C 00\n", dump(track.fEventMap));
+    EXPECT_EQ((Bytes{0x00, 0x90, 0x3C, 0x40, 0x00, 0x90, 0x3C, 0x00}), encode(track.fEventMap));
+}
+
+TEST(TrackDecoding, MetaAndSystemExclusiveEventsRoundTrip)
+{
+    EXPECT_EQ("0 FF 2F\n", decode({0x00, 0xFF, 0x2F, 0x00}));
+    Bytes sysex = {0x00, 0xF0, 0x03, 0x7E, 0x7F, 0xF7};
+    EXPECT_EQ("0 F0 00 7E 7F F7\n", decode(sysex));
+    TSMFTrack track;
+    track.CreateEventMap(sysex.data(), sysex.size());
+    EXPECT_EQ(sysex, encode(track.fEventMap));
+    EXPECT_EQ("0 F7 00 01 02\n", decode({0x00, 0xF7, 0x02, 0x01, 0x02}));
+}
+
+TEST(TrackDecoding, RunningStatusAfterAMetaEventReadsAnotherMetaEvent)
+{
+    EXPECT_EQ("0 FF 03 41\n0 FF 01\n", decode({0x00, 0xFF, 0x03, 0x01, 0x41, 0x00, 0x01, 0x00}));
+}
+
+TEST(TrackDecoding, DeltaTimesAccumulateInThirtyTwoBits)
+{
+    // 0x60, then 0x0FFFFFA0: the second event lands on 0x10000000.
+    EXPECT_EQ("96 90 00 3C 40\n268435456 90 00 3C 00\n",
+              decode({0x60, 0x90, 0x3C, 0x40, 0xFF, 0xFF, 0xFF, 0x20, 0x3C, 0x00}));
+    // Past 2^32 the tick wraps around, and the event goes where its tick says.
+    EXPECT_EQ("15 90 00 3C 00\n4294967295 90 00 3C 40\n",
+              decode({0x8F, 0xFF, 0xFF, 0xFF, 0x7F, 0x90, 0x3C, 0x40, 0x10, 0x3C, 0x00}));
+}
+
+TEST(TrackDecoding, EventsCutOffByTheEndOfTheChunkAreDropped)
+{
+    // Every prefix of a chunk decodes without reading past it; what is complete stays.
+    Bytes chunk = {0x00, 0x90, 0x3C, 0x40, 0x00, 0xFF, 0x03, 0x04, 'a', 'b', 'c', 'd',
+                   0x00, 0xF0, 0x02, 0x01, 0xF7, 0x81, 0x00, 0xC0, 0x05};
+    for (size_t length = 0; length <= chunk.size(); length++) {
+        // A buffer of exactly this length, so that a sanitizer sees any read past it.
+        auto* data = new unsigned char[length ? length : 1];
+        std::copy(chunk.begin(), chunk.begin() + (long)length, data);
+        TSMFTrack track;
+        track.CreateEventMap(data, length);
+        delete[] data;
+        size_t expected = length >= 21 ? 4 : length >= 17 ? 3 : length >= 12 ? 2 : length >= 4;
+        EXPECT_EQ(expected, track.fEventMap.size()) << "length " << length;
+    }
+    EXPECT_EQ("", decode({0x00, 0xF0, 0x05, 0x01}));
+    EXPECT_EQ("", decode({0x80, 0x80, 0x80}));
+}
+
+TEST(TrackDecoding, ADataByteBeforeAnyStatusIsReadAgainAsADeltaTime)
+{
+    EXPECT_EQ("0 00 00\n60 90 00 3C 40\n", decode({0x00, 0x3C, 0x90, 0x3C, 0x40}));
+}
+
+TEST(TrackDecoding, EventsOfOneTickKeepTheirInsertionOrder)
+{
+    TEventMap map;
+    add_event(map, 5, note_on(0, 1, 1));
+    add_event(map, 0, note_on(0, 2, 1));
+    add_event(map, 5, note_on(0, 3, 1));
+    add_event(map, 5, note_on(0, 4, 1));
+    add_event(map, 0, note_on(0, 5, 1));
+    EXPECT_EQ("0 90 00 02 01\n0 90 00 05 01\n5 90 00 01 01\n5 90 00 03 01\n5 90 00 04 01\n",
+              dump(map));
+}
+
+TEST(VariableLengthQuantity, MinimalEncodingAndReadBack)
+{
+    const std::pair<unsigned long, Bytes> cases[] = {
+        {0, {0x00}},
+        {0x7F, {0x7F}},
+        {0x80, {0x81, 0x00}},
+        {0x3FFF, {0xFF, 0x7F}},
+        {0x4000, {0x81, 0x80, 0x00}},
+        {0x0FFFFFFF, {0xFF, 0xFF, 0xFF, 0x7F}},
+        {0x10000000, {0x81, 0x80, 0x80, 0x80, 0x00}},
+        {0xFFFFFFFF, {0x8F, 0xFF, 0xFF, 0xFF, 0x7F}},
+    };
+    TSMFTrack track;
+    for (const auto& [value, bytes] : cases) {
+        BMallocIO stream;
+        ASSERT_EQ(0, track.SaveVNum(&stream, value));
+        const auto* written = static_cast<const uint8_t*>(stream.Buffer());
+        EXPECT_EQ(bytes, Bytes(written, written + stream.BufferLength())) << value;
+
+        Bytes copy = bytes;
+        unsigned char* cursor = copy.data();
+        unsigned long read = 12345;
+        EXPECT_EQ(0, track.GetVNum(&cursor, copy.data() + copy.size(), &read));
+        EXPECT_EQ(value, read);
+        EXPECT_EQ(copy.data() + copy.size(), cursor);
+    }
+}
+
+TEST(VariableLengthQuantity, UnterminatedQuantityStopsAtTheEnd)
+{
+    TSMFTrack track;
+    Bytes bytes = {0x81, 0x80};
+    unsigned char* cursor = bytes.data();
+    unsigned long value = 7;
+    EXPECT_EQ(-1, track.GetVNum(&cursor, bytes.data() + bytes.size(), &value));
+    EXPECT_EQ(7u, value);
+}
+
+TEST(FileWriting, OneTrackFileIsWrittenExactly)
+{
+    TSMF file;
+    file.SetFormat(0);
+    file.SetTimeBase(480);
+    auto* track = new TSMFTrack;
+    add_event(track->fEventMap, 0, note_on(0, 0x3C, 0x40));
+    add_event(track->fEventMap, 480, note_off(0, 0x3C, 0x40));
+    add_event(track->fEventMap, 960, make_event(0xFF, 0x2F, {}));
+    file.AddTrack(track);
+
+    Bytes expected = smf_header(0, 1, 480) +
+                     smf_track({0x00, 0x90, 0x3C, 0x40, 0x83, 0x60, 0x80, 0x3C, 0x40, 0x83, 0x60,
+                                0xFF, 0x2F, 0x00});
+    Bytes written = save(file);
+    EXPECT_EQ(expected, written);
+
+    TSMF again;
+    ASSERT_EQ(0, load(again, written));
+    EXPECT_EQ(0, again.Format());
+    EXPECT_EQ(480, again.TimeBase());
+    ASSERT_EQ(1, again.CountTracks());
+    EXPECT_EQ(dump(track->fEventMap), dump(again.TrackAt(0)->fEventMap));
+}
+
+TEST(FileWriting, FailingStreamMakesSaveFail)
+{
+    TSMF file;
+    file.SetTimeBase(96);
+    auto* track = new TSMFTrack;
+    for (unsigned long tick = 0; tick < 100; tick++)
+        add_event(track->fEventMap, tick, note_on(0, 60, 100));
+    file.AddTrack(track);
+    // Room for the header and part of the track only.
+    for (size_t room : {0, 10, 20, 200}) {
+        std::vector<char> buffer(room + 1);
+        BMemoryIO stream(buffer.data(), room);
+        EXPECT_EQ(-1, file.Save(&stream)) << room;
+    }
+}
+
+TEST(FileReading, FormatZeroReadsOnlyTheFirstTrack)
+{
+    Bytes eot = {0x00, 0xFF, 0x2F, 0x00};
+    // The bytes after the first track are not even a chunk.
+    TSMF file;
+    EXPECT_EQ(0, load(file, smf_header(0, 3, 96) + smf_track(eot) + Bytes{'j', 'u', 'n', 'k'}));
+    EXPECT_EQ(1, file.CountTracks());
+
+    EXPECT_EQ(0, load(file, smf_header(0, 0, 96)));
+    EXPECT_EQ(0, file.CountTracks());
+
+    EXPECT_EQ(0, load(file, smf_header(1, 2, 96) + smf_track(eot) + smf_track(eot)));
+    EXPECT_EQ(2, file.CountTracks());
+}
+
+TEST(FileReading, RefusedFiles)
+{
+    Bytes eot = {0x00, 0xFF, 0x2F, 0x00};
+    TSMF file;
+    EXPECT_EQ(-1, load(file, smf_header(2, 1, 96) + smf_track(eot))) << "format 2";
+    EXPECT_EQ(-1, load(file, Bytes{'R', 'I', 'F', 'F', 0, 0, 0, 6})) << "not a MIDI file";
+    Bytes other = {'X', 'F', 'I', 'H', 0, 0, 0, 0};
+    EXPECT_EQ(-1, load(file, smf_header(1, 1, 96) + other + smf_track(eot))) << "other chunk";
+    EXPECT_EQ(-1, load(file, smf_header(0, 1, 96) + smf_track({0x00, 0xFF, 0x2F, 0x00, 0x00})))
+        << "a byte after the End of Track";
+    EXPECT_EQ(-1, load(file, smf_header(0, 1, 96) + smf_track({0x00, 0xFF, 0x2F, 0x01, 0x00})))
+        << "End of Track with a payload";
+    EXPECT_EQ(-1, load(file, smf_header(0, 1, 96) + smf_track({0x2F, 0x00})))
+        << "a chunk too short for the End of Track";
+    EXPECT_EQ(-1, load(file, smf_header(1, 2, 96) + smf_track(eot))) << "a track missing";
+    Bytes header = smf_header(0, 1, 96);
+    for (size_t length = 0; length < header.size(); length++)
+        EXPECT_EQ(-1, load(file, Bytes(header.begin(), header.begin() + (long)length))) << length;
+}
+
+TEST(FileReading, LongerHeaderIsSkipped)
+{
+    Bytes header = {'M', 'T', 'h', 'd', 0, 0, 0, 10, 0, 1, 0, 1, 0, 96, 1, 2, 3, 4};
+    TSMF file;
+    EXPECT_EQ(0, load(file, header + smf_track({0x00, 0xFF, 0x2F, 0x00})));
+    EXPECT_EQ(1, file.CountTracks());
+    EXPECT_EQ(96, file.TimeBase());
+}
+
+TEST(FileReading, ChunkClaimingMoreThanTheFileHoldsFailsWithoutAllocatingIt)
+{
+    // A 30-byte file whose track claims 4 GB: refused at once. (Under the sanitizers an
+    // allocation of that size would abort the test.)
+    Bytes file = smf_header(0, 1, 96) +
+                 Bytes{'M', 'T', 'r', 'k', 0xFF, 0xFF, 0xFF, 0xF0, 0x00, 0xFF, 0x2F, 0x00};
+    TSMF smf;
+    EXPECT_EQ(-1, load(smf, file));
+    // The same through a stream that cannot tell its size.
+    class UnsizedStream : public BMemoryIO {
+    public:
+        using BMemoryIO::BMemoryIO;
+        status_t GetSize(off_t*) const override { return B_ERROR; }
+    } unsized(file.data(), file.size());
+    EXPECT_EQ(-1, smf.Load(&unsized));
+    // A header that claims a huge extension ends the same way.
+    Bytes header = {'M', 'T', 'h', 'd', 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 1, 0, 96};
+    EXPECT_EQ(-1, load(smf, header + smf_track({0x00, 0xFF, 0x2F, 0x00})));
+}
+
+TEST(FileFields, FormatAndTimeBase)
+{
+    TSMF file;
+    EXPECT_EQ(0, file.SetFormat(1));
+    EXPECT_EQ(-1, file.SetFormat(2));
+    EXPECT_EQ(1, file.Format());
+    file.SetTimeBase(480);
+    EXPECT_FALSE(file.IsAbsoluteTimeBase());
+    file.SetTimeBase(0xE728);
+    EXPECT_TRUE(file.IsAbsoluteTimeBase());
+    std::string title = "kept";
+    EXPECT_EQ(-1, file.GetTitle(&title));
+    EXPECT_EQ("kept", title);
+}
+
+TEST(ByteArray, CopiesOwnTheirBytesWhetherInlineOrOnTheHeap)
+{
+    for (size_t size : {0, 3, 12, 13, 200}) {
+        TByteArray original;
+        original.resize(size);
+        for (size_t i = 0; i < size; i++)
+            original[i] = (uint8_t)i;
+        TByteArray copy = original;
+        if (size > 0)
+            copy[0] = 0xAA;
+        EXPECT_EQ(size, copy.size());
+        if (size > 0) {
+            EXPECT_EQ(0, original[0]) << size;
+        }
+        TByteArray moved = std::move(copy);
+        EXPECT_EQ(size, moved.size());
+        moved.resize(size + 20);
+        EXPECT_EQ(0, moved[size + 19]);
+        moved.resize(2);
+        EXPECT_EQ(2u, moved.size());
+    }
+}
+
+} // namespace
