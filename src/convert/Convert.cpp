@@ -1,6 +1,7 @@
 // The conversion of one MIDI file into a ".fem" file beside it.
 
 #include "app/CadenzoView.h"
+#include "convert/MergeTracks.h"
 #include "smf/EventPool.h"
 #include "smf/SMF.h"
 #include "util/Alerts.h"
@@ -10,9 +11,6 @@
 #include <DataIO.h>
 #include <Path.h>
 
-#include <algorithm>
-#include <functional>
-#include <vector>
 
 TCadenzoView::TCadenzoView(BRect frame, const char* name) : BView(frame, name, 0, 0) {}
 
@@ -25,59 +23,6 @@ static int32 conversion_failed(const char* messageKey)
     show_alert3(alert_caption(), locale_text(messageKey), locale_text("Understand"), "", "", -1,
                 B_WARNING_ALERT);
     return -1;
-}
-
-// All events of all tracks in one map: by tick, within a tick by track, within a track in
-// file order. The tracks are emptied.
-static void merge_tracks(const TSMF& file, TEventMap* merged)
-{
-    const int32 count = file.CountTracks();
-    if (count == 1) {
-        // Maps of one pool: this hands the nodes over.
-        *merged = std::move(file.TrackAt(0)->fEventMap);
-        return;
-    }
-
-    // A k-way merge over the track heads, ordered by tick and then by track index; every
-    // event is then appended at the end of the merged map.
-    struct Head {
-        unsigned long tick;
-        int32 track;
-        bool operator>(const Head& other) const
-        {
-            return tick != other.tick ? tick > other.tick : track > other.track;
-        }
-    };
-    std::vector<TEventMap::iterator> next(count);
-    std::vector<Head> heads;
-    for (int32 i = 0; i < count; i++) {
-        TEventMap& map = file.TrackAt(i)->fEventMap;
-        next[i] = map.begin();
-        if (!map.empty())
-            heads.push_back({map.begin()->first, i});
-    }
-    std::make_heap(heads.begin(), heads.end(), std::greater<>());
-    while (!heads.empty()) {
-        std::pop_heap(heads.begin(), heads.end(), std::greater<>());
-        Head head = heads.back();
-        TEventMap& map = file.TrackAt(head.track)->fEventMap;
-        auto& it = next[head.track];
-        // Take the whole run of this track that comes before every other track's head.
-        const Head* rival = heads.size() > 1 ? &heads.front() : nullptr;
-        do {
-            merged->emplace_hint(merged->end(), it->first, std::move(it->second));
-            ++it;
-        } while (it != map.end() && (rival == nullptr || !(Head{it->first, head.track} > *rival)));
-        if (it != map.end()) {
-            heads.back() = {it->first, head.track};
-            std::push_heap(heads.begin(), heads.end(), std::greater<>());
-        } else {
-            heads.pop_back();
-        }
-    }
-    // The copies are in place; the pool takes the track nodes back for the passes to reuse.
-    for (int32 i = 0; i < count; i++)
-        file.TrackAt(i)->fEventMap.clear();
 }
 
 int32 TCadenzoView::Convert(const entry_ref& ref) const

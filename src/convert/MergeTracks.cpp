@@ -1,0 +1,58 @@
+#include "convert/MergeTracks.h"
+
+#include "smf/SMF.h"
+
+#include <algorithm>
+#include <functional>
+#include <vector>
+
+void merge_tracks(const TSMF& file, TEventMap* merged)
+{
+    const int32 count = file.CountTracks();
+    if (count == 1) {
+        // Maps of one pool: this hands the nodes over.
+        *merged = std::move(file.TrackAt(0)->fEventMap);
+        return;
+    }
+
+    // A k-way merge over the track heads, ordered by tick and then by track index; every
+    // event is then appended at the end of the merged map.
+    struct Head {
+        unsigned long tick;
+        int32 track;
+        bool operator>(const Head& other) const
+        {
+            return tick != other.tick ? tick > other.tick : track > other.track;
+        }
+    };
+    std::vector<TEventMap::iterator> next(count);
+    std::vector<Head> heads;
+    for (int32 i = 0; i < count; i++) {
+        TEventMap& map = file.TrackAt(i)->fEventMap;
+        next[i] = map.begin();
+        if (!map.empty())
+            heads.push_back({map.begin()->first, i});
+    }
+    std::make_heap(heads.begin(), heads.end(), std::greater<>());
+    while (!heads.empty()) {
+        std::pop_heap(heads.begin(), heads.end(), std::greater<>());
+        Head head = heads.back();
+        TEventMap& map = file.TrackAt(head.track)->fEventMap;
+        auto& it = next[head.track];
+        // Take the whole run of this track that comes before every other track's head.
+        const Head* rival = heads.size() > 1 ? &heads.front() : nullptr;
+        do {
+            merged->emplace_hint(merged->end(), it->first, std::move(it->second));
+            ++it;
+        } while (it != map.end() && (rival == nullptr || !(Head{it->first, head.track} > *rival)));
+        if (it != map.end()) {
+            heads.back() = {it->first, head.track};
+            std::push_heap(heads.begin(), heads.end(), std::greater<>());
+        } else {
+            heads.pop_back();
+        }
+    }
+    // The copies are in place; the pool takes the track nodes back for the passes to reuse.
+    for (int32 i = 0; i < count; i++)
+        file.TrackAt(i)->fEventMap.clear();
+}

@@ -1,0 +1,179 @@
+// Whole conversions, from a MIDI file on disk to the ".fem" file beside it.
+
+#include "MidiBytes.h"
+#include "TempFolder.h"
+#include "app/CadenzoView.h"
+#include "settings/Prefs.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+using testing::internal::CaptureStderr;
+using testing::internal::GetCapturedStderr;
+
+// The example song: tempo and a program change at 0, one note from 480 to 960.
+Bytes example_song(uint16_t timeBase = 480)
+{
+    return smf_header(0, 1, timeBase) +
+           smf_track({0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20, 0x00, 0xC0, 0x05, 0x83, 0x60,
+                      0x90, 0x3C, 0x64, 0x83, 0x60, 0x80, 0x3C, 0x40, 0x00, 0xFF, 0x2F, 0x00});
+}
+
+const Bytes kTag = {0xFF, 0x04, 0x0B, 'C', 'd', 'z', 'V', 'r', '(', '2', '.', '3', '3', ')'};
+
+class Conversion : public testing::Test {
+protected:
+    void SetUp() override { *gPrefs = TPrefs(); }
+    void TearDown() override { *gPrefs = TPrefs(); }
+
+    // Converts name in the folder; the alert it showed, if any, lands in fAlert.
+    int32 Convert(const std::string& name) { return ConvertIn(fFolder.Path(), name); }
+    int32 ConvertIn(const std::string& folder, const std::string& name)
+    {
+        CaptureStderr();
+        int32 result = fView.Convert(entry_ref(folder.c_str(), name.c_str()));
+        fAlert = GetCapturedStderr();
+        return result;
+    }
+
+    TempFolder fFolder;
+    TCadenzoView fView{BRect(), "test"};
+    std::string fAlert;
+};
+
+TEST_F(Conversion, TheExampleSongBecomesExactlyTheseBytes)
+{
+    fFolder.Write("song.mid", example_song());
+    ASSERT_EQ(0, Convert("song.mid")) << fAlert;
+    EXPECT_EQ("", fAlert);
+    Bytes expected = smf_header(0, 1, 480) +
+                     smf_track(Bytes{0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20, 0x00, 0x90, 0x3C,
+                                     0x7F, 0x00} +
+                               kTag + Bytes{0x83, 0x60, 0x80, 0x3C, 0x40, 0x96, 0x41, 0xFF, 0x2F, 0x00});
+    EXPECT_EQ(expected, fFolder.Read("song.fem"));
+    EXPECT_EQ((std::vector<std::string>{"song.fem", "song.mid"}), fFolder.List());
+}
+
+TEST_F(Conversion, TheOutputIsNamedAfterTheSourceAndLiesBesideIt)
+{
+    std::filesystem::create_directory(fFolder / "x.d");
+    fFolder.Write("x.d/song", example_song());
+    EXPECT_EQ(0, ConvertIn(fFolder / "x.d", "song")) << fAlert;
+    EXPECT_TRUE(fFolder.Exists("x.d/song.fem"));
+
+    fFolder.Write("song.FEM", example_song());
+    EXPECT_EQ(0, Convert("song.FEM")) << fAlert;
+    EXPECT_TRUE(fFolder.Exists("song.fem"));
+}
+
+TEST_F(Conversion, AFileThatIsAlreadyConvertedIsRefused)
+{
+    fFolder.Write("song.fem", example_song());
+    const Bytes before = fFolder.Read("song.fem");
+    EXPECT_EQ(-1, Convert("song.fem"));
+    EXPECT_NE(std::string::npos, fAlert.find("@Err_Already_Converted@")) << fAlert;
+    EXPECT_EQ(before, fFolder.Read("song.fem"));
+    EXPECT_EQ(std::vector<std::string>{"song.fem"}, fFolder.List());
+}
+
+TEST_F(Conversion, FilesThatAreNotMidiFilesLeaveNoOutput)
+{
+    fFolder.Write("text.mid", {'h', 'e', 'l', 'l', 'o'});
+    fFolder.Write("format2.mid", smf_header(2, 1, 96) + smf_track({0x00, 0xFF, 0x2F, 0x00}));
+    for (const char* name : {"text.mid", "format2.mid", "missing.mid"}) {
+        EXPECT_EQ(-1, Convert(name));
+        EXPECT_NE(std::string::npos, fAlert.find("@Err_Cannot_Load_Src_File@")) << fAlert;
+        // The alert's caption comes first, then its message.
+        EXPECT_NE(std::string::npos, fAlert.find("* Cadenzo *\n\n@Err_Cannot_Load_Src_File@"));
+    }
+    EXPECT_EQ((std::vector<std::string>{"format2.mid", "text.mid"}), fFolder.List());
+}
+
+TEST_F(Conversion, AnEmptyFormatOneFileGetsTheTagAndTheEndOfTrack)
+{
+    fFolder.Write("empty.mid", smf_header(1, 0, 0xE728));
+    ASSERT_EQ(0, Convert("empty.mid")) << fAlert;
+    // The time-code division is copied as it is; the tail at the default tempo.
+    const uint32_t end = 1 + 3 * 1000000ull * 0xE728 / 500000;
+    Bytes endDelta = {(uint8_t)(0x80 | (end >> 14)), (uint8_t)(0x80 | ((end >> 7) & 0x7F)),
+                      (uint8_t)(end & 0x7F)};
+    EXPECT_EQ(smf_header(0, 1, 0xE728) +
+                  smf_track(Bytes{0x00} + kTag + endDelta + Bytes{0xFF, 0x2F, 0x00}),
+              fFolder.Read("empty.fem"));
+}
+
+TEST_F(Conversion, TracksMergeInTrackOrderWithinATick)
+{
+    // Two tracks with a tempo change each at tick 0: track 0's comes first.
+    fFolder.Write("two.mid",
+                  smf_header(1, 2, 96) +
+                      smf_track({0x00, 0xFF, 0x51, 0x03, 0x00, 0x00, 0x01, 0x00, 0xFF, 0x2F, 0x00}) +
+                      smf_track({0x00, 0xFF, 0x51, 0x03, 0x00, 0x00, 0x02, 0x00, 0xFF, 0x2F, 0x00}));
+    gPrefs->AdTl = false;
+    ASSERT_EQ(0, Convert("two.mid")) << fAlert;
+    EXPECT_EQ(smf_header(0, 1, 96) +
+                  smf_track(Bytes{0x00, 0xFF, 0x51, 0x03, 0x00, 0x00, 0x01, 0x00, 0xFF, 0x51,
+                                  0x03, 0x00, 0x00, 0x02, 0x00} +
+                            kTag + Bytes{0x01, 0xFF, 0x2F, 0x00}),
+              fFolder.Read("two.fem"));
+}
+
+TEST_F(Conversion, ASecondConversionReplacesTheFirstOutput)
+{
+    fFolder.Write("song.mid", example_song());
+    fFolder.Write("song.fem", {'o', 'l', 'd'});
+    ASSERT_EQ(0, Convert("song.mid")) << fAlert;
+    const Bytes first = fFolder.Read("song.fem");
+    EXPECT_EQ(58u, first.size());
+    ASSERT_EQ(0, Convert("song.mid")) << fAlert;
+    EXPECT_EQ(first, fFolder.Read("song.fem"));
+    EXPECT_EQ((std::vector<std::string>{"song.fem", "song.mid"}), fFolder.List());
+}
+
+TEST_F(Conversion, ADestinationThatCannotBeOpenedIsReported)
+{
+    fFolder.Write("song.mid", example_song());
+    std::filesystem::create_directory(fFolder / "song.fem");
+    EXPECT_EQ(-1, Convert("song.mid"));
+    EXPECT_NE(std::string::npos, fAlert.find("@Err_Cannot_Open_Dest_File@")) << fAlert;
+    EXPECT_EQ((std::vector<std::string>{"song.fem", "song.mid"}), fFolder.List());
+
+    if (geteuid() == 0)
+        GTEST_SKIP() << "permissions do not stop the superuser";
+    std::filesystem::remove(fFolder / "song.fem");
+    std::filesystem::permissions(fFolder.Path(), std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::remove);
+    EXPECT_EQ(-1, Convert("song.mid"));
+    EXPECT_NE(std::string::npos, fAlert.find("@Err_Cannot_Open_Dest_File@")) << fAlert;
+}
+
+TEST_F(Conversion, AFailedSaveKeepsTheEarlierOutput)
+{
+    fFolder.Write("song.mid", example_song());
+    const Bytes earlier(4000, 0x55);
+    fFolder.Write("song.fem", earlier);
+
+    // Files of this process may not grow past 50 bytes: the new output cannot be written.
+    struct rlimit saved;
+    getrlimit(RLIMIT_FSIZE, &saved);
+    struct rlimit small = saved;
+    small.rlim_cur = 50;
+    auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
+    int32 result = Convert("song.mid");
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, oldHandler);
+
+    EXPECT_EQ(-1, result);
+    EXPECT_NE(std::string::npos, fAlert.find("@Err_Cannot_Save_Dest_File@")) << fAlert;
+    EXPECT_EQ(earlier, fFolder.Read("song.fem"));
+    EXPECT_EQ((std::vector<std::string>{"song.fem", "song.mid"}), fFolder.List())
+        << "the temporary file is gone";
+}
+
+} // namespace
