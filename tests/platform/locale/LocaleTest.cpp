@@ -1,0 +1,199 @@
+#include <Locale.h>
+
+#include "../storage/TempFolder.h"
+#include "MoFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <optional>
+#include <thread>
+
+// Translating before main() must work: windows and menus are built from static data too.
+static const char* const sEarlyKey = "Early";
+static const char* const sEarlyText = be_locale->GetString(sEarlyKey);
+
+TEST(ProcessLocaleTest, UsableBeforeMain)
+{
+    EXPECT_EQ(sEarlyText, sEarlyKey);
+    EXPECT_STREQ(be_locale->Language(), "");
+}
+
+// Sets or clears an environment variable for the life of the object.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const char* value) : fName(name)
+    {
+        if (const char* previous = getenv(name))
+            fPrevious = previous;
+        value != nullptr ? setenv(name, value, 1) : unsetenv(name);
+    }
+    ~ScopedVariable()
+    {
+        fPrevious ? setenv(fName.c_str(), fPrevious->c_str(), 1) : unsetenv(fName.c_str());
+    }
+
+private:
+    std::string fName;
+    std::optional<std::string> fPrevious;
+};
+
+class LocaleTest : public testing::Test {
+protected:
+    // Catalogues of the domain "app" for the languages given, each translating "Open" into
+    // "Open (<language>)", in the first search folder.
+    void Install(std::initializer_list<const char*> languages, size_t dir = 0)
+    {
+        for (const char* language : languages)
+            write_bytes(Catalogue(language, dir), mo_bytes({{"Open", Text(language)}}));
+    }
+    std::string Catalogue(const std::string& language, size_t dir = 0) const
+    {
+        return fDirs[dir] + "/" + language + "/LC_MESSAGES/app.mo";
+    }
+    static std::string Text(const std::string& language) { return "Open (" + language + ")"; }
+
+    // The language chosen from the environment alone.
+    std::string Chosen()
+    {
+        if (fLocale.LoadCatalog("app", fDirs) != B_OK)
+            return "(none)";
+        EXPECT_EQ(fLocale.GetString("Open"), Text(fLocale.Language()));
+        return fLocale.Language();
+    }
+
+    TempFolder fFolder;
+    std::vector<std::string> fDirs = {fFolder / "first", fFolder / "second"};
+    BLocale fLocale;
+    ScopedVariable fLanguage{"LANGUAGE", nullptr};
+    ScopedVariable fAll{"LC_ALL", nullptr};
+    ScopedVariable fMessages{"LC_MESSAGES", nullptr};
+    ScopedVariable fLang{"LANG", nullptr};
+};
+
+TEST_F(LocaleTest, KeysStandForThemselves)
+{
+    const char* key = "Open";
+    EXPECT_EQ(fLocale.GetString(key), key);
+    EXPECT_EQ(fLocale.GetString(nullptr), nullptr);
+
+    Install({"de"});
+    ASSERT_EQ(fLocale.LoadCatalog("app", fDirs, "de"), B_OK);
+    EXPECT_STREQ(fLocale.GetString(key), "Open (de)");
+    const char* missing = "Close";
+    EXPECT_EQ(fLocale.GetString(missing), missing);
+
+    fLocale.UnloadCatalog();
+    EXPECT_EQ(fLocale.GetString(key), key);
+    EXPECT_STREQ(fLocale.Language(), "");
+}
+
+TEST_F(LocaleTest, LanguagesAreReducedStepByStep)
+{
+    Install({"de"});
+    EXPECT_EQ(fLocale.LoadCatalog("app", fDirs, "de_DE.UTF-8@euro"), B_OK);
+    EXPECT_STREQ(fLocale.Language(), "de");
+    Install({"de_DE"});
+    EXPECT_EQ(fLocale.LoadCatalog("app", fDirs, "de_DE.UTF-8@euro"), B_OK);
+    EXPECT_STREQ(fLocale.Language(), "de_DE");
+    Install({"de_DE.UTF-8@euro"});
+    EXPECT_EQ(fLocale.LoadCatalog("app", fDirs, "de_DE.UTF-8@euro"), B_OK);
+    EXPECT_STREQ(fLocale.Language(), "de_DE.UTF-8@euro");
+
+    // English is the last resort; without it, nothing is loaded.
+    EXPECT_EQ(fLocale.LoadCatalog("app", fDirs, "fr"), B_ENTRY_NOT_FOUND);
+    EXPECT_STREQ(fLocale.GetString("Open"), "Open");
+    Install({"en"});
+    EXPECT_EQ(fLocale.LoadCatalog("app", fDirs, "fr"), B_OK);
+    EXPECT_STREQ(fLocale.Language(), "en");
+}
+
+TEST_F(LocaleTest, EnvironmentPrecedence)
+{
+    Install({"de", "fr", "it"});
+    EXPECT_EQ(Chosen(), "(none)");
+    {
+        ScopedVariable lang("LANG", "it_IT.UTF-8");
+        EXPECT_EQ(Chosen(), "it");
+        ScopedVariable messages("LC_MESSAGES", "fr_FR");
+        EXPECT_EQ(Chosen(), "fr");
+        ScopedVariable all("LC_ALL", "de_CH");
+        EXPECT_EQ(Chosen(), "de");
+        ScopedVariable list("LANGUAGE", "pt_BR:it:de");
+        EXPECT_EQ(Chosen(), "it");
+    }
+    {
+        // "C" and "POSIX" name no language; an empty value is not set at all.
+        ScopedVariable list("LANGUAGE", "C:POSIX::fr");
+        EXPECT_EQ(Chosen(), "fr");
+        ScopedVariable noList("LANGUAGE", "");
+        ScopedVariable all("LC_ALL", "C.UTF-8");
+        EXPECT_EQ(Chosen(), "(none)");
+        ScopedVariable emptyAll("LC_ALL", "");
+        ScopedVariable lang("LANG", "de_AT");
+        EXPECT_EQ(Chosen(), "de");
+    }
+    // A language is a folder name, never a way out of the search folders.
+    write_bytes(fFolder / "x/LC_MESSAGES/app.mo", mo_bytes({{"Open", "escaped"}}));
+    EXPECT_EQ(fLocale.LoadCatalog("app", {fFolder / "first"}, "../x"), B_ENTRY_NOT_FOUND);
+    EXPECT_EQ(fLocale.LoadCatalog("../app", fDirs, "de"), B_BAD_VALUE);
+}
+
+TEST_F(LocaleTest, SearchFoldersInOrderPassingOverBadFiles)
+{
+    write_bytes(Catalogue("de", 1), mo_bytes({{"Open", "second"}}));
+    EXPECT_EQ(fLocale.LoadCatalog("app", fDirs, "de"), B_OK);
+    EXPECT_STREQ(fLocale.GetString("Open"), "second");
+
+    write_bytes(Catalogue("de", 0), std::vector<char>(40, '\x95'));
+    EXPECT_EQ(fLocale.LoadCatalog("app", fDirs, "de"), B_OK);
+    EXPECT_STREQ(fLocale.GetString("Open"), "second");
+
+    Install({"de"}, 0);
+    EXPECT_EQ(fLocale.LoadCatalog("app", fDirs, "de"), B_OK);
+    EXPECT_STREQ(fLocale.GetString("Open"), "Open (de)");
+}
+
+TEST_F(LocaleTest, TextsOutliveLanguageChanges)
+{
+    Install({"de", "fr"});
+    ASSERT_TRUE(compile_po(Catalogue("it"), "msgid \"Open\"\nmsgstr \"Apri\"\n"));
+
+    ASSERT_EQ(fLocale.LoadCatalog("app", fDirs, "de"), B_OK);
+    const char* german = fLocale.GetString("Open");
+    ASSERT_EQ(fLocale.LoadCatalog("app", fDirs, "it"), B_OK);
+    EXPECT_STREQ(fLocale.GetString("Open"), "Apri");
+    ASSERT_EQ(fLocale.LoadCatalog("app", fDirs, "fr"), B_OK);
+    EXPECT_STREQ(german, "Open (de)");
+
+    // Going back reuses the catalogue already in memory.
+    ASSERT_EQ(fLocale.LoadCatalog("app", fDirs, "de"), B_OK);
+    EXPECT_EQ(fLocale.GetString("Open"), german);
+}
+
+TEST_F(LocaleTest, LookupsWhileAnotherThreadSwitches)
+{
+    Install({"de", "fr"});
+    std::atomic<bool> done = false;
+    std::atomic<int> wrong = 0;
+    auto reader = [&] {
+        while (!done) {
+            const char* text = fLocale.GetString("Open");
+            if (strcmp(text, "Open") != 0 && strcmp(text, "Open (de)") != 0
+                && strcmp(text, "Open (fr)") != 0)
+                wrong++;
+        }
+    };
+    std::thread first(reader);
+    std::thread second(reader);
+    for (int round = 0; round < 300; round++) {
+        fLocale.LoadCatalog("app", fDirs, round % 3 == 0 ? "de" : "fr");
+        if (round % 7 == 0)
+            fLocale.UnloadCatalog();
+    }
+    done = true;
+    first.join();
+    second.join();
+    EXPECT_EQ(wrong, 0);
+}
