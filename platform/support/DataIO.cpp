@@ -44,8 +44,8 @@ status_t BPositionIO::GetSize(off_t* size) const
     return B_OK;
 }
 
-// Resolves a seek request against the current position and length; -1 when it would land
-// before the start.
+// Resolves a seek request against the current position and length; B_BAD_VALUE when it would
+// land before the start or beyond what off_t holds.
 static off_t resolve_seek(off_t position, uint32 seekMode, off_t current, off_t length)
 {
     off_t base;
@@ -62,7 +62,8 @@ static off_t resolve_seek(off_t position, uint32 seekMode, off_t current, off_t 
     default:
         return B_BAD_VALUE;
     }
-    if (position < 0 ? base < -position : false)
+    // base is never negative, so base + position cannot overflow here, while -position could.
+    if (position < 0 && base + position < 0)
         return B_BAD_VALUE;
     if (position > 0 && base > INT64_MAX - position)
         return B_BAD_VALUE;
@@ -104,6 +105,8 @@ ssize_t BMemoryIO::WriteAt(off_t position, const void* buffer, size_t size)
     if ((uint64)position >= fBufferSize)
         return 0;
     size_t count = std::min(size, fBufferSize - (size_t)position);
+    if (count == 0)
+        return 0;
     memcpy(fBuffer + position, buffer, count);
     fLength = std::max(fLength, (size_t)position + count);
     return (ssize_t)count;
@@ -172,6 +175,9 @@ ssize_t BMallocIO::WriteAt(off_t position, const void* buffer, size_t size)
             return B_NO_MEMORY;
         }
     }
+    // Bytes beyond the length may be left from before a SetSize that shrank the stream.
+    if ((size_t)position > fLength)
+        memset(fData.data() + fLength, 0, (size_t)position - fLength);
     memcpy(fData.data() + position, buffer, size);
     fLength = std::max(fLength, end);
     return (ssize_t)size;
