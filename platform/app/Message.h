@@ -1,0 +1,438 @@
+#pragma once
+
+// A message is a command code (`what`) and a set of named fields. A field holds one or more
+// values, all of one type, and fields keep the order in which they were first added. A message
+// can be flattened into the byte form described in docs/message-format.md and read back; the
+// reading side treats the bytes as untrusted.
+//
+// Every call that looks something up answers B_OK, B_NAME_NOT_FOUND (no such field),
+// B_BAD_TYPE (the field holds another type), B_BAD_INDEX (no value at that index) or
+// B_BAD_VALUE (a null argument, or a value the type cannot hold). A Find that fails leaves
+// its output alone.
+
+#include <MessageField.h>
+#include <Point.h>
+#include <Rect.h>
+#include <String.h>
+#include <SupportDefs.h>
+#include <TypeConstants.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+class BDataIO;
+struct entry_ref;
+
+enum {
+    // Longest field name, in bytes; names are never empty.
+    B_FIELD_NAME_LENGTH = 255,
+    // Largest flattened message, nested messages included, in bytes.
+    B_MESSAGE_MAX_FLATTENED_SIZE = 64 * 1024 * 1024,
+    // Most messages in a chain of nested messages, the outermost one included.
+    B_MESSAGE_MAX_NESTING = 64,
+};
+
+class BMessage {
+public:
+    uint32 what = 0;
+
+    BMessage();
+    BMessage(uint32 what);
+    BMessage(const BMessage& other);
+    BMessage(BMessage&& other) noexcept;
+    BMessage& operator=(const BMessage& other);
+    BMessage& operator=(BMessage&& other) noexcept;
+    virtual ~BMessage();
+
+    // Fields
+    status_t GetInfo(const char* name, type_code* typeFound, int32* countFound = nullptr,
+                     bool* fixedSize = nullptr) const;
+    // The index-th field of the given type (B_ANY_TYPE: of any type) in field order.
+    // *nameFound points into the message and stays valid until the field is removed.
+    // B_BAD_TYPE when no field has the type, B_BAD_INDEX when index is past the last one.
+    status_t GetInfo(type_code typeRequested, int32 index, char** nameFound, type_code* typeFound,
+                     int32* countFound = nullptr) const;
+    int32 CountNames(type_code type) const;
+    bool IsEmpty() const { return fFields.empty(); }
+    // Removes every field and keeps `what`.
+    status_t MakeEmpty();
+    bool HasData(const char* name, type_code type, int32 index = 0) const;
+    status_t RemoveName(const char* name);
+    // Removes one value; the field goes when its last value does.
+    status_t RemoveData(const char* name, int32 index = 0);
+
+    // A readable dump on standard output, for debugging.
+    void PrintToStream() const;
+
+    // Flattened form
+    ssize_t FlattenedSize() const;
+    status_t Flatten(char* buffer, ssize_t size) const;
+    status_t Flatten(BDataIO* stream, ssize_t* size = nullptr) const;
+    // Takes the size from the header and so trusts the buffer to be as long as it claims:
+    // use it only on bytes this process produced.
+    status_t Unflatten(const char* flatBuffer);
+    // The buffer must hold exactly one flattened message. On failure the message is empty
+    // and its `what` is 0.
+    status_t Unflatten(const char* buffer, size_t size);
+    status_t Unflatten(BDataIO* stream);
+
+    // Raw data. For the types the kits know (see docs/message-format.md) the bytes must be a
+    // valid value of that type; for any other type they are kept as they are. isFixedSize
+    // matters for other types only and is settled by the first value; count is a hint of how
+    // many values will follow.
+    status_t AddData(const char* name, type_code type, const void* data, ssize_t numBytes,
+                     bool isFixedSize = true, int32 count = 1);
+    // B_ANY_TYPE matches a field of any type. *data stays valid until the field changes.
+    status_t FindData(const char* name, type_code type, const void** data, ssize_t* numBytes) const
+    {
+        return FindData(name, type, 0, data, numBytes);
+    }
+    status_t FindData(const char* name, type_code type, int32 index, const void** data,
+                      ssize_t* numBytes) const;
+    status_t ReplaceData(const char* name, type_code type, const void* data, ssize_t numBytes)
+    {
+        return ReplaceData(name, type, 0, data, numBytes);
+    }
+    status_t ReplaceData(const char* name, type_code type, int32 index, const void* data,
+                         ssize_t numBytes);
+
+    // bool
+    status_t AddBool(const char* name, bool value)
+    {
+        return _AddFixed(name, B_BOOL_TYPE, (uint8)(value ? 1 : 0));
+    }
+    status_t FindBool(const char* name, bool* value) const { return FindBool(name, 0, value); }
+    status_t FindBool(const char* name, int32 index, bool* value) const;
+    status_t ReplaceBool(const char* name, bool value) { return ReplaceBool(name, 0, value); }
+    status_t ReplaceBool(const char* name, int32 index, bool value)
+    {
+        return _ReplaceFixed(name, B_BOOL_TYPE, index, (uint8)(value ? 1 : 0));
+    }
+    bool HasBool(const char* name, int32 index = 0) const
+    {
+        return HasData(name, B_BOOL_TYPE, index);
+    }
+
+    // int8
+    status_t AddInt8(const char* name, int8 value) { return _AddFixed(name, B_INT8_TYPE, value); }
+    status_t FindInt8(const char* name, int8* value) const { return FindInt8(name, 0, value); }
+    status_t FindInt8(const char* name, int32 index, int8* value) const
+    {
+        return _FindFixed(name, B_INT8_TYPE, index, value);
+    }
+    status_t ReplaceInt8(const char* name, int8 value) { return ReplaceInt8(name, 0, value); }
+    status_t ReplaceInt8(const char* name, int32 index, int8 value)
+    {
+        return _ReplaceFixed(name, B_INT8_TYPE, index, value);
+    }
+    bool HasInt8(const char* name, int32 index = 0) const
+    {
+        return HasData(name, B_INT8_TYPE, index);
+    }
+
+    // int16
+    status_t AddInt16(const char* name, int16 value)
+    {
+        return _AddFixed(name, B_INT16_TYPE, value);
+    }
+    status_t FindInt16(const char* name, int16* value) const { return FindInt16(name, 0, value); }
+    status_t FindInt16(const char* name, int32 index, int16* value) const
+    {
+        return _FindFixed(name, B_INT16_TYPE, index, value);
+    }
+    status_t ReplaceInt16(const char* name, int16 value) { return ReplaceInt16(name, 0, value); }
+    status_t ReplaceInt16(const char* name, int32 index, int16 value)
+    {
+        return _ReplaceFixed(name, B_INT16_TYPE, index, value);
+    }
+    bool HasInt16(const char* name, int32 index = 0) const
+    {
+        return HasData(name, B_INT16_TYPE, index);
+    }
+
+    // int32
+    status_t AddInt32(const char* name, int32 value)
+    {
+        return _AddFixed(name, B_INT32_TYPE, value);
+    }
+    status_t FindInt32(const char* name, int32* value) const { return FindInt32(name, 0, value); }
+    status_t FindInt32(const char* name, int32 index, int32* value) const
+    {
+        return _FindFixed(name, B_INT32_TYPE, index, value);
+    }
+    status_t ReplaceInt32(const char* name, int32 value) { return ReplaceInt32(name, 0, value); }
+    status_t ReplaceInt32(const char* name, int32 index, int32 value)
+    {
+        return _ReplaceFixed(name, B_INT32_TYPE, index, value);
+    }
+    bool HasInt32(const char* name, int32 index = 0) const
+    {
+        return HasData(name, B_INT32_TYPE, index);
+    }
+
+    // int64
+    status_t AddInt64(const char* name, int64 value)
+    {
+        return _AddFixed(name, B_INT64_TYPE, value);
+    }
+    status_t FindInt64(const char* name, int64* value) const { return FindInt64(name, 0, value); }
+    status_t FindInt64(const char* name, int32 index, int64* value) const
+    {
+        return _FindFixed(name, B_INT64_TYPE, index, value);
+    }
+    status_t ReplaceInt64(const char* name, int64 value) { return ReplaceInt64(name, 0, value); }
+    status_t ReplaceInt64(const char* name, int32 index, int64 value)
+    {
+        return _ReplaceFixed(name, B_INT64_TYPE, index, value);
+    }
+    bool HasInt64(const char* name, int32 index = 0) const
+    {
+        return HasData(name, B_INT64_TYPE, index);
+    }
+
+    // float
+    status_t AddFloat(const char* name, float value)
+    {
+        return _AddFixed(name, B_FLOAT_TYPE, value);
+    }
+    status_t FindFloat(const char* name, float* value) const { return FindFloat(name, 0, value); }
+    status_t FindFloat(const char* name, int32 index, float* value) const
+    {
+        return _FindFixed(name, B_FLOAT_TYPE, index, value);
+    }
+    status_t ReplaceFloat(const char* name, float value) { return ReplaceFloat(name, 0, value); }
+    status_t ReplaceFloat(const char* name, int32 index, float value)
+    {
+        return _ReplaceFixed(name, B_FLOAT_TYPE, index, value);
+    }
+    bool HasFloat(const char* name, int32 index = 0) const
+    {
+        return HasData(name, B_FLOAT_TYPE, index);
+    }
+
+    // double
+    status_t AddDouble(const char* name, double value)
+    {
+        return _AddFixed(name, B_DOUBLE_TYPE, value);
+    }
+    status_t FindDouble(const char* name, double* value) const
+    {
+        return FindDouble(name, 0, value);
+    }
+    status_t FindDouble(const char* name, int32 index, double* value) const
+    {
+        return _FindFixed(name, B_DOUBLE_TYPE, index, value);
+    }
+    status_t ReplaceDouble(const char* name, double value) { return ReplaceDouble(name, 0, value); }
+    status_t ReplaceDouble(const char* name, int32 index, double value)
+    {
+        return _ReplaceFixed(name, B_DOUBLE_TYPE, index, value);
+    }
+    bool HasDouble(const char* name, int32 index = 0) const
+    {
+        return HasData(name, B_DOUBLE_TYPE, index);
+    }
+
+    // BRect
+    status_t AddRect(const char* name, BRect value) { return _AddFixed(name, B_RECT_TYPE, value); }
+    status_t FindRect(const char* name, BRect* value) const { return FindRect(name, 0, value); }
+    status_t FindRect(const char* name, int32 index, BRect* value) const
+    {
+        return _FindFixed(name, B_RECT_TYPE, index, value);
+    }
+    status_t ReplaceRect(const char* name, BRect value) { return ReplaceRect(name, 0, value); }
+    status_t ReplaceRect(const char* name, int32 index, BRect value)
+    {
+        return _ReplaceFixed(name, B_RECT_TYPE, index, value);
+    }
+    bool HasRect(const char* name, int32 index = 0) const
+    {
+        return HasData(name, B_RECT_TYPE, index);
+    }
+
+    // BPoint
+    status_t AddPoint(const char* name, BPoint value)
+    {
+        return _AddFixed(name, B_POINT_TYPE, value);
+    }
+    status_t FindPoint(const char* name, BPoint* value) const { return FindPoint(name, 0, value); }
+    status_t FindPoint(const char* name, int32 index, BPoint* value) const
+    {
+        return _FindFixed(name, B_POINT_TYPE, index, value);
+    }
+    status_t ReplacePoint(const char* name, BPoint value) { return ReplacePoint(name, 0, value); }
+    status_t ReplacePoint(const char* name, int32 index, BPoint value)
+    {
+        return _ReplaceFixed(name, B_POINT_TYPE, index, value);
+    }
+    bool HasPoint(const char* name, int32 index = 0) const
+    {
+        return HasData(name, B_POINT_TYPE, index);
+    }
+
+    // Strings are UTF-8 (or any bytes) up to the first NUL; a std::string is taken up to its
+    // first NUL as well. A const char* found stays valid until the field changes.
+    status_t AddString(const char* name, const char* string);
+    status_t AddString(const char* name, const BString& string)
+    {
+        return AddString(name, string.String());
+    }
+    status_t AddString(const char* name, const std::string& string)
+    {
+        return AddString(name, string.c_str());
+    }
+    status_t FindString(const char* name, const char** string) const
+    {
+        return FindString(name, 0, string);
+    }
+    status_t FindString(const char* name, int32 index, const char** string) const;
+    status_t FindString(const char* name, BString* string) const
+    {
+        return FindString(name, 0, string);
+    }
+    status_t FindString(const char* name, int32 index, BString* string) const;
+    status_t FindString(const char* name, std::string* string) const
+    {
+        return FindString(name, 0, string);
+    }
+    status_t FindString(const char* name, int32 index, std::string* string) const;
+    status_t ReplaceString(const char* name, const char* string)
+    {
+        return ReplaceString(name, 0, string);
+    }
+    status_t ReplaceString(const char* name, int32 index, const char* string);
+    status_t ReplaceString(const char* name, const BString& string)
+    {
+        return ReplaceString(name, 0, string.String());
+    }
+    status_t ReplaceString(const char* name, int32 index, const BString& string)
+    {
+        return ReplaceString(name, index, string.String());
+    }
+    status_t ReplaceString(const char* name, const std::string& string)
+    {
+        return ReplaceString(name, 0, string.c_str());
+    }
+    status_t ReplaceString(const char* name, int32 index, const std::string& string)
+    {
+        return ReplaceString(name, index, string.c_str());
+    }
+    bool HasString(const char* name, int32 index = 0) const
+    {
+        return HasData(name, B_STRING_TYPE, index);
+    }
+
+    // entry_ref
+    status_t AddRef(const char* name, const entry_ref* ref);
+    status_t FindRef(const char* name, entry_ref* ref) const { return FindRef(name, 0, ref); }
+    status_t FindRef(const char* name, int32 index, entry_ref* ref) const;
+    status_t ReplaceRef(const char* name, const entry_ref* ref) { return ReplaceRef(name, 0, ref); }
+    status_t ReplaceRef(const char* name, int32 index, const entry_ref* ref);
+    bool HasRef(const char* name, int32 index = 0) const
+    {
+        return HasData(name, B_REF_TYPE, index);
+    }
+
+    // Nested messages are copied in; B_BAD_VALUE when nesting would pass
+    // B_MESSAGE_MAX_NESTING.
+    status_t AddMessage(const char* name, const BMessage* message);
+    status_t FindMessage(const char* name, BMessage* message) const
+    {
+        return FindMessage(name, 0, message);
+    }
+    status_t FindMessage(const char* name, int32 index, BMessage* message) const;
+    status_t ReplaceMessage(const char* name, const BMessage* message)
+    {
+        return ReplaceMessage(name, 0, message);
+    }
+    status_t ReplaceMessage(const char* name, int32 index, const BMessage* message);
+    bool HasMessage(const char* name, int32 index = 0) const
+    {
+        return HasData(name, B_MESSAGE_TYPE, index);
+    }
+
+    // Pointers mean something only inside the process that added them; they are flattened
+    // as 8 bytes but are not portable.
+    status_t AddPointer(const char* name, const void* pointer)
+    {
+        return _AddFixed(name, B_POINTER_TYPE, (uint64)(uintptr_t)pointer);
+    }
+    status_t FindPointer(const char* name, void** pointer) const
+    {
+        return FindPointer(name, 0, pointer);
+    }
+    status_t FindPointer(const char* name, int32 index, void** pointer) const;
+    status_t ReplacePointer(const char* name, const void* pointer)
+    {
+        return ReplacePointer(name, 0, pointer);
+    }
+    status_t ReplacePointer(const char* name, int32 index, const void* pointer)
+    {
+        return _ReplaceFixed(name, B_POINTER_TYPE, index, (uint64)(uintptr_t)pointer);
+    }
+    bool HasPointer(const char* name, int32 index = 0) const
+    {
+        return HasData(name, B_POINTER_TYPE, index);
+    }
+
+private:
+    using Field = BPrivate::MessageField;
+
+    // Looks a name up among the fields: by scanning while the message is small, through
+    // fIndex once it has more than this many fields.
+    static constexpr size_t kIndexThreshold = 16;
+
+    struct NameHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view name) const
+        {
+            return std::hash<std::string_view>()(name);
+        }
+    };
+
+    template <typename T>
+    status_t _AddFixed(const char* name, type_code type, const T& value)
+    {
+        return _AddItem(name, type, &value, sizeof(T), true);
+    }
+    template <typename T>
+    status_t _FindFixed(const char* name, type_code type, int32 index, T* value) const
+    {
+        return _CopyItem(name, type, index, value, sizeof(T));
+    }
+    template <typename T>
+    status_t _ReplaceFixed(const char* name, type_code type, int32 index, const T& value)
+    {
+        return _ReplaceItem(name, type, index, &value, sizeof(T));
+    }
+
+    const Field* _FieldNamed(const char* name) const;
+    Field* _FieldNamed(const char* name);
+    void _AppendField(Field&& field);
+    void _RebuildIndex();
+
+    status_t _AddItem(const char* name, type_code type, const void* data, size_t size,
+                      bool fixedSize);
+    status_t _FindItem(const char* name, type_code type, int32 index, const uint8** item,
+                       size_t* size) const;
+    status_t _CopyItem(const char* name, type_code type, int32 index, void* out, size_t size) const;
+    status_t _ReplaceItem(const char* name, type_code type, int32 index, const void* data,
+                          size_t size);
+    void _PrintToStream(int indent) const;
+
+    // Flattened form (MessageFlatten.cpp)
+    void _FlattenTo(uint8* buffer, size_t size) const;
+    status_t _Unflatten(const uint8* buffer, size_t size, int32 nesting);
+    status_t _ReadFields(const uint8* buffer, size_t size, uint32 fieldCount, int32 nesting);
+    // Whether bytes are a valid value of a type; nesting is the level of the message holding
+    // it, 1 for the outermost.
+    static status_t _CheckItem(type_code type, const uint8* item, size_t size, int32 nesting);
+    static size_t _FixedSizeOf(type_code type);
+
+    std::vector<Field> fFields;
+    std::unordered_map<std::string, size_t, NameHash, std::equal_to<>> fIndex;
+};
