@@ -102,9 +102,12 @@ int32 TCadenzoView::ConvertNoteOnEvents(const TEventMap& source, TEventMap* dest
         auto groupEnd = std::find_if(group, work.end(), [&](const TWorkMIDIEvent& entry) {
             return entry.fTick != group->fTick;
         });
-        std::stable_sort(group, groupEnd, [](const TWorkMIDIEvent& a, const TWorkMIDIEvent& b) {
+        auto byChannel = [](const TWorkMIDIEvent& a, const TWorkMIDIEvent& b) {
             return (a.fEvent->fChannel & 0x0F) < (b.fEvent->fChannel & 0x0F);
-        });
+        };
+        // Most ticks hold a note or two, already in order.
+        if (!std::is_sorted(group, groupEnd, byChannel))
+            std::stable_sort(group, groupEnd, byChannel);
         group = groupEnd;
     }
 

@@ -38,19 +38,16 @@ int32 TCadenzoView::RemoveHeadSilence(TEventMap* map) const
     }
 
     // Everything before the first note-on lands on tick 0, everything from it on moves
-    // earlier by the head tick. That keeps the order of the map, so the nodes move over to
-    // the new map with their keys changed, appended at its end.
+    // earlier by the head tick. That keeps the order of the map, so the new map is built by
+    // appending at its end.
     if (headTick == 0)
         return 0;
     TEventMap shifted(map->get_allocator());
-    bool beforeFirstNote = true;
-    while (!map->empty()) {
-        if (map->begin() == firstNoteOn)
-            beforeFirstNote = false;
-        auto node = map->extract(map->begin());
-        node.key() = beforeFirstNote ? 0 : node.key() - headTick;
-        shifted.insert(shifted.end(), std::move(node));
-    }
+    auto it = map->begin();
+    for (; it != firstNoteOn; ++it)
+        shifted.emplace_hint(shifted.end(), 0, std::move(it->second));
+    for (; it != map->end(); ++it)
+        shifted.emplace_hint(shifted.end(), it->first - headTick, std::move(it->second));
     map->swap(shifted);
     return 0;
 }

@@ -10,13 +10,13 @@ void merge_tracks(const TSMF& file, TEventMap* merged)
 {
     const int32 count = file.CountTracks();
     if (count == 1) {
-        // Maps of one pool: this hands the nodes over.
+        // Maps of one memory resource: this hands the nodes over.
         *merged = std::move(file.TrackAt(0)->fEventMap);
         return;
     }
 
-    // A k-way merge over the track heads, ordered by tick and then by track index; every
-    // event is then appended at the end of the merged map.
+    // A k-way merge over the track heads, ordered by tick and then by track; every event is
+    // appended at the end of the merged map, which costs no search.
     struct Head {
         unsigned long tick;
         int32 track;
@@ -36,23 +36,24 @@ void merge_tracks(const TSMF& file, TEventMap* merged)
     std::make_heap(heads.begin(), heads.end(), std::greater<>());
     while (!heads.empty()) {
         std::pop_heap(heads.begin(), heads.end(), std::greater<>());
-        Head head = heads.back();
-        TEventMap& map = file.TrackAt(head.track)->fEventMap;
-        auto& it = next[head.track];
+        const int32 track = heads.back().track;
+        const TEventMap& map = file.TrackAt(track)->fEventMap;
+        auto& it = next[track];
         // Take the whole run of this track that comes before every other track's head.
         const Head* rival = heads.size() > 1 ? &heads.front() : nullptr;
         do {
             merged->emplace_hint(merged->end(), it->first, std::move(it->second));
             ++it;
-        } while (it != map.end() && (rival == nullptr || !(Head{it->first, head.track} > *rival)));
+        } while (it != map.end() && (rival == nullptr || !(Head{it->first, track} > *rival)));
         if (it != map.end()) {
-            heads.back() = {it->first, head.track};
+            heads.back() = {it->first, track};
             std::push_heap(heads.begin(), heads.end(), std::greater<>());
         } else {
             heads.pop_back();
         }
     }
-    // The copies are in place; the pool takes the track nodes back for the passes to reuse.
+    // Dropping the emptied tracks whole is cheaper than taking their nodes out one by one,
+    // and their memory serves the maps that follow.
     for (int32 i = 0; i < count; i++)
         file.TrackAt(i)->fEventMap.clear();
 }

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <new>
 
-void TByteArray::assign(const uint8* bytes, size_t count)
+void TByteArray::assignSlowly(const uint8* bytes, size_t count)
 {
     if (count > UINT32_MAX)
         throw std::bad_alloc();

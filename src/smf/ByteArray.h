@@ -16,7 +16,15 @@ public:
     TByteArray() noexcept : fTag(0) {}
     TByteArray(const uint8* bytes, size_t count) : fTag(0) { assign(bytes, count); }
     TByteArray(std::initializer_list<uint8> bytes) : fTag(0) { assign(bytes.begin(), bytes.size()); }
-    TByteArray(const TByteArray& other) : fTag(0) { assign(other.data(), other.size()); }
+    TByteArray(const TByteArray& other) : fTag(0)
+    {
+        if (other.onHeap()) {
+            assignSlowly(other.data(), other.size());
+        } else {
+            fTag = other.fTag;
+            memcpy(fStore, other.fStore, sizeof(fStore));
+        }
+    }
     TByteArray(TByteArray&& other) noexcept : fTag(other.fTag)
     {
         memcpy(fStore, other.fStore, sizeof(fStore));
@@ -51,10 +59,25 @@ public:
     const uint8& operator[](size_t index) const { return data()[index]; }
 
     // Replaces the contents with count bytes copied from bytes.
-    void assign(const uint8* bytes, size_t count);
+    void assign(const uint8* bytes, size_t count)
+    {
+        // The common case, a channel message's bytes into an array that holds no heap
+        // block, stays out of line of nothing.
+        if (count <= kInlineCapacity && !onHeap()) {
+            for (size_t i = 0; i < count; i++)
+                fStore[i] = bytes[i];
+            fTag = (uint8)count;
+            return;
+        }
+        assignSlowly(bytes, count);
+    }
     // Changes the size; new bytes are zero, kept bytes keep their values.
     void resize(size_t count);
-    void clear() { resize(0); }
+    void clear()
+    {
+        release();
+        fTag = 0;
+    }
 
     bool operator==(const TByteArray& other) const
     {
@@ -65,6 +88,8 @@ public:
 
 private:
     static constexpr uint8 kHeapTag = 0xFF;
+
+    void assignSlowly(const uint8* bytes, size_t count);
 
     bool onHeap() const { return fTag == kHeapTag; }
     // On the heap, the store holds the size (4 bytes) and then the pointer (8 bytes), copied

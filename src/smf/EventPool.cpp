@@ -1,35 +1,51 @@
 #include "EventPool.h"
 
-#include <cstdlib>
+#include <cstdint>
 #include <new>
 
 TEventPool::~TEventPool()
 {
-    for (void* chunk : fChunks)
-        ::operator delete(chunk);
+    while (fOwnedChunks != nullptr) {
+        Chunk* chunk = fOwnedChunks;
+        fOwnedChunks = chunk->nextOwned;
+        ::operator delete(chunk, std::align_val_t(kChunkSize));
+    }
+}
+
+// Chunks are aligned to their size, so a block finds its chunk by masking its address.
+TEventPool::Chunk* TEventPool::ChunkOf(void* block)
+{
+    return reinterpret_cast<Chunk*>(reinterpret_cast<uintptr_t>(block) & ~(kChunkSize - 1));
+}
+
+void TEventPool::StartChunk()
+{
+    Chunk* chunk = fFreeChunks;
+    if (chunk != nullptr) {
+        fFreeChunks = chunk->nextFree;
+    } else {
+        chunk = static_cast<Chunk*>(::operator new(kChunkSize, std::align_val_t(kChunkSize)));
+        chunk->nextOwned = fOwnedChunks;
+        fOwnedChunks = chunk;
+        fChunkCount++;
+    }
+    chunk->liveBlocks = 0;
+    chunk->nextFree = nullptr;
+    fCurrent = chunk;
+    fCursor = reinterpret_cast<char*>(chunk) + kHeaderSize;
+    fEnd = reinterpret_cast<char*>(chunk) + kChunkSize;
 }
 
 void* TEventPool::do_allocate(size_t bytes, size_t alignment)
 {
     if (!Pooled(bytes, alignment))
         return ::operator new(bytes, std::align_val_t(alignment));
-
-    size_t sizeClass = ClassOf(bytes);
-    if (FreeBlock* block = fFree[sizeClass]) {
-        fFree[sizeClass] = block->next;
-        return block;
-    }
-
-    size_t size = sizeClass * kGrain;
-    if (fChunkEnd - fCursor < (ptrdiff_t)size) {
-        fChunks.reserve(fChunks.size() + 1);
-        fChunks.push_back(::operator new(kChunkSize));
-        fReserved += kChunkSize;
-        fCursor = static_cast<char*>(fChunks.back());
-        fChunkEnd = fCursor + kChunkSize;
-    }
+    const size_t size = (bytes + kAlignment - 1) & ~(kAlignment - 1);
+    if (fCurrent == nullptr || (size_t)(fEnd - fCursor) < size)
+        StartChunk();
     void* block = fCursor;
     fCursor += size;
+    fCurrent->liveBlocks++;
     return block;
 }
 
@@ -39,8 +55,14 @@ void TEventPool::do_deallocate(void* pointer, size_t bytes, size_t alignment)
         ::operator delete(pointer, std::align_val_t(alignment));
         return;
     }
-    auto* block = static_cast<FreeBlock*>(pointer);
-    size_t sizeClass = ClassOf(bytes);
-    block->next = fFree[sizeClass];
-    fFree[sizeClass] = block;
+    Chunk* chunk = ChunkOf(pointer);
+    if (--chunk->liveBlocks != 0)
+        return;
+    if (chunk == fCurrent) {
+        // Cut from its start again.
+        fCursor = reinterpret_cast<char*>(chunk) + kHeaderSize;
+        return;
+    }
+    chunk->nextFree = fFreeChunks;
+    fFreeChunks = chunk;
 }

@@ -1,13 +1,15 @@
 #pragma once
 
 // Memory for the nodes of the event maps of one conversion. A song of a million notes makes
-// millions of small nodes of a handful of sizes; a pool with one free list per size hands
-// them out and takes them back at a fraction of the cost of the general heap, packs them
-// without per-block headers, and gives everything back at once when the conversion ends.
-// Not thread-safe: one conversion runs on one thread.
+// millions of small nodes, and the conversion builds and drops whole maps of them: the
+// tracks, the merged source, the destination. The pool hands out blocks from large chunks in
+// address order and counts the live blocks of each chunk; a chunk whose blocks are all free
+// again goes back to be handed out from its start. So a map built in order lies in memory in
+// order, walking it runs through memory instead of jumping about, and memory of a dropped
+// map serves the next one. Not thread-safe: one conversion runs on one thread.
 
+#include <cstddef>
 #include <memory_resource>
-#include <vector>
 
 class TEventPool : public std::pmr::memory_resource {
 public:
@@ -18,9 +20,21 @@ public:
     TEventPool& operator=(const TEventPool&) = delete;
 
     // Bytes taken from the system so far (for measurements).
-    size_t ReservedBytes() const { return fReserved; }
+    size_t ReservedBytes() const { return fChunkCount * kChunkSize; }
 
 private:
+    struct Chunk {
+        size_t liveBlocks;
+        Chunk* nextFree;
+        Chunk* nextOwned;
+    };
+
+    static constexpr size_t kChunkSize = 1 << 20;
+    static constexpr size_t kHeaderSize = 64;
+    static constexpr size_t kLargestPooled = 256;
+    // Nodes hold pointers and integers: eight-byte alignment serves them.
+    static constexpr size_t kAlignment = 8;
+
     void* do_allocate(size_t bytes, size_t alignment) override;
     void do_deallocate(void* pointer, size_t bytes, size_t alignment) override;
     bool do_is_equal(const std::pmr::memory_resource& other) const noexcept override
@@ -28,24 +42,17 @@ private:
         return this == &other;
     }
 
-    static constexpr size_t kGrain = 8;
-    static constexpr size_t kLargestPooled = 256;
-    static constexpr size_t kChunkSize = 1 << 20;
-
-    struct FreeBlock {
-        FreeBlock* next;
-    };
-
-    static size_t ClassOf(size_t bytes) { return (bytes + kGrain - 1) / kGrain; }
-    bool Pooled(size_t bytes, size_t alignment) const
+    static bool Pooled(size_t bytes, size_t alignment)
     {
-        // Blocks are multiples of kGrain carved from chunks aligned for anything.
-        return bytes <= kLargestPooled && alignment <= kGrain;
+        return bytes <= kLargestPooled && alignment <= kAlignment;
     }
+    static Chunk* ChunkOf(void* block);
+    void StartChunk();
 
-    FreeBlock* fFree[kLargestPooled / kGrain + 1] = {};
-    std::vector<void*> fChunks;
+    Chunk* fCurrent = nullptr; // the chunk blocks are cut from
     char* fCursor = nullptr;
-    char* fChunkEnd = nullptr;
-    size_t fReserved = 0;
+    char* fEnd = nullptr;
+    Chunk* fFreeChunks = nullptr;
+    Chunk* fOwnedChunks = nullptr;
+    size_t fChunkCount = 0;
 };

@@ -27,11 +27,12 @@ using TEventMap = std::pmr::multimap<unsigned long, TMIDIEvent>;
 
 // Inserts after every event at the same tick. Appending in tick order is the common case and
 // costs no search.
-inline TEventMap::iterator add_event(TEventMap& map, unsigned long tick, const TMIDIEvent& event)
+template <typename Event>
+inline TEventMap::iterator add_event(TEventMap& map, unsigned long tick, Event&& event)
 {
     if (map.empty() || map.rbegin()->first <= tick)
-        return map.emplace_hint(map.end(), tick, event);
-    return map.emplace(tick, event);
+        return map.emplace_hint(map.end(), tick, std::forward<Event>(event));
+    return map.emplace(tick, std::forward<Event>(event));
 }
 
 // Inserts a run of events whose ticks never decrease into a map that already holds events,

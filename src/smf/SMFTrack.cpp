@@ -42,7 +42,8 @@ void TSMFTrack::CreateEventMap(unsigned char* data, unsigned long length)
         tick += (uint32)delta;
         if (GetEvent(&cursor, end, &runningStatus, &event) != 0)
             break;
-        add_event(fEventMap, tick, event);
+        // The event is decoded afresh into the same object each time: its bytes can move.
+        add_event(fEventMap, tick, std::move(event));
     }
 }
 
