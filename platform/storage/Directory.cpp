@@ -164,7 +164,11 @@ status_t BDirectory::GetNextEntry(BEntry* entry, bool traverse)
         entry->Unset();
         return status;
     }
-    return entry->SetTo(join_path(fPath, name).c_str(), traverse);
+    std::string path = join_path(fPath, name);
+    status = entry->SetTo(path.c_str(), traverse);
+    if (status != B_OK && traverse)
+        status = entry->SetTo(path.c_str(), false);
+    return status;
 }
 
 status_t BDirectory::GetNextRef(entry_ref* ref)

@@ -35,7 +35,9 @@ public:
     bool Contains(const BEntry* entry, int32 nodeFlags = B_ANY_NODE) const;
 
     // The entries one by one, "." and ".." left out, in no particular order; B_ENTRY_NOT_FOUND
-    // after the last. CountEntries() does not disturb the iteration.
+    // after the last. With traverse, a link that cannot be followed is given as the link itself,
+    // so that a broken link does not look like the end. CountEntries() does not disturb the
+    // iteration.
     status_t GetNextEntry(BEntry* entry, bool traverse = false);
     status_t GetNextRef(entry_ref* ref);
     status_t Rewind();

@@ -60,6 +60,23 @@ TEST_F(DirectoryTest, IteratesOverItsEntries)
     EXPECT_EQ(rest.count(first.name), 0u);
 }
 
+TEST_F(DirectoryTest, TraversingIterationPassesBrokenLinksOn)
+{
+    ASSERT_EQ(symlink("a.mid", (fFolder / "good").c_str()), 0);
+    ASSERT_EQ(symlink("nowhere/x", (fFolder / "broken").c_str()), 0);
+    // "good" arrives as its target; "broken" as itself, and the iteration goes on after it.
+    std::multiset<std::string> targets;
+    std::multiset<std::string> links;
+    BEntry entry;
+    char name[B_FILE_NAME_LENGTH];
+    while (fDir.GetNextEntry(&entry, true) == B_OK) {
+        entry.GetName(name);
+        (entry.IsSymLink() ? links : targets).insert(name);
+    }
+    EXPECT_EQ(targets, (std::multiset<std::string>{"a.mid", "a.mid", "b.mid", "sub"}));
+    EXPECT_EQ(links, std::multiset<std::string>{"broken"});
+}
+
 TEST_F(DirectoryTest, Contains)
 {
     EXPECT_TRUE(fDir.Contains("a.mid"));
