@@ -25,9 +25,7 @@ enum {
 // a lie anywhere in the file turns into a refusal, not a read past the end.
 class WordReader {
 public:
-    WordReader(const std::vector<char>& bytes, bool swapped) : fBytes(bytes), fSwapped(swapped)
-    {
-    }
+    WordReader(const std::vector<char>& bytes, bool swapped) : fBytes(bytes), fSwapped(swapped) {}
 
     bool Read(uint64 offset, uint32& value) const
     {
@@ -104,8 +102,8 @@ status_t GettextCatalog::SetTo(std::vector<char> bytes)
     fBytes = std::move(bytes);
 
     uint32 magic;
-    if (fBytes.size() < kHeaderWords * 4 || !WordReader(fBytes, false).Read(0, magic)
-        || (magic != kMagic && magic != kSwappedMagic)) {
+    if (fBytes.size() < kHeaderWords * 4 || !WordReader(fBytes, false).Read(0, magic) ||
+        (magic != kMagic && magic != kSwappedMagic)) {
         fBytes.clear();
         return B_BAD_DATA;
     }
@@ -130,8 +128,8 @@ status_t GettextCatalog::SetTo(std::vector<char> bytes)
     for (uint32 index = 0; valid && index < count; index++) {
         std::string_view original;
         std::string_view translation;
-        valid = reader.ReadString(originals, index, original)
-                && reader.ReadString(translations, index, translation);
+        valid = reader.ReadString(originals, index, original) &&
+                reader.ReadString(translations, index, translation);
         // The empty original is the catalogue's header; an empty translation is no
         // translation at all.
         if (valid && !original.empty() && !translation.empty())

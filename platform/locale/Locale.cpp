@@ -141,8 +141,8 @@ const BLocale::LoadedCatalog* BLocale::FindOrLoad(const std::string& path,
     if (loaded->messages.SetTo(path.c_str()) != B_OK)
         return nullptr;
     for (const CatalogPointer& known : fCatalogs) {
-        if (known->path == path && known->language == language
-            && known->messages.Bytes() == loaded->messages.Bytes())
+        if (known->path == path && known->language == language &&
+            known->messages.Bytes() == loaded->messages.Bytes())
             return known.get();
     }
     loaded->path = path;

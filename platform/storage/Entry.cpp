@@ -264,8 +264,7 @@ status_t BEntry::MoveTo(BDirectory* dir, const char* path, bool clobber)
         return status;
     std::string leaf = path != nullptr && *path != '\0' ? path : std::string(leaf_name(fPath));
     std::string destination;
-    status = make_absolute_path(
-        leaf[0] == '/' ? leaf : join_path(folder.fPath, leaf), destination);
+    status = make_absolute_path(leaf[0] == '/' ? leaf : join_path(folder.fPath, leaf), destination);
     if (status != B_OK)
         return status;
     return MoveToPath(destination, clobber);
@@ -284,8 +283,8 @@ status_t BEntry::MoveToPath(const std::string& destination, bool clobber)
     } else {
         // Asking the kernel not to replace closes the gap between a check and the rename;
         // file systems that cannot do that get the check.
-        result = renameat2(AT_FDCWD, fPath.c_str(), AT_FDCWD, destination.c_str(),
-                           RENAME_NOREPLACE);
+        result =
+            renameat2(AT_FDCWD, fPath.c_str(), AT_FDCWD, destination.c_str(), RENAME_NOREPLACE);
         if (result != 0 && (errno == EINVAL || errno == ENOSYS)) {
             struct stat st;
             if (lstat(destination.c_str(), &st) == 0)

@@ -165,9 +165,8 @@ ssize_t BFile::Read(void* buffer, size_t size)
     if (buffer == nullptr)
         return B_BAD_VALUE;
     auto* bytes = static_cast<uint8*>(buffer);
-    return transfer_fully(size, [&](size_t done, size_t count) {
-        return read(Descriptor(), bytes + done, count);
-    });
+    return transfer_fully(
+        size, [&](size_t done, size_t count) { return read(Descriptor(), bytes + done, count); });
 }
 
 ssize_t BFile::Write(const void* buffer, size_t size)
@@ -177,9 +176,8 @@ ssize_t BFile::Write(const void* buffer, size_t size)
     if (buffer == nullptr)
         return B_BAD_VALUE;
     auto* bytes = static_cast<const uint8*>(buffer);
-    return transfer_fully(size, [&](size_t done, size_t count) {
-        return write(Descriptor(), bytes + done, count);
-    });
+    return transfer_fully(
+        size, [&](size_t done, size_t count) { return write(Descriptor(), bytes + done, count); });
 }
 
 ssize_t BFile::ReadAt(off_t position, void* buffer, size_t size)

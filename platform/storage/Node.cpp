@@ -177,8 +177,7 @@ ssize_t BNode::ReadAttr(const char* name, type_code, off_t offset, void* buffer,
     return (ssize_t)count;
 }
 
-ssize_t BNode::WriteAttr(const char* name, type_code, off_t offset, const void* buffer,
-                         size_t size)
+ssize_t BNode::WriteAttr(const char* name, type_code, off_t offset, const void* buffer, size_t size)
 {
     if (fStatus != B_OK)
         return B_NO_INIT;

@@ -18,7 +18,7 @@ enum {
 
     B_FAIL_IF_EXISTS = 0x0100, // with B_CREATE_FILE: fail when the file is already there
     B_CREATE_FILE = 0x0200,
-    B_ERASE_FILE = 0x0400, // truncate to zero length on opening
+    B_ERASE_FILE = 0x0400,  // truncate to zero length on opening
     B_OPEN_AT_END = 0x0800, // every write appends, whatever the position (O_APPEND)
 };
 

@@ -180,8 +180,8 @@ TEST_F(LocaleTest, LookupsWhileAnotherThreadSwitches)
     auto reader = [&] {
         while (!done) {
             const char* text = fLocale.GetString("Open");
-            if (strcmp(text, "Open") != 0 && strcmp(text, "Open (de)") != 0
-                && strcmp(text, "Open (fr)") != 0)
+            if (strcmp(text, "Open") != 0 && strcmp(text, "Open (de)") != 0 &&
+                strcmp(text, "Open (fr)") != 0)
                 wrong++;
         }
     };

@@ -183,8 +183,7 @@ TEST(FileTest, DescriptorIsClosedOnExec)
     int found = -1;
     for (int descriptor = 0; descriptor < 1024 && found < 0; descriptor++) {
         struct stat st;
-        if (fstat(descriptor, &st) == 0 && st.st_ino == wanted.st_ino
-            && st.st_dev == wanted.st_dev)
+        if (fstat(descriptor, &st) == 0 && st.st_ino == wanted.st_ino && st.st_dev == wanted.st_dev)
             found = descriptor;
     }
     ASSERT_GE(found, 0);

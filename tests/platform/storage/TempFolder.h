@@ -48,8 +48,7 @@ private:
 // Makes folder the current one for the life of the object.
 class CurrentFolder {
 public:
-    explicit CurrentFolder(const std::string& folder)
-        : fPrevious(std::filesystem::current_path())
+    explicit CurrentFolder(const std::string& folder) : fPrevious(std::filesystem::current_path())
     {
         std::filesystem::current_path(folder);
     }

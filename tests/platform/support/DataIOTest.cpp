@@ -128,10 +128,7 @@ public:
     {
         return fData.WriteAt(position, buffer, size);
     }
-    off_t Seek(off_t position, uint32 seekMode) override
-    {
-        return fData.Seek(position, seekMode);
-    }
+    off_t Seek(off_t position, uint32 seekMode) override { return fData.Seek(position, seekMode); }
     off_t Position() const override { return fData.Position(); }
 
 private:
