@@ -2,7 +2,7 @@
 #include <Entry.h>
 #include <Path.h>
 
-#include "TempFolder.h"
+#include "TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -21,28 +21,21 @@ TEST(EntryTest, NamesAbsoluteNormalisedPaths)
     CurrentFolder current(folder.Path());
 
     BEntry entry("./a//b/../c");
-    ASSERT_EQ(entry.InitCheck(), B_OK);
     EXPECT_EQ(path_of(entry), folder / "a/c");
     EXPECT_FALSE(entry.Exists()); // an entry may be named before it exists
-
     entry_ref ref;
     EXPECT_EQ(entry.GetRef(&ref), B_OK);
-    EXPECT_EQ(ref.directory, folder / "a");
-    EXPECT_EQ(ref.name, "c");
-    EXPECT_EQ(ref.Path(), folder / "a/c");
+    EXPECT_EQ(ref, entry_ref((folder / "a").c_str(), "c"));
     char name[B_FILE_NAME_LENGTH];
     EXPECT_EQ(entry.GetName(name), B_OK);
     EXPECT_STREQ(name, "c");
 
     BEntry parent;
     EXPECT_EQ(entry.GetParent(&parent), B_OK);
-    EXPECT_EQ(path_of(parent), folder / "a");
-    EXPECT_TRUE(parent.IsDirectory());
-
-    BEntry root("/");
-    EXPECT_EQ(root.InitCheck(), B_OK);
+    EXPECT_TRUE(parent.IsDirectory() && !parent.IsFile());
+    BEntry root("/..");
+    EXPECT_EQ(path_of(root), "/");
     EXPECT_EQ(root.GetParent(&parent), B_ENTRY_NOT_FOUND);
-    EXPECT_TRUE(BEntry("/..") == root);
 }
 
 TEST(EntryTest, TheFolderMustExist)
@@ -52,7 +45,6 @@ TEST(EntryTest, TheFolderMustExist)
     EXPECT_EQ(BEntry((folder / "missing/x").c_str()).InitCheck(), B_ENTRY_NOT_FOUND);
     EXPECT_EQ(BEntry((file + "/x").c_str()).InitCheck(), B_ENTRY_NOT_FOUND);
     EXPECT_EQ(BEntry("").InitCheck(), B_BAD_VALUE);
-    EXPECT_EQ(BEntry((const char*)nullptr).InitCheck(), B_BAD_VALUE);
     std::string longLeaf(B_FILE_NAME_LENGTH, 'x');
     EXPECT_EQ(BEntry((folder / longLeaf).c_str()).InitCheck(), B_NAME_TOO_LONG);
 
@@ -60,22 +52,7 @@ TEST(EntryTest, TheFolderMustExist)
     entry_ref ref;
     EXPECT_EQ(unset.InitCheck(), B_NO_INIT);
     EXPECT_EQ(unset.GetRef(&ref), B_NO_INIT);
-    EXPECT_FALSE(unset.Exists());
     EXPECT_EQ(unset.Remove(), B_NO_INIT);
-}
-
-TEST(EntryTest, KindsOfEntry)
-{
-    TempFolder folder;
-    std::string file = folder.Write("file", "");
-    ASSERT_EQ(symlink("file", (folder / "link").c_str()), 0);
-
-    BEntry entry(file.c_str());
-    EXPECT_TRUE(entry.IsFile() && !entry.IsDirectory() && !entry.IsSymLink());
-    entry.SetTo((folder / "link").c_str());
-    EXPECT_TRUE(entry.IsSymLink() && !entry.IsFile());
-    entry.SetTo(folder.Path().c_str());
-    EXPECT_TRUE(entry.IsDirectory());
 }
 
 TEST(EntryTest, TraverseFollowsLinksToTheirTarget)
@@ -88,33 +65,25 @@ TEST(EntryTest, TraverseFollowsLinksToTheirTarget)
     ASSERT_EQ(symlink((folder / "first").c_str(), (folder / "second").c_str()), 0);
 
     BEntry through((folder / "second").c_str(), true);
-    entry_ref ref;
-    ASSERT_EQ(through.GetRef(&ref), B_OK);
-    EXPECT_EQ(ref.directory, folder / "real/sub");
-    EXPECT_EQ(ref.name, "song.mid");
+    EXPECT_EQ(path_of(through), folder / "real/sub/song.mid");
     EXPECT_TRUE(through.IsFile());
+    EXPECT_TRUE(BEntry((folder / "second").c_str()).IsSymLink());
 
-    BEntry itself((folder / "second").c_str(), false);
-    EXPECT_TRUE(itself.IsSymLink());
-
-    // ".." in a link's target starts from where the link really is, not from the path that
-    // led to it.
+    // ".." in a target starts from where the link really is, not from the path that led to it.
     ASSERT_EQ(symlink("real/sub", (folder / "alias").c_str()), 0);
     ASSERT_EQ(symlink("../song.mid", (folder / "real/sub/up").c_str()), 0);
     EXPECT_EQ(path_of(BEntry((folder / "alias/up").c_str(), true)), folder / "real/song.mid");
 
     // A dangling link leads to an entry that does not exist yet.
     ASSERT_EQ(symlink("nothing", (folder / "dangling").c_str()), 0);
-    BEntry dangling((folder / "dangling").c_str(), true);
-    EXPECT_EQ(dangling.InitCheck(), B_OK);
-    EXPECT_EQ(path_of(dangling), folder / "nothing");
+    EXPECT_EQ(path_of(BEntry((folder / "dangling").c_str(), true)), folder / "nothing");
 
     ASSERT_EQ(symlink("loop-b", (folder / "loop-a").c_str()), 0);
     ASSERT_EQ(symlink("loop-a", (folder / "loop-b").c_str()), 0);
     EXPECT_EQ(BEntry((folder / "loop-a").c_str(), true).InitCheck(), B_LINK_LIMIT);
 }
 
-TEST(EntryTest, RemoveFilesLinksAndEmptyFolders)
+TEST(EntryTest, Remove)
 {
     TempFolder folder;
     std::string file = folder.Write("file", "");
@@ -129,10 +98,8 @@ TEST(EntryTest, RemoveFilesLinksAndEmptyFolders)
 
     BEntry full((folder / "full").c_str());
     EXPECT_EQ(full.Remove(), B_DIRECTORY_NOT_EMPTY);
-    BEntry inside((folder / "full/inside").c_str());
-    EXPECT_EQ(inside.Remove(), B_OK);
+    EXPECT_EQ(BEntry((folder / "full/inside").c_str()).Remove(), B_OK);
     EXPECT_EQ(full.Remove(), B_OK);
-    EXPECT_FALSE(full.Exists());
     EXPECT_EQ(full.Remove(), B_ENTRY_NOT_FOUND);
 }
 
@@ -146,12 +113,9 @@ TEST(EntryTest, RenameAndMove)
     BEntry entry(file.c_str());
     EXPECT_EQ(entry.Rename("b.mid"), B_FILE_EXISTS);
     EXPECT_EQ(TempFolder::Read(folder / "b.mid"), "B");
-    EXPECT_EQ(path_of(entry), file);
-
     // A relative name stays in the entry's folder.
     EXPECT_EQ(entry.Rename("c.mid"), B_OK);
     EXPECT_EQ(path_of(entry), folder / "c.mid");
-    EXPECT_FALSE(BEntry(file.c_str()).Exists());
     EXPECT_EQ(entry.Rename("b.mid", true), B_OK);
     EXPECT_EQ(TempFolder::Read(folder / "b.mid"), "A");
 
@@ -159,16 +123,12 @@ TEST(EntryTest, RenameAndMove)
     EXPECT_EQ(entry.MoveTo(&out), B_OK);
     EXPECT_EQ(path_of(entry), folder / "out/b.mid");
     EXPECT_EQ(entry.MoveTo(&out, "renamed.mid"), B_OK);
-    EXPECT_EQ(TempFolder::Read(folder / "out/renamed.mid"), "A");
     EXPECT_EQ(entry.Rename((folder / "back.mid").c_str()), B_OK);
-    EXPECT_TRUE(BEntry((folder / "back.mid").c_str()).IsFile());
-
+    EXPECT_EQ(TempFolder::Read(folder / "back.mid"), "A");
     EXPECT_EQ(entry.Rename("missing/x"), B_ENTRY_NOT_FOUND);
-    EXPECT_EQ(entry.Rename(""), B_BAD_VALUE);
-    EXPECT_EQ(entry.MoveTo(nullptr), B_BAD_VALUE);
 }
 
-TEST(EntryTest, RefsAndTheirPaths)
+TEST(EntryTest, Refs)
 {
     EXPECT_EQ(entry_ref("/music", "song.mid").Path(), "/music/song.mid");
     EXPECT_EQ(entry_ref("/", "song.mid").Path(), "/song.mid");
@@ -179,9 +139,6 @@ TEST(EntryTest, RefsAndTheirPaths)
     EXPECT_EQ(get_ref_for_path((folder / "x/../new.mid").c_str(), &ref), B_OK);
     EXPECT_EQ(ref, entry_ref(folder.Path().c_str(), "new.mid"));
     EXPECT_EQ(get_ref_for_path((folder / "no/new.mid").c_str(), &ref), B_ENTRY_NOT_FOUND);
-
-    BEntry fromRef(&ref);
-    EXPECT_EQ(path_of(fromRef), folder / "new.mid");
     BDirectory dir(folder.Path().c_str());
-    EXPECT_EQ(BEntry(&dir, "new.mid"), fromRef);
+    EXPECT_TRUE(BEntry(&dir, "new.mid") == BEntry(&ref));
 }

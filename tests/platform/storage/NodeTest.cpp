@@ -1,9 +1,8 @@
-#include <Entry.h>
 #include <Node.h>
 #include <String.h>
 #include <TypeConstants.h>
 
-#include "TempFolder.h"
+#include "TestEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +22,7 @@ protected:
     {
         char buffer[64];
         ssize_t count = fNode.ReadAttr(name, B_RAW_TYPE, 0, buffer, sizeof(buffer));
-        return count < 0 ? std::string("error") : std::string(buffer, (size_t)count);
+        return count < 0 ? "error " + std::to_string(count) : std::string(buffer, (size_t)count);
     }
 
     TempFolder fFolder;
@@ -31,26 +30,22 @@ protected:
     BNode fNode;
 };
 
-TEST_F(NodeTest, AttributesRoundTripInTheUserNamespace)
+TEST_F(NodeTest, AttributesLiveInTheUserNamespace)
 {
     EXPECT_EQ(fNode.WriteAttr("comment", B_STRING_TYPE, 0, "first take", 10), 10);
-    EXPECT_EQ(ReadAll("comment"), "first take");
     char raw[32];
     EXPECT_EQ(getxattr(fPath.c_str(), "user.comment", raw, sizeof(raw)), 10);
 
     // Offset 0 replaces the whole value; further in, what comes before is kept.
     EXPECT_EQ(fNode.WriteAttr("comment", B_STRING_TYPE, 0, "second", 6), 6);
-    EXPECT_EQ(ReadAll("comment"), "second");
     EXPECT_EQ(fNode.WriteAttr("comment", B_STRING_TYPE, 8, "!", 1), 1);
     EXPECT_EQ(ReadAll("comment"), std::string("second\0\0!", 9));
-
-    char part[4];
-    EXPECT_EQ(fNode.ReadAttr("comment", B_STRING_TYPE, 2, part, 4), 4);
-    EXPECT_EQ(std::string(part, 4), "cond");
-    EXPECT_EQ(fNode.ReadAttr("comment", B_STRING_TYPE, 100, part, 4), 0);
+    EXPECT_EQ(fNode.ReadAttr("comment", B_STRING_TYPE, 2, raw, 4), 4);
+    EXPECT_EQ(std::string(raw, 4), "cond");
+    EXPECT_EQ(fNode.ReadAttr("comment", B_STRING_TYPE, 100, raw, 4), 0);
 
     EXPECT_EQ(fNode.RemoveAttr("comment"), B_OK);
-    EXPECT_EQ(fNode.ReadAttr("comment", B_STRING_TYPE, 0, part, 4), B_ENTRY_NOT_FOUND);
+    EXPECT_EQ(fNode.ReadAttr("comment", B_STRING_TYPE, 0, raw, 4), B_ENTRY_NOT_FOUND);
     EXPECT_EQ(fNode.RemoveAttr("comment"), B_ENTRY_NOT_FOUND);
 }
 
@@ -58,64 +53,36 @@ TEST_F(NodeTest, StringAttributes)
 {
     BString type("audio/midi");
     EXPECT_EQ(fNode.WriteAttrString("mime_type", &type), B_OK);
-    char raw[32];
-    EXPECT_EQ(getxattr(fPath.c_str(), "user.mime_type", raw, sizeof(raw)), 10);
-
-    BString read;
-    EXPECT_EQ(fNode.ReadAttrString("mime_type", &read), B_OK);
-    EXPECT_EQ(read, "audio/midi");
+    EXPECT_EQ(ReadAll("mime_type"), "audio/midi"); // without a NUL, as desktop tools write it
 
     // Other programs may store the terminating NUL; it is not part of the text.
     ASSERT_EQ(setxattr(fPath.c_str(), "user.mime_type", "audio/x-midi", 13, 0), 0);
+    BString read;
     EXPECT_EQ(fNode.ReadAttrString("mime_type", &read), B_OK);
     EXPECT_EQ(read, "audio/x-midi");
-    EXPECT_EQ(fNode.ReadAttrString("absent", &read), B_ENTRY_NOT_FOUND);
 }
 
 TEST_F(NodeTest, BadAttributeRequests)
 {
-    char buffer[4];
     std::string longName(B_ATTR_NAME_LENGTH + 1, 'n');
     EXPECT_EQ(fNode.WriteAttr(longName.c_str(), B_RAW_TYPE, 0, "x", 1), B_NAME_TOO_LONG);
     EXPECT_EQ(fNode.WriteAttr(nullptr, B_RAW_TYPE, 0, "x", 1), B_BAD_VALUE);
     EXPECT_EQ(fNode.WriteAttr("a", B_RAW_TYPE, -1, "x", 1), B_BAD_VALUE);
-    EXPECT_EQ(fNode.ReadAttr("a", B_RAW_TYPE, -1, buffer, 1), B_BAD_VALUE);
     // An offset far beyond what an attribute can hold is refused before anything is sized.
     EXPECT_EQ(fNode.WriteAttr("a", B_RAW_TYPE, (off_t)1 << 40, "x", 1), B_BAD_VALUE);
-    EXPECT_EQ(fNode.WriteAttr("a", B_RAW_TYPE, 0, nullptr, 1), B_BAD_VALUE);
+
+    BNode missing((fFolder / "missing").c_str());
+    EXPECT_EQ(missing.InitCheck(), B_ENTRY_NOT_FOUND);
+    EXPECT_EQ(missing.WriteAttr("a", B_RAW_TYPE, 0, "x", 1), B_NO_INIT);
 }
 
-TEST(NodeStateTest, InitialisationAndFailures)
+TEST(NodeWithoutAttributesTest, CallsFailCleanly)
 {
-    TempFolder folder;
-    BNode node;
-    char buffer[4];
-    EXPECT_EQ(node.InitCheck(), B_NO_INIT);
-    EXPECT_EQ(node.ReadAttr("a", B_RAW_TYPE, 0, buffer, 4), B_NO_INIT);
-    EXPECT_EQ(node.Sync(), B_NO_INIT);
-
-    EXPECT_EQ(node.SetTo((folder / "missing").c_str()), B_ENTRY_NOT_FOUND);
-    EXPECT_EQ(node.InitCheck(), B_ENTRY_NOT_FOUND);
-    EXPECT_EQ(node.WriteAttr("a", B_RAW_TYPE, 0, "x", 1), B_NO_INIT);
-
-    // Folders are nodes too.
-    BEntry entry(folder.Path().c_str());
-    EXPECT_EQ(node.SetTo(&entry), B_OK);
-    struct stat st;
-    EXPECT_EQ(node.GetStat(&st), B_OK);
-    EXPECT_TRUE(S_ISDIR(st.st_mode));
-    node.Unset();
-    EXPECT_EQ(node.InitCheck(), B_NO_INIT);
-}
-
-TEST(NodeStateTest, FileSystemWithoutUserAttributes)
-{
-    // procfs keeps no user attributes: the calls fail and nothing else happens.
+    // procfs keeps no user attributes.
     BNode node("/proc/self/stat");
     if (node.InitCheck() != B_OK)
         GTEST_SKIP() << "no /proc here";
     char buffer[4];
     EXPECT_LT(node.WriteAttr("a", B_RAW_TYPE, 0, "x", 1), 0);
     EXPECT_LT(node.ReadAttr("a", B_RAW_TYPE, 0, buffer, 4), 0);
-    EXPECT_LT(node.RemoveAttr("a"), 0);
 }

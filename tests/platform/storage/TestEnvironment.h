@@ -1,16 +1,17 @@
 #pragma once
 
-// A fresh folder under the system's temporary folder for one test, removed with everything in
-// it afterwards. Its path is the real one, so that it compares equal to what the kit reports.
+// What the file system tests stand on: a fresh folder, the current folder and environment
+// variables, each put back as it was when the test ends.
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
-#include <unistd.h>
 
 class TempFolder {
 public:
+    // The real path, so that it compares equal to what the kits report.
     TempFolder()
     {
         std::string pattern = (std::filesystem::temp_directory_path() / "storage-XXXXXX").string();
@@ -20,21 +21,17 @@ public:
     ~TempFolder()
     {
         std::error_code ignored;
-        if (!fPath.empty())
-            std::filesystem::remove_all(fPath, ignored);
+        std::filesystem::remove_all(fPath, ignored);
     }
 
     const std::string& Path() const { return fPath; }
     std::string operator/(const std::string& leaf) const { return fPath + "/" + leaf; }
 
-    // Creates a file with the given contents and returns its path.
     std::string Write(const std::string& leaf, const std::string& contents) const
     {
-        std::string path = *this / leaf;
-        std::ofstream(path, std::ios::binary) << contents;
-        return path;
+        std::ofstream(*this / leaf, std::ios::binary) << contents;
+        return *this / leaf;
     }
-
     static std::string Read(const std::string& path)
     {
         std::ifstream stream(path, std::ios::binary);
@@ -45,7 +42,6 @@ private:
     std::string fPath;
 };
 
-// Makes folder the current one for the life of the object.
 class CurrentFolder {
 public:
     explicit CurrentFolder(const std::string& folder) : fPrevious(std::filesystem::current_path())
@@ -56,4 +52,23 @@ public:
 
 private:
     std::filesystem::path fPrevious;
+};
+
+// Sets (or, with nullptr, clears) an environment variable.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const char* value) : fName(name)
+    {
+        if (const char* previous = getenv(name))
+            fPrevious = previous;
+        value != nullptr ? setenv(name, value, 1) : unsetenv(name);
+    }
+    ~ScopedVariable()
+    {
+        fPrevious ? setenv(fName.c_str(), fPrevious->c_str(), 1) : unsetenv(fName.c_str());
+    }
+
+private:
+    std::string fName;
+    std::optional<std::string> fPrevious;
 };

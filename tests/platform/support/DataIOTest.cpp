@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstring>
 #include <string>
 
 static std::string contents(BPositionIO& io)
@@ -23,40 +22,23 @@ TEST(MemoryIOTest, StaysInsideItsBuffer)
     EXPECT_EQ(io.WriteAt(2, "abcdefgh", 8), 6);
     EXPECT_EQ(std::string(buffer, 8), std::string("\0\0abcdef", 8));
     EXPECT_EQ(io.WriteAt(8, "x", 1), 0);
-
     char read[16];
     EXPECT_EQ(io.ReadAt(6, read, sizeof(read)), 2);
-    EXPECT_EQ(io.ReadAt(8, read, 1), 0);
     EXPECT_EQ(io.ReadAt(-1, read, 1), B_BAD_VALUE);
 
     EXPECT_EQ(io.SetSize(4), B_OK);
     EXPECT_EQ(contents(io), std::string("\0\0ab", 4));
     EXPECT_EQ(io.SetSize(9), B_BAD_VALUE);
-}
-
-TEST(MemoryIOTest, EmptyWritesDoNotLengthen)
-{
-    char buffer[8] = {};
-    BMemoryIO io(buffer, sizeof(buffer));
-    io.SetSize(2);
+    // An empty write past the length writes nothing, so it does not lengthen either.
     EXPECT_EQ(io.WriteAt(6, "x", 0), 0);
-    off_t size = 0;
-    io.GetSize(&size);
-    EXPECT_EQ(size, 2);
-}
+    EXPECT_EQ(contents(io).size(), 4u);
 
-TEST(MemoryIOTest, ReadOnlyBuffers)
-{
     const char text[] = "MThd";
-    BMemoryIO io(static_cast<const void*>(text), 4);
-    EXPECT_EQ(io.WriteAt(0, "x", 1), B_NOT_ALLOWED);
-    EXPECT_EQ(io.Write("x", 1), B_NOT_ALLOWED);
-    EXPECT_EQ(io.SetSize(2), B_NOT_ALLOWED);
-    EXPECT_EQ(io.Position(), 0);
-    char read[4];
-    EXPECT_EQ(io.Read(read, 4), 4);
-    EXPECT_EQ(io.Position(), 4);
-    EXPECT_STREQ(text, "MThd");
+    BMemoryIO readOnly(static_cast<const void*>(text), 4);
+    EXPECT_EQ(readOnly.Write("x", 1), B_NOT_ALLOWED);
+    EXPECT_EQ(readOnly.SetSize(2), B_NOT_ALLOWED);
+    EXPECT_EQ(readOnly.Read(read, 4), 4);
+    EXPECT_EQ(readOnly.Position(), 4);
 }
 
 TEST(MemoryIOTest, Seek)
@@ -68,18 +50,14 @@ TEST(MemoryIOTest, Seek)
     EXPECT_EQ(io.Seek(-3, SEEK_END), 7);
     EXPECT_EQ(io.Seek(20, SEEK_SET), 20); // past the end is a place, not an error
 
-    // Requests that would land before the start or beyond what off_t holds leave the
-    // position alone.
+    // Requests that land before the start or beyond what off_t holds leave the position alone.
     io.Seek(7, SEEK_SET);
     EXPECT_EQ(io.Seek(-11, SEEK_END), B_BAD_VALUE);
     EXPECT_EQ(io.Seek(INT64_MIN, SEEK_CUR), B_BAD_VALUE);
     EXPECT_EQ(io.Seek(INT64_MAX, SEEK_CUR), B_BAD_VALUE);
     EXPECT_EQ(io.Seek(0, 42), B_BAD_VALUE);
     EXPECT_EQ(io.Position(), 7);
-
-    // Read and Write go on from the position.
     EXPECT_EQ(io.Write("xyz", 3), 3);
-    EXPECT_EQ(io.Position(), 10);
     EXPECT_EQ(io.Write("!", 1), 0);
 }
 
@@ -92,11 +70,8 @@ TEST(MallocIOTest, GrowsAsWritten)
         ASSERT_EQ(io.Write(&c, 1), 1);
         expected += c;
     }
-    EXPECT_EQ(io.BufferLength(), 1000u);
     EXPECT_EQ(std::string(static_cast<const char*>(io.Buffer()), io.BufferLength()), expected);
-    EXPECT_EQ(contents(io), expected);
     EXPECT_EQ(io.WriteAt(-1, "x", 1), B_BAD_VALUE);
-    EXPECT_EQ(io.WriteAt(0, nullptr, 1), B_BAD_VALUE);
 }
 
 TEST(MallocIOTest, GapsReadAsZeros)
@@ -114,35 +89,4 @@ TEST(MallocIOTest, GapsReadAsZeros)
     EXPECT_EQ(io.SetSize(1), B_OK);
     EXPECT_EQ(io.SetSize(4), B_OK);
     EXPECT_EQ(contents(io), std::string("a\0\0\0", 4));
-    EXPECT_EQ(io.SetSize(-1), B_BAD_VALUE);
-}
-
-// A stream that leaves GetSize to BPositionIO.
-class SizelessIO : public BPositionIO {
-public:
-    ssize_t ReadAt(off_t position, void* buffer, size_t size) override
-    {
-        return fData.ReadAt(position, buffer, size);
-    }
-    ssize_t WriteAt(off_t position, const void* buffer, size_t size) override
-    {
-        return fData.WriteAt(position, buffer, size);
-    }
-    off_t Seek(off_t position, uint32 seekMode) override { return fData.Seek(position, seekMode); }
-    off_t Position() const override { return fData.Position(); }
-
-private:
-    BMallocIO fData;
-};
-
-TEST(PositionIOTest, DefaultGetSizeKeepsThePosition)
-{
-    SizelessIO io;
-    io.Write("hello", 5);
-    io.Seek(2, SEEK_SET);
-    off_t size = 0;
-    EXPECT_EQ(io.GetSize(&size), B_OK);
-    EXPECT_EQ(size, 5);
-    EXPECT_EQ(io.Position(), 2);
-    EXPECT_EQ(io.SetSize(1), B_ERROR);
 }
