@@ -8,8 +8,10 @@
 #include "util/PathUtils.h"
 #include "util/SafeFile.h"
 
-#include <DataIO.h>
+#include <BufferIO.h>
 #include <Path.h>
+
+#include <new>
 
 
 TCadenzoView::TCadenzoView(BRect frame, const char* name) : BView(frame, name, 0, 0) {}
@@ -35,45 +37,48 @@ int32 TCadenzoView::Convert(const entry_ref& ref) const
     if (sourcePath == destinationPath)
         return conversion_failed("@Err_Already_Converted@");
 
+    // Locals in this order: the maps and files give their nodes back before the pool goes.
     TEventPool pool;
     TSMF source(&pool);
-    if (source.Load(ref) != 0)
-        return conversion_failed("@Err_Cannot_Load_Src_File@");
-
-    TEventMap sourceMap(&pool);
-    merge_tracks(source, &sourceMap);
-
-    TEventMap destinationMap(&pool);
-    ConvertChannelIndependentEvents(sourceMap, &destinationMap);
-    ConvertChannelEvents(sourceMap, &destinationMap);
-    ConvertNoteOnEvents(sourceMap, &destinationMap);
-    // The remaining passes work on the destination alone.
-    sourceMap.clear();
-    RemoveRedundantNoteOnEvents(&destinationMap);
-    RemoveHastyNoteOffEvents(&destinationMap);
-    RemoveHeadSilence(&destinationMap);
-    AddConverterVersion(&destinationMap);
-    AddEndOfTrack(&destinationMap, source.TimeBase());
-
     TSMF output;
-    output.SetFormat(0);
-    output.SetTimeBase(source.TimeBase());
-    auto* track = new TSMFTrack(&pool);
-    // The destination map is not needed after this: the track takes its nodes.
-    track->fEventMap = std::move(destinationMap);
-    output.AddTrack(track);
+    // A damaged file can describe more events than memory holds; that is reported like
+    // any other file that cannot be read, not left to end the program.
+    try {
+        if (source.Load(ref) != 0)
+            return conversion_failed("@Err_Cannot_Load_Src_File@");
+
+        TEventMap sourceMap(&pool);
+        merge_tracks(source, &sourceMap);
+
+        TEventMap destinationMap(&pool);
+        ConvertChannelIndependentEvents(sourceMap, &destinationMap);
+        ConvertChannelEvents(sourceMap, &destinationMap);
+        ConvertNoteOnEvents(sourceMap, &destinationMap);
+        // The remaining passes work on the destination alone.
+        sourceMap.clear();
+        RemoveRedundantNoteOnEvents(&destinationMap);
+        RemoveHastyNoteOffEvents(&destinationMap);
+        RemoveHeadSilence(&destinationMap);
+        AddConverterVersion(&destinationMap);
+        AddEndOfTrack(&destinationMap, source.TimeBase());
+
+        output.SetFormat(0);
+        output.SetTimeBase(source.TimeBase());
+        auto* track = new TSMFTrack(&pool);
+        // The destination map is not needed after this: the track takes its nodes.
+        track->fEventMap = std::move(destinationMap);
+        output.AddTrack(track);
+    } catch (const std::bad_alloc&) {
+        return conversion_failed("@Err_Cannot_Load_Src_File@");
+    }
 
     TSafeFile destination(destinationPath);
     if (destination.InitCheck() != B_OK)
         return conversion_failed("@Err_Cannot_Open_Dest_File@");
-    // The file is written in one piece once it is complete in memory, and only then takes
-    // the place of an earlier output.
-    BMallocIO bytes;
-    if (output.Save(&bytes) != 0 ||
-        destination.File()->Write(bytes.Buffer(), bytes.BufferLength()) !=
-            (ssize_t)bytes.BufferLength() ||
-        destination.Commit() != B_OK) {
+    // The writer works in pieces of a few bytes; the buffer hands the file large ones. The
+    // new file takes the place of an earlier output only once it is complete.
+    BBufferIO buffered(destination.File(), 1 << 16, false);
+    if (output.Save(&buffered) != 0 || buffered.Flush() != B_OK || destination.Commit() != B_OK)
         return conversion_failed("@Err_Cannot_Save_Dest_File@");
-    }
     return 0;
 }

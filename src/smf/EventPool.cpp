@@ -5,11 +5,8 @@
 
 TEventPool::~TEventPool()
 {
-    while (fOwnedChunks != nullptr) {
-        Chunk* chunk = fOwnedChunks;
-        fOwnedChunks = chunk->nextOwned;
-        ::operator delete(chunk, std::align_val_t(kChunkSize));
-    }
+    for (area_id area : fAreas)
+        delete_area(area);
 }
 
 // Chunks are aligned to their size, so a block finds its chunk by masking its address.
@@ -24,10 +21,14 @@ void TEventPool::StartChunk()
     if (chunk != nullptr) {
         fFreeChunks = chunk->nextFree;
     } else {
-        chunk = static_cast<Chunk*>(::operator new(kChunkSize, std::align_val_t(kChunkSize)));
-        chunk->nextOwned = fOwnedChunks;
-        fOwnedChunks = chunk;
-        fChunkCount++;
+        void* address;
+        fAreas.reserve(fAreas.size() + 1);
+        area_id area = create_area("event nodes", &address, B_ANY_ADDRESS, kChunkSize,
+                                   B_FULL_LOCK, B_READ_AREA | B_WRITE_AREA);
+        if (area < 0)
+            throw std::bad_alloc();
+        fAreas.push_back(area);
+        chunk = static_cast<Chunk*>(address);
     }
     chunk->liveBlocks = 0;
     chunk->nextFree = nullptr;

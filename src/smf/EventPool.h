@@ -8,8 +8,11 @@
 // order, walking it runs through memory instead of jumping about, and memory of a dropped
 // map serves the next one. Not thread-safe: one conversion runs on one thread.
 
+#include <OS.h>
+
 #include <cstddef>
 #include <memory_resource>
+#include <vector>
 
 class TEventPool : public std::pmr::memory_resource {
 public:
@@ -20,16 +23,18 @@ public:
     TEventPool& operator=(const TEventPool&) = delete;
 
     // Bytes taken from the system so far (for measurements).
-    size_t ReservedBytes() const { return fChunkCount * kChunkSize; }
+    size_t ReservedBytes() const { return fAreas.size() * kChunkSize; }
 
 private:
     struct Chunk {
         size_t liveBlocks;
         Chunk* nextFree;
-        Chunk* nextOwned;
     };
 
-    static constexpr size_t kChunkSize = 1 << 20;
+    // Chunks are areas of the size of a large page, aligned to it, so that the system can
+    // back them with large pages: a song's worth of nodes then costs a few hundred page
+    // faults instead of tens of thousands.
+    static constexpr size_t kChunkSize = 2 << 20;
     static constexpr size_t kHeaderSize = 64;
     static constexpr size_t kLargestPooled = 256;
     // Nodes hold pointers and integers: eight-byte alignment serves them.
@@ -53,6 +58,5 @@ private:
     char* fCursor = nullptr;
     char* fEnd = nullptr;
     Chunk* fFreeChunks = nullptr;
-    Chunk* fOwnedChunks = nullptr;
-    size_t fChunkCount = 0;
+    std::vector<area_id> fAreas;
 };
