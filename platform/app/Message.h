@@ -425,9 +425,13 @@ private:
     void _PrintToStream(int indent) const;
 
     // Flattened form (MessageFlatten.cpp)
+    class Reader;
     void _FlattenTo(uint8* buffer, size_t size) const;
     status_t _Unflatten(const uint8* buffer, size_t size, int32 nesting);
-    status_t _ReadFields(const uint8* buffer, size_t size, uint32 fieldCount, int32 nesting);
+    status_t _ReadField(Reader& reader, int32 nesting);
+    static status_t _ReadFixedSizeValues(Reader& reader, Field& field, uint32 count, int32 nesting);
+    static status_t _ReadVariableSizeValues(Reader& reader, Field& field, uint32 count,
+                                            int32 nesting);
     // Whether bytes are a valid value of a type; nesting is the level of the message holding
     // it, 1 for the outermost.
     static status_t _CheckItem(type_code type, const uint8* item, size_t size, int32 nesting);

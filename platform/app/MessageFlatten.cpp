@@ -23,8 +23,9 @@ namespace {
 const uint8 kMagic[4] = {0x89, 'B', 'M', 'F'};
 const uint16 kVersion = 1;
 const size_t kHeaderSize = 20;
-// type, count, flags, name length, and the shortest name with its NUL
+// type, count, flags and name length; the name and its NUL follow
 const size_t kFieldHeaderSize = 10;
+// with a one-byte name, its NUL, and at least four bytes of values
 const size_t kSmallestField = kFieldHeaderSize + 2 + 4;
 const uint8 kFixedSizeFlag = 0x01;
 // Streams are read in pieces of this size, so that a header claiming a large message costs
@@ -62,14 +63,71 @@ uint32 get32(const uint8* in)
     return (uint32)in[0] | (uint32)in[1] << 8 | (uint32)in[2] << 16 | (uint32)in[3] << 24;
 }
 
+bool is_variable_size_type(type_code type)
+{
+    return type == B_STRING_TYPE || type == B_REF_TYPE || type == B_MESSAGE_TYPE;
+}
+
+// Reads until size bytes have arrived or the stream ends; returns how many arrived.
+ssize_t read_fully(BDataIO* stream, uint8* buffer, size_t size)
+{
+    size_t done = 0;
+    while (done < size) {
+        ssize_t result = stream->Read(buffer + done, size - done);
+        if (result < 0)
+            return result;
+        if (result == 0)
+            break;
+        done += (size_t)result;
+    }
+    return (ssize_t)done;
+}
+
+// Reads the bytes of one message: its header, then as many bytes as the header claims, in
+// pieces, so that memory grows only with the bytes that actually arrive.
+status_t read_message(BDataIO* stream, std::vector<uint8>* buffer)
+{
+    uint8 header[kHeaderSize];
+    ssize_t result = read_fully(stream, header, sizeof(header));
+    if (result < 0)
+        return (status_t)result;
+    if ((size_t)result < sizeof(kMagic) || memcmp(header, kMagic, sizeof(kMagic)) != 0)
+        return B_NOT_A_MESSAGE;
+    size_t size = get32(header + 8);
+    if ((size_t)result < sizeof(header) || size < kHeaderSize ||
+        size > B_MESSAGE_MAX_FLATTENED_SIZE)
+        return B_BAD_DATA;
+
+    try {
+        buffer->assign(header, header + sizeof(header));
+        while (buffer->size() < size) {
+            size_t start = buffer->size();
+            size_t chunk = std::min(size - start, kStreamChunk);
+            buffer->resize(start + chunk);
+            result = read_fully(stream, buffer->data() + start, chunk);
+            if (result < 0)
+                return (status_t)result;
+            if ((size_t)result < chunk)
+                return B_BAD_DATA;
+        }
+    } catch (const std::bad_alloc&) {
+        return B_NO_MEMORY;
+    }
+    return B_OK;
+}
+
+} // namespace
+
 // Hands out the bytes of a buffer front to back and refuses to go past its end.
-class Reader {
+class BMessage::Reader {
 public:
     Reader(const uint8* data, size_t size) : fPosition(data), fEnd(data + size) {}
 
     size_t Remaining() const { return (size_t)(fEnd - fPosition); }
 
-    const uint8* Take(size_t size)
+    // Sizes come from the bytes themselves, hence 64 bits: a count times an item size
+    // cannot wrap around.
+    const uint8* Take(uint64 size)
     {
         if (size > Remaining())
             return nullptr;
@@ -98,28 +156,6 @@ private:
     const uint8* fPosition;
     const uint8* fEnd;
 };
-
-bool is_variable_size_type(type_code type)
-{
-    return type == B_STRING_TYPE || type == B_REF_TYPE || type == B_MESSAGE_TYPE;
-}
-
-// Reads until size bytes have arrived or the stream ends; returns how many arrived.
-ssize_t read_fully(BDataIO* stream, uint8* buffer, size_t size)
-{
-    size_t done = 0;
-    while (done < size) {
-        ssize_t result = stream->Read(buffer + done, size - done);
-        if (result < 0)
-            return result;
-        if (result == 0)
-            break;
-        done += (size_t)result;
-    }
-    return (ssize_t)done;
-}
-
-} // namespace
 
 // #pragma mark - Writing
 
@@ -234,39 +270,8 @@ status_t BMessage::Unflatten(const char* buffer, size_t size)
 
 status_t BMessage::Unflatten(BDataIO* stream)
 {
-    if (stream == nullptr)
-        return Unflatten(nullptr, 0);
-
-    uint8 header[kHeaderSize];
-    ssize_t result = read_fully(stream, header, sizeof(header));
-    status_t status = B_OK;
-    if (result < 0)
-        status = (status_t)result;
-    else if ((size_t)result < sizeof(kMagic) || memcmp(header, kMagic, sizeof(kMagic)) != 0)
-        status = B_NOT_A_MESSAGE;
-    else if ((size_t)result < sizeof(header))
-        status = B_BAD_DATA;
-    size_t size = status == B_OK ? get32(header + 8) : 0;
-    if (status == B_OK && (size < kHeaderSize || size > B_MESSAGE_MAX_FLATTENED_SIZE))
-        status = B_BAD_DATA;
-
     std::vector<uint8> buffer;
-    try {
-        if (status == B_OK)
-            buffer.assign(header, header + sizeof(header));
-        while (status == B_OK && buffer.size() < size) {
-            size_t start = buffer.size();
-            size_t chunk = std::min(size - start, kStreamChunk);
-            buffer.resize(start + chunk);
-            result = read_fully(stream, buffer.data() + start, chunk);
-            if (result < 0)
-                status = (status_t)result;
-            else if ((size_t)result < chunk)
-                status = B_BAD_DATA;
-        }
-    } catch (const std::bad_alloc&) {
-        status = B_NO_MEMORY;
-    }
+    status_t status = stream != nullptr ? read_message(stream, &buffer) : B_BAD_VALUE;
     if (status != B_OK) {
         MakeEmpty();
         what = 0;
@@ -286,87 +291,97 @@ status_t BMessage::_Unflatten(const uint8* buffer, size_t size, int32 nesting)
         return B_BAD_DATA;
     what = get32(buffer + 12);
     uint32 fieldCount = get32(buffer + 16);
-    return _ReadFields(buffer + kHeaderSize, size - kHeaderSize, fieldCount, nesting);
-}
-
-status_t BMessage::_ReadFields(const uint8* buffer, size_t size, uint32 fieldCount, int32 nesting)
-{
-    Reader reader(buffer, size);
-    if (fieldCount > size / kSmallestField)
+    if (fieldCount > (size - kHeaderSize) / kSmallestField)
         return B_BAD_DATA;
+
     fFields.reserve(fieldCount);
-
+    Reader reader(buffer + kHeaderSize, size - kHeaderSize);
     for (uint32 i = 0; i < fieldCount; i++) {
-        uint32 type;
-        uint32 count;
-        uint8 flags;
-        uint8 nameLength;
-        if (!reader.Read32(&type) || !reader.Read32(&count) || !reader.Read8(&flags) ||
-            !reader.Read8(&nameLength))
-            return B_BAD_DATA;
-        if (type == B_ANY_TYPE || count == 0 || count > INT32_MAX ||
-            (flags & ~kFixedSizeFlag) != 0 || nameLength == 0)
-            return B_BAD_DATA;
-
-        const uint8* name = reader.Take((size_t)nameLength + 1);
-        if (name == nullptr || name[nameLength] != 0 || memchr(name, 0, nameLength) != nullptr)
-            return B_BAD_DATA;
-        if (_FieldNamed(reinterpret_cast<const char*>(name)) != nullptr)
-            return B_BAD_DATA;
-
-        bool fixedSize = (flags & kFixedSizeFlag) != 0;
-        size_t knownSize = _FixedSizeOf(type);
-        if ((knownSize != 0 && !fixedSize) || (is_variable_size_type(type) && fixedSize))
-            return B_BAD_DATA;
-
-        Field field;
-        field.name.assign(reinterpret_cast<const char*>(name), nameLength);
-        field.type = type;
-        field.fixedSize = fixedSize;
-
-        const uint8* values;
-        size_t valuesSize;
-        if (fixedSize) {
-            uint32 itemSize;
-            if (!reader.Read32(&itemSize) || itemSize == 0 ||
-                (knownSize != 0 && itemSize != knownSize))
-                return B_BAD_DATA;
-            uint64 total = (uint64)itemSize * count;
-            values = total <= reader.Remaining() ? reader.Take((size_t)total) : nullptr;
-            if (values == nullptr)
-                return B_BAD_DATA;
-            for (uint32 j = 0; j < count; j++) {
-                if (_CheckItem(type, values + (size_t)j * itemSize, itemSize, nesting) != B_OK)
-                    return B_BAD_DATA;
-            }
-            field.itemSize = itemSize;
-            valuesSize = (size_t)total;
-        } else {
-            const uint8* sizes =
-                (uint64)count * 4 <= reader.Remaining() ? reader.Take((size_t)count * 4) : nullptr;
-            if (sizes == nullptr)
-                return B_BAD_DATA;
-            field.ends.reserve(count);
-            uint64 end = 0;
-            for (uint32 j = 0; j < count; j++) {
-                end += get32(sizes + 4 * (size_t)j);
-                if (end > reader.Remaining())
-                    return B_BAD_DATA;
-                field.ends.push_back((size_t)end);
-            }
-            values = reader.Take((size_t)end);
-            size_t start = 0;
-            for (size_t itemEnd : field.ends) {
-                if (_CheckItem(type, values + start, itemEnd - start, nesting) != B_OK)
-                    return B_BAD_DATA;
-                start = itemEnd;
-            }
-            valuesSize = (size_t)end;
-        }
-        field.data.assign(values, values + valuesSize);
-        _AppendField(std::move(field));
+        status_t status = _ReadField(reader, nesting);
+        if (status != B_OK)
+            return status;
     }
     return reader.Remaining() == 0 ? B_OK : B_BAD_DATA;
+}
+
+status_t BMessage::_ReadField(Reader& reader, int32 nesting)
+{
+    uint32 type;
+    uint32 count;
+    uint8 flags;
+    uint8 nameLength;
+    if (!reader.Read32(&type) || !reader.Read32(&count) || !reader.Read8(&flags) ||
+        !reader.Read8(&nameLength))
+        return B_BAD_DATA;
+    if (type == B_ANY_TYPE || count == 0 || count > INT32_MAX || (flags & ~kFixedSizeFlag) != 0 ||
+        nameLength == 0)
+        return B_BAD_DATA;
+
+    const uint8* name = reader.Take(nameLength + 1u);
+    if (name == nullptr || name[nameLength] != 0 || memchr(name, 0, nameLength) != nullptr)
+        return B_BAD_DATA;
+    if (_FieldNamed(reinterpret_cast<const char*>(name)) != nullptr)
+        return B_BAD_DATA;
+
+    bool fixedSize = (flags & kFixedSizeFlag) != 0;
+    if ((_FixedSizeOf(type) != 0 && !fixedSize) || (is_variable_size_type(type) && fixedSize))
+        return B_BAD_DATA;
+
+    Field field;
+    field.name.assign(reinterpret_cast<const char*>(name), nameLength);
+    field.type = type;
+    field.fixedSize = fixedSize;
+    status_t status = fixedSize ? _ReadFixedSizeValues(reader, field, count, nesting)
+                                : _ReadVariableSizeValues(reader, field, count, nesting);
+    if (status == B_OK)
+        _AppendField(std::move(field));
+    return status;
+}
+
+status_t BMessage::_ReadFixedSizeValues(Reader& reader, Field& field, uint32 count, int32 nesting)
+{
+    uint32 itemSize;
+    size_t knownSize = _FixedSizeOf(field.type);
+    if (!reader.Read32(&itemSize) || itemSize == 0 || (knownSize != 0 && itemSize != knownSize))
+        return B_BAD_DATA;
+    uint64 total = (uint64)itemSize * count;
+    const uint8* values = reader.Take(total);
+    if (values == nullptr)
+        return B_BAD_DATA;
+    for (uint32 i = 0; i < count; i++) {
+        if (_CheckItem(field.type, values + (size_t)i * itemSize, itemSize, nesting) != B_OK)
+            return B_BAD_DATA;
+    }
+    field.itemSize = itemSize;
+    field.data.assign(values, values + total);
+    return B_OK;
+}
+
+status_t BMessage::_ReadVariableSizeValues(Reader& reader, Field& field, uint32 count,
+                                           int32 nesting)
+{
+    // Every value costs four bytes of size before any of its own, which bounds what the
+    // count can make us reserve.
+    const uint8* sizes = reader.Take((uint64)count * 4);
+    if (sizes == nullptr)
+        return B_BAD_DATA;
+    field.ends.reserve(count);
+    uint64 end = 0;
+    for (uint32 i = 0; i < count; i++) {
+        end += get32(sizes + 4 * (size_t)i);
+        if (end > reader.Remaining())
+            return B_BAD_DATA;
+        field.ends.push_back((size_t)end);
+    }
+    const uint8* values = reader.Take(end);
+    size_t start = 0;
+    for (size_t itemEnd : field.ends) {
+        if (_CheckItem(field.type, values + start, itemEnd - start, nesting) != B_OK)
+            return B_BAD_DATA;
+        start = itemEnd;
+    }
+    field.data.assign(values, values + end);
+    return B_OK;
 }
 
 // #pragma mark - Values

@@ -347,8 +347,12 @@ TEST(MessageFlattenTest, MessagesFollowEachOtherInAStream)
 {
     BMallocIO stream;
     BMessage first = rich_message();
+    // Large enough to arrive in several pieces.
+    std::vector<char> blob(200000);
+    for (size_t i = 0; i < blob.size(); i++)
+        blob[i] = (char)(i * 7);
     BMessage second('2nd ');
-    second.AddString("text", "second");
+    second.AddData("blob", 'Blob', blob.data(), (ssize_t)blob.size());
     ssize_t written = 0;
     ASSERT_EQ(first.Flatten(&stream, &written), B_OK);
     EXPECT_EQ(written, first.FlattenedSize());
