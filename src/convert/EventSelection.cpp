@@ -72,6 +72,9 @@ int32 TCadenzoView::ConvertNoteOnEvents(const TEventMap& source, TEventMap* dest
     std::fill(std::begin(expression), std::end(expression), 127);
 
     std::vector<TWorkMIDIEvent> work;
+    // At most one entry per event: reserving that much costs address space, not memory, and
+    // spares the copies of a growing vector.
+    work.reserve(source.size());
     uint32 largest = 0;
     for (const auto& [tick, event] : source) {
         if (is_master_volume(event)) {

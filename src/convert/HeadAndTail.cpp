@@ -43,11 +43,14 @@ int32 TCadenzoView::RemoveHeadSilence(TEventMap* map) const
     if (headTick == 0)
         return 0;
     TEventMap shifted(map->get_allocator());
-    auto it = map->begin();
-    for (; it != firstNoteOn; ++it)
-        shifted.emplace_hint(shifted.end(), 0, std::move(it->second));
-    for (; it != map->end(); ++it)
-        shifted.emplace_hint(shifted.end(), it->first - headTick, std::move(it->second));
+    bool beforeFirstNote = true;
+    while (!map->empty()) {
+        if (map->begin() == firstNoteOn)
+            beforeFirstNote = false;
+        auto node = map->extract(map->begin());
+        node.key() = beforeFirstNote ? 0 : node.key() - headTick;
+        shifted.insert(shifted.end(), std::move(node));
+    }
     map->swap(shifted);
     return 0;
 }

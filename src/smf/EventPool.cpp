@@ -2,11 +2,50 @@
 
 #include <cstdint>
 #include <new>
+#include <system_error>
 
 TEventPool::~TEventPool()
 {
+    if (fHelper.joinable()) {
+        {
+            std::lock_guard<std::mutex> guard(fLock);
+            fQuitting = true;
+        }
+        fWanted.notify_one();
+        fHelper.join();
+    }
     for (area_id area : fAreas)
         delete_area(area);
+}
+
+// A committed chunk, or nullptr when memory is exhausted.
+TEventPool::Chunk* TEventPool::NewChunk()
+{
+    void* address;
+    area_id area = create_area("event nodes", &address, B_ANY_ADDRESS, kChunkSize, B_FULL_LOCK,
+                               B_READ_AREA | B_WRITE_AREA);
+    if (area < 0)
+        return nullptr;
+    std::lock_guard<std::mutex> guard(fLock);
+    fAreas.push_back(area);
+    return static_cast<Chunk*>(address);
+}
+
+void TEventPool::MakeChunksAhead()
+{
+    std::unique_lock<std::mutex> lock(fLock);
+    while (!fQuitting) {
+        if (fReady.size() >= kChunksAhead) {
+            fWanted.wait(lock);
+            continue;
+        }
+        lock.unlock();
+        Chunk* chunk = NewChunk();
+        lock.lock();
+        if (chunk == nullptr)
+            return;
+        fReady.push_back(chunk);
+    }
 }
 
 // Chunks are aligned to their size, so a block finds its chunk by masking its address.
@@ -21,14 +60,26 @@ void TEventPool::StartChunk()
     if (chunk != nullptr) {
         fFreeChunks = chunk->nextFree;
     } else {
-        void* address;
-        fAreas.reserve(fAreas.size() + 1);
-        area_id area = create_area("event nodes", &address, B_ANY_ADDRESS, kChunkSize,
-                                   B_FULL_LOCK, B_READ_AREA | B_WRITE_AREA);
-        if (area < 0)
+        {
+            std::lock_guard<std::mutex> guard(fLock);
+            if (!fReady.empty()) {
+                chunk = fReady.back();
+                fReady.pop_back();
+            }
+            if (!fHelper.joinable() && !fNoHelper && fAreas.size() >= kChunksBeforeHelp) {
+                try {
+                    fHelper = std::thread(&TEventPool::MakeChunksAhead, this);
+                } catch (const std::system_error&) {
+                    // No thread to be had: the conversion commits its memory itself.
+                    fNoHelper = true;
+                }
+            }
+        }
+        fWanted.notify_one();
+        if (chunk == nullptr)
+            chunk = NewChunk();
+        if (chunk == nullptr)
             throw std::bad_alloc();
-        fAreas.push_back(area);
-        chunk = static_cast<Chunk*>(address);
     }
     chunk->liveBlocks = 0;
     chunk->nextFree = nullptr;

@@ -7,11 +7,18 @@
 // again goes back to be handed out from its start. So a map built in order lies in memory in
 // order, walking it runs through memory instead of jumping about, and memory of a dropped
 // map serves the next one. Not thread-safe: one conversion runs on one thread.
+//
+// Committing fresh memory is a large part of the cost of a big conversion. Once a pool has
+// grown past a few chunks, a helper thread commits the next chunks ahead of need on the other
+// processor, so that the conversion rarely waits for memory.
 
 #include <OS.h>
 
+#include <condition_variable>
 #include <cstddef>
 #include <memory_resource>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 class TEventPool : public std::pmr::memory_resource {
@@ -23,7 +30,11 @@ public:
     TEventPool& operator=(const TEventPool&) = delete;
 
     // Bytes taken from the system so far (for measurements).
-    size_t ReservedBytes() const { return fAreas.size() * kChunkSize; }
+    size_t ReservedBytes() const
+    {
+        std::lock_guard<std::mutex> guard(fLock);
+        return fAreas.size() * kChunkSize;
+    }
 
 private:
     struct Chunk {
@@ -31,9 +42,8 @@ private:
         Chunk* nextFree;
     };
 
-    // Chunks are areas of the size of a large page, aligned to it, so that the system can
-    // back them with large pages: a song's worth of nodes then costs a few hundred page
-    // faults instead of tens of thousands.
+    // Chunks are areas aligned to their size, committed whole when they are made, which
+    // costs less than a page fault at the first touch of every page.
     static constexpr size_t kChunkSize = 2 << 20;
     static constexpr size_t kHeaderSize = 64;
     static constexpr size_t kLargestPooled = 256;
@@ -53,10 +63,24 @@ private:
     }
     static Chunk* ChunkOf(void* block);
     void StartChunk();
+    Chunk* NewChunk();
+    void MakeChunksAhead();
+
+    // Chunks made ahead: the helper thread starts when the pool has this many, and keeps at
+    // most kChunksAhead ready.
+    static constexpr size_t kChunksBeforeHelp = 4;
+    static constexpr size_t kChunksAhead = 6;
 
     Chunk* fCurrent = nullptr; // the chunk blocks are cut from
     char* fCursor = nullptr;
     char* fEnd = nullptr;
     Chunk* fFreeChunks = nullptr;
+
+    mutable std::mutex fLock; // guards what follows
     std::vector<area_id> fAreas;
+    std::vector<Chunk*> fReady;
+    std::condition_variable fWanted;
+    bool fQuitting = false;
+    bool fNoHelper = false;
+    std::thread fHelper;
 };

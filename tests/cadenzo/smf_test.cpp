@@ -1,6 +1,7 @@
 // Reading and writing MIDI files: events, variable-length quantities, chunks and headers.
 
 #include "MidiBytes.h"
+#include "smf/EventPool.h"
 #include "smf/SMF.h"
 
 #include <DataIO.h>
@@ -291,6 +292,25 @@ TEST(ByteArray, CopiesOwnTheirBytesWhetherInlineOrOnTheHeap)
         moved.resize(2);
         EXPECT_EQ(2u, moved.size());
     }
+}
+
+TEST(EventPool, MemoryOfADroppedMapServesTheNextOne)
+{
+    TEventPool pool;
+    size_t reserved = 0;
+    for (int round = 0; round < 3; round++) {
+        TEventMap map(&pool);
+        for (unsigned long tick = 0; tick < 300000; tick++)
+            add_event(map, tick, note_on(0, (uint8_t)tick, 1));
+        // A long payload lives outside the pool and must still be freed.
+        add_event(map, 0, make_event(0xFF, 0x01, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}));
+        EXPECT_EQ(300001u, map.size());
+        EXPECT_EQ((uint8_t)299999, map.rbegin()->second.fData[0]);
+        if (round == 0)
+            reserved = pool.ReservedBytes();
+    }
+    // Room made ahead of need may add a few chunks, not another map's worth.
+    EXPECT_LT(pool.ReservedBytes(), reserved + reserved / 2);
 }
 
 } // namespace
