@@ -42,17 +42,13 @@ area_id create_area(const char*, void** address, uint32 addressSpec, size_t size
     if (large) {
         uintptr_t aligned = (reinterpret_cast<uintptr_t>(start) + kLargePage - 1) & ~(kLargePage - 1);
         base = reinterpret_cast<char*>(aligned);
-        // Large pages are a wish, not a need: without them the area works all the same.
-        madvise(base, size, MADV_HUGEPAGE);
     }
-    if (lock == B_FULL_LOCK) {
-        // Touching a page of each large page or small page commits it in one go.
-        const size_t step = large ? kLargePage : B_PAGE_SIZE;
-        if (prot & PROT_WRITE) {
-            for (size_t offset = 0; offset < size; offset += step)
+    if (lock == B_FULL_LOCK && (prot & PROT_WRITE) != 0) {
+        // One call commits every page, at a fraction of the cost of a fault per page; older
+        // kernels without it get their pages touched one by one.
+        if (madvise(base, size, MADV_POPULATE_WRITE) != 0) {
+            for (size_t offset = 0; offset < size; offset += B_PAGE_SIZE)
                 base[offset] = 0;
-        } else {
-            madvise(base, size, MADV_WILLNEED);
         }
     }
 

@@ -28,8 +28,8 @@ enum {
 };
 
 // Creates an area of size bytes (a multiple of B_PAGE_SIZE) and stores its address in
-// *address. Areas of 2 MB or more are aligned to 2 MB and backed by large pages where the
-// system offers them. Returns the area's id, or an error.
+// *address. Areas of 2 MB or more start on a 2 MB boundary. Returns the area's id, or an
+// error.
 area_id create_area(const char* name, void** address, uint32 addressSpec, size_t size,
                     uint32 lock, uint32 protection);
 status_t delete_area(area_id area);
