@@ -1,6 +1,7 @@
 #include "settings/Prefs.h"
 
 #include "app/AppConstants.h"
+#include "iap/InterAppPrefs.h"
 
 #include <algorithm>
 
@@ -109,6 +110,11 @@ int32 TExitStates::LoadFromFile()
 // #pragma mark - TCadenzoAppPrivacy
 
 TCadenzoAppPrivacy::~TCadenzoAppPrivacy() = default;
+
+status_t TCadenzoAppPrivacy::UpdateAccFormat()
+{
+    return gIAPs->GetString("AccKeyFormat2", &fAccFormat);
+}
 
 // #pragma mark - the process-wide records
 

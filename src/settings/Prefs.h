@@ -52,6 +52,10 @@ class TCadenzoAppPrivacy : public TAppPrivacy {
 public:
     ~TCadenzoAppPrivacy() override;
 
+    // Takes the accelerator format from the common preferences: 0, or -1 while the format
+    // is not registered there.
+    status_t UpdateAccFormat();
+
     // The format in which accelerator letters are merged into labels.
     std::string fAccFormat;
 };
