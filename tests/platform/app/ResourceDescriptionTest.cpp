@@ -1,0 +1,229 @@
+#include "ResourceDescription.h"
+
+#include <File.h>
+#include <Message.h>
+#include <Resources.h>
+
+#include "../storage/TestEnvironment.h"
+#include "RosterTestProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Compiled {
+    bool ok = false;
+    std::string error;
+    std::vector<uint8> blob;
+    std::vector<std::string> filesRead;
+};
+
+Compiled compile(const std::string& text, const std::string& folder = "")
+{
+    Compiled compiled;
+    ResourceDescription result;
+    compiled.ok = compile_resource_description(text, "test.rdef", folder, &result, &compiled.error);
+    compiled.blob = result.writer.Blob();
+    compiled.filesRead = result.filesRead;
+    return compiled;
+}
+
+std::string resource_bytes(const std::vector<uint8>& blob, type_code type, int32 id)
+{
+    BResources resources;
+    EXPECT_EQ(resources.SetTo(blob.data(), blob.size()), B_OK);
+    size_t size = 0;
+    const void* data = resources.LoadResource(type, id, &size);
+    EXPECT_NE(data, nullptr);
+    return data != nullptr ? std::string(static_cast<const char*>(data), size) : std::string();
+}
+
+} // namespace
+
+TEST(ResourceDescription, ItemsAreLaidEndToEndLittleEndian)
+{
+    Compiled compiled = compile(R"(
+        # one of every kind of item
+        resource 'DATA' 3 "all" {
+            string "a\"b\\\n\t\x41"
+            chars 6 "xy"
+            int8 -1 127   uint8 255
+            int16 -2      uint16 0x1234
+            int32 -3      uint32 4000000000
+            int64 -4      uint64 0xffffffffffffffff
+            float 1.5     double -2.5e-1
+            hex "DE ad be EF"
+        }
+    )");
+    ASSERT_TRUE(compiled.ok) << compiled.error;
+    const std::string expected =
+        std::string("a\"b\\\n\tA\0", 8) + std::string("xy\0\0\0\0", 6) +
+        std::string("\xff\x7f\xff", 3) + std::string("\xfe\xff\x34\x12", 4) +
+        std::string("\xfd\xff\xff\xff\x00\x28\x6b\xee", 8) +
+        std::string("\xfc\xff\xff\xff\xff\xff\xff\xff", 8) + std::string(8, '\xff') +
+        std::string("\x00\x00\xc0\x3f", 4) + std::string("\x00\x00\x00\x00\x00\x00\xd0\xbf", 8) +
+        std::string("\xde\xad\xbe\xef", 4);
+    EXPECT_EQ(resource_bytes(compiled.blob, 'DATA', 3), expected);
+}
+
+TEST(ResourceDescription, MessagesAreFlattenedWithEveryField)
+{
+    Compiled compiled = compile(R"(
+        resource 'MSGG' 1 "BEOS:FILE_TYPES" { message 0 { string "types" "audio/x-midi" "audio/midi" } }
+        resource 'MSGG' 2 {
+            message 'abcd' {
+                bool "flag" true false
+                int32 "count" 7 -8
+                int64 "big" 9000000000
+                double "ratio" 0.5
+                message "child" 42 { string "leaf" "x" }
+            }
+        }
+    )");
+    ASSERT_TRUE(compiled.ok) << compiled.error;
+
+    std::string bytes = resource_bytes(compiled.blob, 'MSGG', 1);
+    BMessage types;
+    ASSERT_EQ(types.Unflatten(bytes.data(), bytes.size()), B_OK);
+    EXPECT_EQ(types.what, 0u);
+    const char* type;
+    ASSERT_EQ(types.FindString("types", 1, &type), B_OK);
+    EXPECT_STREQ(type, "audio/midi");
+
+    bytes = resource_bytes(compiled.blob, 'MSGG', 2);
+    BMessage message;
+    ASSERT_EQ(message.Unflatten(bytes.data(), bytes.size()), B_OK);
+    EXPECT_EQ(message.what, (uint32)'abcd');
+    bool flag = true;
+    EXPECT_EQ(message.FindBool("flag", 1, &flag), B_OK);
+    EXPECT_FALSE(flag);
+    int32 count = 0;
+    EXPECT_EQ(message.FindInt32("count", 1, &count), B_OK);
+    EXPECT_EQ(count, -8);
+    int64 big = 0;
+    EXPECT_EQ(message.FindInt64("big", &big), B_OK);
+    EXPECT_EQ(big, 9000000000LL);
+    BMessage child;
+    ASSERT_EQ(message.FindMessage("child", &child), B_OK);
+    EXPECT_EQ(child.what, 42u);
+    EXPECT_TRUE(child.HasString("leaf"));
+}
+
+TEST(ResourceDescription, FilesAreReadRelativeToTheDescription)
+{
+    TempFolder folder;
+    std::filesystem::create_directory(folder / "icons");
+    folder.Write("icons/mini.raw", std::string("\x00\x01\x02\xff", 4));
+    Compiled compiled = compile(R"(resource 'MICN' 101 "BEOS:M:STD_ICON" { file "icons/mini.raw" }
+                                   resource 'EMTY' 1 { })",
+                                folder.Path());
+    ASSERT_TRUE(compiled.ok) << compiled.error;
+    EXPECT_EQ(resource_bytes(compiled.blob, 'MICN', 101), std::string("\x00\x01\x02\xff", 4));
+    EXPECT_EQ(resource_bytes(compiled.blob, 'EMTY', 1), "");
+    EXPECT_EQ(compiled.filesRead, std::vector<std::string>{folder / "icons/mini.raw"});
+}
+
+TEST(ResourceDescription, MistakesAreReportedWithTheirLine)
+{
+    struct Case {
+        const char* text;
+        const char* error;
+    };
+    const Case cases[] = {
+        {"resource 'TEXT' 1 { string \"a\" }\nresource 'TEXT' 1 { }",
+         "test.rdef:2: the type already"},
+        {"resource 'TEXT' 1 \"n\" { }\nresource 'TEXT' 2 \"n\" { }",
+         "test.rdef:2: the type already"},
+        {"\n\nresourse 'TEXT' 1 { }", "test.rdef:3: expected 'resource'"},
+        {"resource 'TXT' 1 { }", "test.rdef:1: a type code is four characters"},
+        {"resource 'TEXT' one { }", "test.rdef:1: expected the resource's id"},
+        {"resource 'TEXT' 1 {\n  strnig \"a\" }", "test.rdef:2: unknown item 'strnig'"},
+        {"resource 'TEXT' 1 { string \"a }", "test.rdef:1: a string is not closed"},
+        {"resource 'TEXT' 1 { string \"\\q\" }", "unknown escape \\q"},
+        {"resource 'TEXT' 1 { string \"a\\x00b\" }", "cannot hold a NUL"},
+        {"resource 'TEXT' 1 { string \"\\x4\" }", "\\x takes two hexadecimal digits"},
+        {"resource 'TEXT' 1 { int8 128 }", "'128' is not a int8"},
+        {"resource 'TEXT' 1 { int8 -129 }", "'-129' is not a int8"},
+        {"resource 'TEXT' 1 { uint32 -1 }", "'-1' is not a uint32"},
+        {"resource 'TEXT' 1 { uint16 65536 }", "'65536' is not a uint16"},
+        {"resource 'TEXT' 1 { int32 12abc }", "'12abc' is not a int32"},
+        {"resource 'TEXT' 1 { int32 }", "expected a number"},
+        {"resource 'TEXT' 1 { float 1.5x }", "'1.5x' is not a number"},
+        {"resource 'TEXT' 1 { chars 4 \"four\" }", "does not fit"},
+        {"resource 'TEXT' 1 { hex \"abc\" }", "pairs of digits"},
+        {"resource 'TEXT' 1 { hex \"zz\" }", "'z' is not a hexadecimal digit"},
+        {"resource 'TEXT' 1 { file \"/nonexistent/file\" }", "cannot open '/nonexistent/file'"},
+        {"resource 'MSGG' 1 { message 0 { int32 \"n\" } }", "the field 'n' has no value"},
+        {"resource 'MSGG' 1 { message 0 { int32 \"n\" 1 string \"n\" \"x\" } }",
+         "already holds another type"},
+        {"resource 'MSGG' 1 { message 0 { bool \"b\" yes } }", "a bool is true or false"},
+        {"resource 'MSGG' 1 { message 0 { text \"b\" \"x\" } }", "unknown field type 'text'"},
+        {"resource 'MSGG' 1 { message 0 { int32 \"\" 1 } }", "a field name is 1 to 255 bytes"},
+        {"resource 'TEXT' 1 { string \"a\" ", "expected an item"},
+        {"resource 'TEXT' 1 @", "unexpected character '@'"},
+    };
+    for (const Case& c : cases) {
+        Compiled compiled = compile(c.text);
+        EXPECT_FALSE(compiled.ok) << c.text;
+        EXPECT_NE(compiled.error.find(c.error), std::string::npos)
+            << c.text << "\n  gave: " << compiled.error;
+    }
+}
+
+TEST(ResourceDescription, NestingIsBoundedLikeMessages)
+{
+    std::string text = "resource 'MSGG' 1 { message 0 {";
+    for (int i = 1; i < B_MESSAGE_MAX_NESTING; i++)
+        text += " message \"m\" 0 {";
+    std::string closing(B_MESSAGE_MAX_NESTING, '}');
+    EXPECT_TRUE(compile(text + closing + " }").ok);
+    Compiled tooDeep = compile(text + " message \"m\" 0 { " + closing + "} }");
+    EXPECT_FALSE(tooDeep.ok);
+    EXPECT_NE(tooDeep.error.find("nested too deeply"), std::string::npos) << tooDeep.error;
+}
+
+TEST(MakeResources, WritesTheBlobTheSourceAndTheDependencies)
+{
+    TempFolder folder;
+    folder.Write("logo.raw", "LOGO");
+    const std::string description = folder.Write(
+        "app.rdef", "resource 'MIMS' 1 \"BEOS:APP_SIG\" { string \"application/x-vnd.Test\" }\n"
+                    "resource 'ICON' 5 { file \"logo.raw\" }\n");
+    ASSERT_EQ(run_process({MAKE_RESOURCES, description, "--blob", folder / "app.rsrc", "--cpp",
+                           folder / "app.cpp", "--depfile", folder / "app.d"}),
+              0);
+
+    BFile file((folder / "app.rsrc").c_str(), B_READ_ONLY);
+    BResources resources(&file);
+    ASSERT_EQ(resources.InitCheck(), B_OK);
+    EXPECT_STREQ(static_cast<const char*>(resources.LoadResource('MIMS', "BEOS:APP_SIG", nullptr)),
+                 "application/x-vnd.Test");
+    EXPECT_TRUE(resources.HasResource('ICON', 5));
+
+    const std::string source = TempFolder::Read(folder / "app.cpp");
+    EXPECT_NE(source.find("register_app_resources(kResourceBlob"), std::string::npos);
+    EXPECT_NE(source.find("0x89, 0x42, 0x52, 0x53,"), std::string::npos) << "the blob's magic";
+    EXPECT_EQ(TempFolder::Read(folder / "app.d"),
+              folder / "app.cpp: " + description + " " + folder / "logo.raw\n");
+}
+
+TEST(MakeResources, FailsLoudlyAndWritesNothing)
+{
+    TempFolder folder;
+    const std::string description = folder.Write("bad.rdef", "resource 'TEXT' 1 {\n int8 300 }\n");
+    EXPECT_EQ(run_process({MAKE_RESOURCES, description, "--blob", folder / "out.rsrc"},
+                          folder / "errors"),
+              1);
+    EXPECT_NE(TempFolder::Read(folder / "errors").find("bad.rdef:2: '300' is not a int8"),
+              std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(folder / "out.rsrc"));
+
+    EXPECT_EQ(run_process({MAKE_RESOURCES, description}, folder / "usage"), 2) << "no output named";
+    EXPECT_EQ(run_process({MAKE_RESOURCES, folder / "missing.rdef", "--blob", folder / "x"},
+                          folder / "errors"),
+              1);
+}
