@@ -19,6 +19,8 @@ public:
 
     status_t Archive(BMessage* into, bool deep = true) const override
     {
+        if (into == nullptr)
+            return B_BAD_VALUE;
         status_t status = BArchivable::Archive(into, deep);
         if (status == B_OK)
             status = into->AddString("class", "archive_test::TShape");

@@ -17,6 +17,12 @@
 static std::atomic<bool> sWatchAllocations{false};
 static std::atomic<size_t> sLargestAllocation{0};
 
+// These replacements pair malloc with free themselves; GCC cannot see that through the
+// library's inlined new and delete calls and would warn about every one.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
+
 void* operator new(size_t size)
 {
     if (sWatchAllocations && size > sLargestAllocation)
