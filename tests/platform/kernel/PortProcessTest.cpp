@@ -1,0 +1,226 @@
+// Ports between real processes: the test owns a port, helper processes (HelperProcess.h) find
+// it and write to it, or own a port the test writes to.
+
+#include "HelperProcess.h"
+#include "PortFolder.h"
+#include "RecordPattern.h"
+
+#include <OS.h>
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <thread>
+
+namespace {
+
+constexpr bigtime_t kWatchdog = 10000000;
+
+bool published(const std::string& name)
+{
+    int32 cookie = 0;
+    char listed[B_OS_NAME_LENGTH];
+    while (get_next_port_name(&cookie, listed) == B_OK) {
+        if (name == listed)
+            return true;
+    }
+    return false;
+}
+
+// Reads the pattern's records from the port and checks each one.
+void expectPatternRecords(port_id port)
+{
+    std::vector<uint8> buffer(400000);
+    for (int32 i = 0; i < kPatternRecords; i++) {
+        int32 code = -1;
+        ssize_t size = read_port_etc(port, &code, buffer.data(), buffer.size(), B_RELATIVE_TIMEOUT,
+                                     kWatchdog);
+        ASSERT_GE(size, 0) << "record " << i;
+        EXPECT_EQ(i, code);
+        std::vector<uint8> expected = pattern_record(i);
+        ASSERT_EQ(expected.size(), static_cast<size_t>(size)) << "record " << i;
+        EXPECT_TRUE(std::equal(expected.begin(), expected.end(), buffer.begin()))
+            << "record " << i;
+    }
+}
+
+TEST(PortProcesses, HundredRecordsArriveIntactAndInOrder)
+{
+    std::string name = unique_port_name("hundred");
+    // A small queue, so that the writer also waits for room now and then.
+    port_id port = create_port(4, name.c_str());
+    ASSERT_GT(port, 0);
+    HelperProcess writer({"write-hundred", name});
+    expectPatternRecords(port);
+    EXPECT_EQ("done", writer.ReadLine());
+    EXPECT_EQ(0, writer.Wait());
+    EXPECT_EQ(0, port_count(port));
+    EXPECT_EQ(B_OK, delete_port(port));
+}
+
+TEST(PortProcesses, FullQueueBlocksTheWriterUntilTheOwnerReads)
+{
+    std::string name = unique_port_name("full");
+    port_id port = create_port(3, name.c_str());
+    ASSERT_GT(port, 0);
+    HelperProcess writer({"fill", name});
+    ASSERT_EQ("three", writer.ReadLine());
+    EXPECT_EQ(3, port_count(port));
+    EXPECT_EQ("timeout " + std::to_string(B_TIMED_OUT), writer.ReadLine());
+    EXPECT_EQ("nowait " + std::to_string(B_WOULD_BLOCK), writer.ReadLine());
+    ASSERT_EQ("blocking", writer.ReadLine());
+    EXPECT_FALSE(writer.Printed(300000)) << "the fourth write must wait while the queue is full";
+    EXPECT_EQ(3, port_count(port));
+
+    int32 code;
+    int32 value;
+    ASSERT_EQ(4, read_port(port, &code, &value, sizeof value));
+    EXPECT_EQ(0, code);
+    EXPECT_EQ("written 0", writer.ReadLine()) << "one read makes room for the fourth";
+    // The writes that gave up left nothing behind.
+    for (int32 expected = 1; expected <= 3; expected++) {
+        ASSERT_EQ(4, read_port_etc(port, &code, &value, sizeof value, B_RELATIVE_TIMEOUT,
+                                   kWatchdog));
+        EXPECT_EQ(expected, code);
+        EXPECT_EQ(expected, value);
+    }
+    EXPECT_EQ(0, port_count(port));
+    EXPECT_EQ(0, writer.Wait());
+    delete_port(port);
+}
+
+TEST(PortProcesses, EmptyRecordWakesABlockedBufferSize)
+{
+    std::string name = unique_port_name("empty");
+    port_id port = create_port(2, name.c_str());
+    ASSERT_GT(port, 0);
+    ssize_t size = -1;
+    std::thread waiter([&] { size = port_buffer_size_etc(port, B_RELATIVE_TIMEOUT, kWatchdog); });
+    HelperProcess writer({"write-empty", name});
+    EXPECT_EQ("written 0", writer.ReadLine());
+    waiter.join();
+    EXPECT_EQ(0, size);
+    int32 code = 0;
+    EXPECT_EQ(0, read_port(port, &code, nullptr, 0));
+    EXPECT_EQ(7, code);
+    EXPECT_EQ(0, writer.Wait());
+    delete_port(port);
+}
+
+TEST(PortProcesses, APortIsGoneWithItsOwnerEvenAKilledOne)
+{
+    std::string name = unique_port_name("owner");
+    HelperProcess owner({"own", name});
+    ASSERT_EQ(0u, owner.ReadLine().rfind("ready ", 0));
+    port_id found = find_port(name.c_str());
+    ASSERT_GT(found, 0);
+    EXPECT_EQ(found, find_port(name.c_str())) << "the same handle while the owner lives";
+    EXPECT_EQ(B_OK, write_port(found, 1, "x", 1));
+    EXPECT_EQ(B_NOT_ALLOWED, read_port(found, nullptr, nullptr, 0));
+    EXPECT_EQ(B_NOT_ALLOWED, port_count(found));
+
+    owner.Kill(SIGKILL);
+    EXPECT_EQ(128 + SIGKILL, owner.Wait());
+    EXPECT_TRUE(published(name)) << "a killed owner leaves its socket behind";
+    EXPECT_EQ(B_BAD_PORT_ID, write_port(found, 2, "y", 1));
+    EXPECT_EQ(B_NAME_NOT_FOUND, find_port(name.c_str()));
+    EXPECT_FALSE(published(name)) << "finding a dead owner's port removes its socket";
+
+    // The name is free for a new owner.
+    port_id mine = create_port(1, name.c_str());
+    ASSERT_GT(mine, 0);
+    EXPECT_TRUE(published(name));
+    delete_port(mine);
+    EXPECT_FALSE(published(name));
+}
+
+TEST(PortProcesses, AnOwnerThatExitsRemovesItsSocket)
+{
+    std::string name = unique_port_name("exits");
+    HelperProcess owner({"own", name, "exit"});
+    ASSERT_EQ(0u, owner.ReadLine().rfind("ready ", 0));
+    EXPECT_EQ(0, owner.Wait());
+    EXPECT_FALSE(published(name));
+    EXPECT_EQ(B_NAME_NOT_FOUND, find_port(name.c_str()));
+}
+
+TEST(PortProcesses, AnotherUserIsRefused)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "changing to another user needs root";
+    std::string name = unique_port_name("other");
+    port_id port = create_port(4, name.c_str());
+    ASSERT_GT(port, 0);
+    std::string socketPath = std::string(getenv("XDG_RUNTIME_DIR")) + "/be-ports/" +
+                             BPortFolder::file_name(name);
+    HelperProcess stranger({"other-user", socketPath});
+    EXPECT_EQ("folder denied", stranger.ReadLine());
+    std::string peer = stranger.ReadLine();
+    if (peer == "no capability") {
+        // Without CAP_DAC_OVERRIDE nothing of another user reaches the socket at all.
+        EXPECT_EQ(0, stranger.Wait());
+    } else {
+        EXPECT_EQ("peer closed", peer) << "the owner drops a connection of another user";
+        EXPECT_EQ(0, stranger.Wait());
+    }
+    EXPECT_EQ(0, port_count(port));
+    // The port still serves its own user.
+    HelperProcess writer({"write-empty", name});
+    EXPECT_EQ("written 0", writer.ReadLine());
+    int32 code = 0;
+    EXPECT_EQ(0, read_port_etc(port, &code, nullptr, 0, B_RELATIVE_TIMEOUT, kWatchdog));
+    EXPECT_EQ(7, code);
+    delete_port(port);
+}
+
+TEST(PortProcesses, MisbehavingWritersAreDroppedWhileOthersGoOn)
+{
+    std::string name = unique_port_name("untrusted");
+    port_id port = create_port(4, name.c_str());
+    ASSERT_GT(port, 0);
+    HelperProcess writer({"write-hundred", name});
+    std::thread reader([port] { expectPatternRecords(port); });
+
+    for (const char* kind : {"unknown", "short", "no-place", "oversize", "too-much",
+                             "huge-packet", "double-ask", "wrong-cancel"}) {
+        HelperProcess peer({"garbage", name, kind});
+        EXPECT_EQ("dropped", peer.ReadLine()) << kind;
+        EXPECT_EQ(0, peer.Wait()) << kind;
+    }
+    // A writer that dies in the middle of a record.
+    HelperProcess dying({"partial", name});
+    EXPECT_EQ("sent", dying.ReadLine());
+    dying.Kill(SIGKILL);
+    dying.Wait();
+
+    reader.join();
+    EXPECT_EQ("done", writer.ReadLine());
+    EXPECT_EQ(0, writer.Wait());
+    int32 code;
+    EXPECT_EQ(B_TIMED_OUT, read_port_etc(port, &code, nullptr, 0, B_RELATIVE_TIMEOUT, 200000))
+        << "nothing of the broken records arrived";
+    // Every place that the dropped writers kept is free again.
+    for (int32 i = 0; i < 4; i++)
+        EXPECT_EQ(B_OK, write_port_etc(port, i, nullptr, 0, B_RELATIVE_TIMEOUT, kWatchdog)) << i;
+    EXPECT_EQ(B_WOULD_BLOCK, write_port_etc(port, 4, nullptr, 0, B_RELATIVE_TIMEOUT, 0));
+    delete_port(port);
+}
+
+TEST(PortProcesses, DeletingAFoundPortForgetsOnlyTheHandle)
+{
+    std::string name = unique_port_name("forget");
+    HelperProcess owner({"own", name});
+    ASSERT_EQ(0u, owner.ReadLine().rfind("ready ", 0));
+    port_id found = find_port(name.c_str());
+    ASSERT_GT(found, 0);
+    EXPECT_EQ(B_OK, delete_port(found));
+    EXPECT_EQ(B_BAD_PORT_ID, write_port(found, 1, nullptr, 0));
+    port_id again = find_port(name.c_str());
+    EXPECT_GT(again, found) << "ids are never reused";
+    EXPECT_EQ(B_OK, write_port(again, 1, nullptr, 0));
+}
+
+} // namespace

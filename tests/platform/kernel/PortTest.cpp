@@ -1,0 +1,212 @@
+// Ports within one process: the queue, its limits and timeouts, names, closing and deleting.
+
+#include "HelperProcess.h"
+
+#include <OS.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr bigtime_t kWatchdog = 10000000;
+
+TEST(Ports, RecordsKeepTheirCodeBytesAndOrder)
+{
+    port_id port = create_port(8, nullptr);
+    ASSERT_GT(port, 0);
+    EXPECT_EQ(B_OK, write_port(port, 'frst', "one", 3));
+    EXPECT_EQ(B_OK, write_port(port, 'scnd', "second", 6));
+    EXPECT_EQ(B_OK, write_port(port, 'thrd', nullptr, 0));
+    EXPECT_EQ(3, port_count(port));
+    EXPECT_EQ(3, port_buffer_size(port));
+    EXPECT_EQ(3, port_count(port)) << "asking the size leaves the record queued";
+
+    char buffer[16] = {};
+    int32 code = 0;
+    EXPECT_EQ(3, read_port(port, &code, buffer, sizeof buffer));
+    EXPECT_EQ('frst', code);
+    EXPECT_EQ("one", std::string(buffer, 3));
+    // A record larger than the buffer is cut, and the rest of it is gone with it.
+    EXPECT_EQ(4, read_port(port, &code, buffer, 4));
+    EXPECT_EQ('scnd', code);
+    EXPECT_EQ("seco", std::string(buffer, 4));
+    EXPECT_EQ(0, read_port(port, &code, buffer, sizeof buffer));
+    EXPECT_EQ('thrd', code);
+    EXPECT_EQ(0, port_count(port));
+    EXPECT_EQ(B_OK, delete_port(port));
+}
+
+TEST(Ports, BadRequestsAreRefusedBeforeAnythingIsRead)
+{
+    EXPECT_EQ(B_BAD_VALUE, create_port(0, nullptr));
+    EXPECT_EQ(B_BAD_VALUE, create_port(B_MAX_PORT_CAPACITY + 1, nullptr));
+    port_id port = create_port(B_MAX_PORT_CAPACITY, nullptr);
+    ASSERT_GT(port, 0);
+    char one = 0;
+    // The size is checked first: reading B_MAX_PORT_RECORD_SIZE + 1 bytes would overrun `one`.
+    EXPECT_EQ(B_BAD_VALUE, write_port(port, 0, &one, B_MAX_PORT_RECORD_SIZE + 1));
+    EXPECT_EQ(B_BAD_VALUE, write_port(port, 0, nullptr, 1));
+    EXPECT_EQ(B_BAD_VALUE, read_port(port, nullptr, nullptr, 1));
+    std::vector<uint8> largest(B_MAX_PORT_RECORD_SIZE, 0x5A);
+    EXPECT_EQ(B_OK, write_port(port, 0, largest.data(), largest.size()));
+    EXPECT_EQ(B_MAX_PORT_RECORD_SIZE, port_buffer_size(port));
+    delete_port(port);
+    EXPECT_EQ(B_BAD_PORT_ID, write_port(port, 0, nullptr, 0));
+    EXPECT_EQ(B_BAD_PORT_ID, read_port(port, nullptr, nullptr, 0));
+    EXPECT_EQ(B_BAD_PORT_ID, port_count(port));
+    EXPECT_EQ(B_BAD_PORT_ID, delete_port(port));
+    EXPECT_EQ(B_BAD_PORT_ID, port_count(-1));
+}
+
+TEST(Ports, TimeoutsOnAFullOrEmptyQueue)
+{
+    port_id port = create_port(2, nullptr);
+    EXPECT_EQ(B_WOULD_BLOCK, read_port_etc(port, nullptr, nullptr, 0, B_RELATIVE_TIMEOUT, 0));
+    bigtime_t before = system_time();
+    EXPECT_EQ(B_TIMED_OUT, port_buffer_size_etc(port, B_RELATIVE_TIMEOUT, 30000));
+    EXPECT_GE(system_time() - before, 30000);
+    EXPECT_EQ(B_TIMED_OUT,
+              read_port_etc(port, nullptr, nullptr, 0, B_ABSOLUTE_TIMEOUT, system_time() + 20000));
+
+    EXPECT_EQ(B_OK, write_port(port, 1, nullptr, 0));
+    EXPECT_EQ(B_OK, write_port(port, 2, nullptr, 0));
+    EXPECT_EQ(B_WOULD_BLOCK, write_port_etc(port, 3, nullptr, 0, B_RELATIVE_TIMEOUT, 0));
+    before = system_time();
+    EXPECT_EQ(B_TIMED_OUT, write_port_etc(port, 3, nullptr, 0, B_RELATIVE_TIMEOUT, 30000));
+    EXPECT_GE(system_time() - before, 30000);
+    EXPECT_EQ(2, port_count(port)) << "a write that gave up left nothing";
+    delete_port(port);
+}
+
+TEST(Ports, AWaitingWriterGoesOnOnceARecordIsRead)
+{
+    port_id port = create_port(1, nullptr);
+    write_port(port, 1, nullptr, 0);
+    std::atomic<status_t> written{1};
+    std::thread writer([&] {
+        written = write_port_etc(port, 2, nullptr, 0, B_RELATIVE_TIMEOUT, kWatchdog);
+    });
+    snooze(50000);
+    EXPECT_EQ(1, written.load()) << "still waiting";
+    int32 code;
+    EXPECT_EQ(0, read_port(port, &code, nullptr, 0));
+    writer.join();
+    EXPECT_EQ(B_OK, written.load());
+    EXPECT_EQ(0, read_port(port, &code, nullptr, 0));
+    EXPECT_EQ(2, code);
+    delete_port(port);
+}
+
+TEST(Ports, AnEmptyRecordWakesABlockedBufferSize)
+{
+    port_id port = create_port(1, nullptr);
+    std::atomic<ssize_t> size{-1};
+    std::thread waiter([&] { size = port_buffer_size_etc(port, B_RELATIVE_TIMEOUT, kWatchdog); });
+    snooze(30000);
+    EXPECT_EQ(-1, size.load());
+    EXPECT_EQ(B_OK, write_port(port, 0, nullptr, 0));
+    waiter.join();
+    EXPECT_EQ(0, size.load());
+    delete_port(port);
+}
+
+TEST(Ports, ClosingKeepsQueuedRecordsReadable)
+{
+    std::string name = unique_port_name("closing");
+    port_id port = create_port(4, name.c_str());
+    write_port(port, 1, "a", 1);
+    EXPECT_EQ(B_OK, close_port(port));
+    EXPECT_EQ(B_BAD_PORT_ID, close_port(port));
+    EXPECT_EQ(B_BAD_PORT_ID, write_port(port, 2, "b", 1));
+    EXPECT_EQ(B_NAME_NOT_FOUND, find_port(name.c_str()));
+    int32 code;
+    char byte;
+    EXPECT_EQ(1, read_port(port, &code, &byte, 1));
+    EXPECT_EQ(B_BAD_PORT_ID, read_port(port, &code, &byte, 1)) << "closed and empty";
+    EXPECT_EQ(B_OK, delete_port(port));
+}
+
+TEST(Ports, DeletingAPortWakesItsReadersAndWriters)
+{
+    port_id full = create_port(1, nullptr);
+    port_id empty = create_port(1, nullptr);
+    write_port(full, 0, nullptr, 0);
+    std::atomic<status_t> written{1};
+    std::atomic<ssize_t> read{1};
+    std::thread writer(
+        [&] { written = write_port_etc(full, 1, nullptr, 0, B_RELATIVE_TIMEOUT, kWatchdog); });
+    std::thread reader(
+        [&] { read = read_port_etc(empty, nullptr, nullptr, 0, B_RELATIVE_TIMEOUT, kWatchdog); });
+    snooze(30000);
+    EXPECT_EQ(B_OK, delete_port(full));
+    EXPECT_EQ(B_OK, delete_port(empty));
+    writer.join();
+    reader.join();
+    EXPECT_EQ(B_BAD_PORT_ID, written.load());
+    EXPECT_EQ(B_BAD_PORT_ID, read.load());
+}
+
+TEST(Ports, NamesFindTheFirstLivePort)
+{
+    std::string name = unique_port_name("named");
+    EXPECT_EQ(B_NAME_NOT_FOUND, find_port(name.c_str()));
+    EXPECT_EQ(B_BAD_VALUE, find_port(nullptr));
+    EXPECT_EQ(B_NAME_NOT_FOUND, find_port(""));
+    port_id first = create_port(1, name.c_str());
+    port_id second = create_port(1, name.c_str());
+    ASSERT_GT(first, 0);
+    ASSERT_GT(second, first);
+    EXPECT_EQ(first, find_port(name.c_str()));
+    delete_port(first);
+    EXPECT_EQ(second, find_port(name.c_str())) << "the other port of that name";
+
+    // Names are cut to B_OS_NAME_LENGTH - 1 bytes; any bytes will do.
+    std::string odd = unique_port_name("a/b c\x01..%=\xFF");
+    std::string longName = odd + std::string(40, 'z');
+    port_id cut = create_port(1, longName.c_str());
+    ASSERT_GT(cut, 0);
+    EXPECT_EQ(cut, find_port(longName.substr(0, B_OS_NAME_LENGTH - 1).c_str()));
+    bool listed = false;
+    int32 cookie = 0;
+    char found[B_OS_NAME_LENGTH];
+    while (get_next_port_name(&cookie, found) == B_OK)
+        listed = listed || longName.substr(0, B_OS_NAME_LENGTH - 1) == found;
+    EXPECT_TRUE(listed);
+    EXPECT_EQ(B_ENTRY_NOT_FOUND, get_next_port_name(&cookie, found));
+    delete_port(cut);
+    delete_port(second);
+}
+
+TEST(Ports, ManyThreadsShareAPort)
+{
+    constexpr int kWriters = 6;
+    constexpr int kEach = 300;
+    port_id port = create_port(5, nullptr);
+    std::vector<std::thread> writers;
+    for (int w = 0; w < kWriters; w++) {
+        writers.emplace_back([port, w] {
+            for (int32 i = 0; i < kEach; i++)
+                write_port(port, w, &i, sizeof i);
+        });
+    }
+    std::vector<int32> next(kWriters, 0);
+    for (int i = 0; i < kWriters * kEach; i++) {
+        int32 code = -1;
+        int32 value = -1;
+        ASSERT_EQ(4, read_port_etc(port, &code, &value, sizeof value, B_RELATIVE_TIMEOUT,
+                                   kWatchdog));
+        ASSERT_TRUE(code >= 0 && code < kWriters);
+        EXPECT_EQ(next[code]++, value) << "each writer's records stay in order";
+    }
+    for (auto& writer : writers)
+        writer.join();
+    delete_port(port);
+}
+
+} // namespace

@@ -1,0 +1,229 @@
+// The runtime folder's rules, port file names, and the owner's reading of a writer's packets.
+
+#include "PortFolder.h"
+#include "PortRecordAssembler.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <random>
+
+namespace {
+
+using namespace BPortWire;
+
+class RuntimeFolder : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/port-folder-test.XXXXXX";
+        ASSERT_NE(nullptr, mkdtemp(pattern));
+        fPath = pattern;
+    }
+    void TearDown() override
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(fPath, ignored);
+    }
+
+    status_t Open(const std::string& runtimeDir, std::string* path)
+    {
+        int fd = -1;
+        status_t status = BPortFolder::open_folder(runtimeDir.c_str(), geteuid(), &fd, path);
+        if (fd >= 0)
+            close(fd);
+        return status;
+    }
+
+    std::string fPath;
+};
+
+TEST_F(RuntimeFolder, APrivateRuntimeDirHoldsOurFolder)
+{
+    std::string path;
+    ASSERT_EQ(B_OK, Open(fPath, &path));
+    EXPECT_EQ(fPath + "/be-ports", path);
+    struct stat status;
+    ASSERT_EQ(0, lstat(path.c_str(), &status));
+    EXPECT_EQ(0700u, status.st_mode & 07777);
+    EXPECT_EQ(B_OK, Open(fPath, &path)) << "and finds it again";
+}
+
+TEST_F(RuntimeFolder, ARuntimeDirThatIsNotPrivateIsPassedOver)
+{
+    std::string fallback = "/tmp/be-ports-" + std::to_string(geteuid());
+    std::string path;
+    chmod(fPath.c_str(), 0755);
+    EXPECT_EQ(B_OK, Open(fPath, &path));
+    EXPECT_EQ(fallback, path);
+
+    chmod(fPath.c_str(), 0700);
+    std::string link = fPath + "-link";
+    ASSERT_EQ(0, symlink(fPath.c_str(), link.c_str()));
+    EXPECT_EQ(B_OK, Open(link, &path));
+    EXPECT_EQ(fallback, path) << "a link is not taken for the folder";
+    unlink(link.c_str());
+
+    EXPECT_EQ(B_OK, Open("relative/path", &path));
+    EXPECT_EQ(fallback, path);
+}
+
+TEST_F(RuntimeFolder, AnUnsafePortFolderIsRefused)
+{
+    std::string ours = fPath + "/be-ports";
+    std::string path;
+    ASSERT_EQ(0, mkdir(ours.c_str(), 0700));
+    chmod(ours.c_str(), 0750);
+    EXPECT_EQ(B_PERMISSION_DENIED, Open(fPath, &path)) << "open to the group";
+    rmdir(ours.c_str());
+
+    std::string elsewhere = fPath + "/elsewhere";
+    ASSERT_EQ(0, mkdir(elsewhere.c_str(), 0700));
+    ASSERT_EQ(0, symlink(elsewhere.c_str(), ours.c_str()));
+    EXPECT_EQ(B_PERMISSION_DENIED, Open(fPath, &path)) << "a link in its place";
+    unlink(ours.c_str());
+
+    ASSERT_EQ(0, close(creat(ours.c_str(), 0700)));
+    EXPECT_NE(B_OK, Open(fPath, &path)) << "a file in its place";
+}
+
+TEST(PortFileNames, EveryNameHasItsOwnBoundedFileName)
+{
+    EXPECT_EQ("plain-name_1.2", BPortFolder::file_name("plain-name_1.2"));
+    EXPECT_EQ("%2Ehidden%2Fslash%20space", BPortFolder::file_name(".hidden/slash space"));
+    std::string allOdd(31, '/');
+    std::string hex = BPortFolder::file_name(allOdd);
+    EXPECT_EQ('=', hex[0]);
+    EXPECT_EQ(63u, hex.size());
+
+    std::mt19937 random(7);
+    for (int i = 0; i < 2000; i++) {
+        std::string name(1 + random() % 31, '\0');
+        for (char& c : name)
+            c = static_cast<char>(1 + random() % 255);
+        std::string fileName = BPortFolder::file_name(name);
+        EXPECT_LE(fileName.size(), 80u);
+        EXPECT_EQ(std::string::npos, fileName.find('/'));
+        EXPECT_NE('.', fileName[0]);
+        std::string back;
+        ASSERT_TRUE(BPortFolder::port_name(fileName, &back)) << fileName;
+        EXPECT_EQ(name, back);
+    }
+    sockaddr_un address;
+    socklen_t length;
+    EXPECT_TRUE(BPortFolder::make_address(1000000, hex, &address, &length));
+}
+
+TEST(PortFileNames, OtherFilesAreNotTakenForPorts)
+{
+    std::string name;
+    for (const char* other :
+         {"", ".", "..", "=", "=abc", "=zz", "%", "%4", "%41", "%4g", "a%2e", ".hidden"})
+        EXPECT_FALSE(BPortFolder::port_name(other, &name)) << other;
+    EXPECT_TRUE(BPortFolder::port_name("x.lock", &name));
+    EXPECT_EQ("x.lock", name);
+}
+
+std::vector<uint8> packet(uint32 kind, uint32 seq, uint32 third = 0)
+{
+    std::vector<uint8> bytes(kAskSize);
+    bytes.resize(make_short_packet(bytes.data(), kind, seq, third));
+    return bytes;
+}
+
+std::vector<uint8> record(uint32 seq, int32 code, uint32 size, const std::string& first)
+{
+    std::vector<uint8> bytes(kRecordHeaderSize);
+    make_record_header(bytes.data(), seq, code, size);
+    bytes.insert(bytes.end(), first.begin(), first.end());
+    return bytes;
+}
+
+std::vector<uint8> more(const std::string& next)
+{
+    std::vector<uint8> bytes(kMoreHeaderSize);
+    put32(bytes.data(), kMore);
+    bytes.insert(bytes.end(), next.begin(), next.end());
+    return bytes;
+}
+
+BPortRecordAssembler::Event feed(BPortRecordAssembler& assembler, const std::vector<uint8>& bytes)
+{
+    return assembler.Take(bytes.data(), bytes.size());
+}
+
+TEST(PortRecordAssembler, ARecordComesInPiecesIntoAKeptPlace)
+{
+    BPortRecordAssembler assembler;
+    EXPECT_EQ(BPortRecordAssembler::kAsked, feed(assembler, packet(kAsk, 4)));
+    EXPECT_TRUE(assembler.Asking());
+    EXPECT_EQ(4u, assembler.Sequence());
+    assembler.Granted();
+    EXPECT_TRUE(assembler.HoldsPlace());
+    EXPECT_EQ(BPortRecordAssembler::kNothing, feed(assembler, record(4, -9, 7, "abc")));
+    EXPECT_EQ(BPortRecordAssembler::kNothing, feed(assembler, more("de")));
+    EXPECT_EQ(BPortRecordAssembler::kRecordDone, feed(assembler, more("fg")));
+    EXPECT_EQ(-9, assembler.Code());
+    std::vector<uint8> data = assembler.TakeRecord();
+    EXPECT_EQ("abcdefg", std::string(data.begin(), data.end()));
+    EXPECT_FALSE(assembler.HoldsPlace());
+
+    // The next ask; an empty record is whole at once.
+    EXPECT_EQ(BPortRecordAssembler::kAsked, feed(assembler, packet(kAsk, 5)));
+    assembler.Granted();
+    EXPECT_EQ(BPortRecordAssembler::kRecordDone, feed(assembler, record(5, 1, 0, "")));
+}
+
+TEST(PortRecordAssembler, GivingUpFreesWhatTheAskHeld)
+{
+    BPortRecordAssembler assembler;
+    feed(assembler, packet(kAsk, 1, kAnswerAtOnce));
+    EXPECT_TRUE(assembler.AnswerAtOnce());
+    EXPECT_EQ(BPortRecordAssembler::kCancelled, feed(assembler, packet(kCancel, 1)));
+    feed(assembler, packet(kAsk, 2));
+    assembler.Granted();
+    EXPECT_EQ(BPortRecordAssembler::kReleased, feed(assembler, packet(kCancel, 2)));
+    feed(assembler, packet(kAsk, 3));
+    assembler.Refused();
+    EXPECT_FALSE(assembler.Asking());
+    EXPECT_EQ(BPortRecordAssembler::kAsked, feed(assembler, packet(kAsk, 4)));
+}
+
+TEST(PortRecordAssembler, BrokenTrafficIsRecognised)
+{
+    auto brokenAfter = [](std::vector<std::vector<uint8>> packets, bool grant) {
+        BPortRecordAssembler assembler;
+        BPortRecordAssembler::Event last = BPortRecordAssembler::kNothing;
+        for (auto& bytes : packets) {
+            last = feed(assembler, bytes);
+            if (last == BPortRecordAssembler::kAsked && grant)
+                assembler.Granted();
+        }
+        return last == BPortRecordAssembler::kBroken;
+    };
+    EXPECT_TRUE(brokenAfter({{1, 2, 3}}, true));
+    EXPECT_TRUE(brokenAfter({packet('what', 1)}, true));
+    EXPECT_TRUE(brokenAfter({record(0, 1, 1, "x")}, true)) << "no place was kept";
+    EXPECT_TRUE(brokenAfter({packet(kAsk, 1), record(1, 1, 1, "x")}, false)) << "not granted";
+    EXPECT_TRUE(brokenAfter({packet(kAsk, 1), record(2, 1, 1, "x")}, true)) << "another ask";
+    EXPECT_TRUE(brokenAfter({packet(kAsk, 1), packet(kAsk, 2)}, true));
+    EXPECT_TRUE(brokenAfter({packet(kAsk, 1), packet(kCancel, 9)}, true));
+    EXPECT_TRUE(brokenAfter({more("x")}, true));
+    EXPECT_TRUE(brokenAfter({packet(kAsk, 1), record(1, 1, 2, "abc")}, true)) << "too many bytes";
+    EXPECT_TRUE(brokenAfter({packet(kAsk, 1), record(1, 1, 3, "a"), more("bcd")}, true));
+    EXPECT_TRUE(brokenAfter({packet(kAsk, 1), record(1, 1, 3, "a"), more("")}, true));
+    EXPECT_TRUE(
+        brokenAfter({packet(kAsk, 1), record(1, 1, B_MAX_PORT_RECORD_SIZE + 1, "")}, true));
+    std::vector<uint8> ask = packet(kAsk, 1);
+    ask.push_back(0);
+    EXPECT_TRUE(brokenAfter({ask}, true)) << "a packet of the wrong length";
+    EXPECT_TRUE(brokenAfter({std::vector<uint8>(kMaxPacket + 1, 0)}, true));
+    EXPECT_FALSE(brokenAfter({packet(kAsk, 1), record(1, 1, B_MAX_PORT_RECORD_SIZE, "")}, true));
+}
+
+} // namespace
