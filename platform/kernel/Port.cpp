@@ -316,13 +316,41 @@ status_t waitForRoom(RemotePort& remote, uint32 sequence, const Deadline& deadli
     }
 }
 
+class WriterTurn {
+public:
+    explicit WriterTurn(RemotePort& remote) : fRemote(remote) {}
+    ~WriterTurn()
+    {
+        if (!fTaken)
+            return;
+        std::lock_guard<std::mutex> guard(fRemote.turnLock);
+        fRemote.busy = false;
+        fRemote.turnFree.notify_one();
+    }
+
+    bool Take(const Deadline& deadline)
+    {
+        std::unique_lock<std::mutex> lock(fRemote.turnLock);
+        auto free = [this] { return !fRemote.busy; };
+        if (deadline.forever)
+            fRemote.turnFree.wait(lock, free);
+        else if (!fRemote.turnFree.wait_until(lock, deadline.Point(), free))
+            return false;
+        fRemote.busy = true;
+        fTaken = true;
+        return true;
+    }
+
+private:
+    RemotePort& fRemote;
+    bool fTaken = false;
+};
+
 status_t writeRemote(RemotePort& remote, int32 code, const uint8* bytes, size_t size,
                      const Deadline& deadline)
 {
-    std::unique_lock<std::timed_mutex> writing(remote.writeLock, std::defer_lock);
-    if (deadline.forever)
-        writing.lock();
-    else if (!writing.try_lock_until(deadline.Point()))
+    WriterTurn turn(remote);
+    if (!turn.Take(deadline))
         return deadline.Failure();
     if (remote.fd < 0)
         return B_BAD_PORT_ID;

@@ -362,6 +362,7 @@ TEST(Threads, KillingASuspendedOrWaitingThreadWakesIt)
     resume_thread(waiter);
     ASSERT_TRUE(eventually([&] { return stateOf(sleeper) == B_THREAD_SUSPENDED; }));
     ASSERT_TRUE(eventually([&] { return stateOf(waiter) == B_THREAD_WAITING; }));
+    ASSERT_TRUE(eventually([&] { return stateOf(blocker) == B_THREAD_ASLEEP; }));
     EXPECT_EQ(B_OK, kill_thread(sleeper));
     EXPECT_EQ(B_OK, kill_thread(waiter));
     status_t exitValue = 0;
