@@ -111,7 +111,8 @@ status_t wait_for_thread(thread_id thread, status_t* exitValue);
 //   at once, now and from then on, and a suspended thread wakes; the thread ends when its
 //   function returns, and its exit hooks then run as usual (so what they free is freed).
 // In both cases wait_for_thread waits for the thread's real end and reports B_INTERRUPTED as
-// its exit value, whatever the function returned.
+// its exit value, whatever the function returned. A thread that kills itself leaves at once,
+// as by exit_thread(B_INTERRUPTED).
 status_t kill_thread(thread_id thread);
 
 // Leaves the calling thread at once: C++ frames are unwound (as by pthread_exit), its exit
@@ -185,7 +186,9 @@ port_id find_port(const char* name);
 // is asked for it.
 status_t get_next_port_name(int32* cookie, char name[B_OS_NAME_LENGTH]);
 
-// Queues a record, waiting while the queue is full. B_BAD_VALUE for a record larger than
+// Queues a record, waiting while the queue is full. To a port of another process the call
+// returns once the owner has kept a place for the record and the record is sent; the owner
+// queues it as soon as its serving thread has read it. B_BAD_VALUE for a record larger than
 // B_MAX_PORT_RECORD_SIZE or a NULL buffer with a size, B_BAD_PORT_ID once the port is closed,
 // deleted or its owner gone, B_INTERRUPTED when the calling thread was killed.
 status_t write_port(port_id port, int32 code, const void* buffer, size_t size);

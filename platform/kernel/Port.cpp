@@ -9,72 +9,22 @@
 #include "ThreadPrivate.h"
 
 #include <dirent.h>
-#include <pthread.h>
 #include <fcntl.h>
-#include <poll.h>
-#include <sys/file.h>
+#include <pthread.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/uio.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <optional>
 
 using namespace BPortPrivate;
 using namespace BPortWire;
 
 namespace {
-
-// How often a writer waiting for another process's answer looks whether it was killed.
-constexpr int kKillCheckMilliseconds = 50;
-
-struct Deadline {
-    bool forever = true;
-    bool noWait = false;
-    bigtime_t at = 0;
-
-    Deadline(uint32 flags, bigtime_t timeout)
-    {
-        if (flags & B_ABSOLUTE_TIMEOUT) {
-            forever = timeout == B_INFINITE_TIMEOUT;
-            at = timeout;
-        } else if (flags & B_RELATIVE_TIMEOUT) {
-            noWait = timeout <= 0;
-            bigtime_t now = system_time();
-            forever = timeout > B_INFINITE_TIMEOUT - now;
-            at = noWait ? now : now + timeout;
-        }
-    }
-
-    bool Passed() const { return !forever && system_time() >= at; }
-    status_t Failure() const { return noWait ? B_WOULD_BLOCK : static_cast<status_t>(B_TIMED_OUT); }
-    // libstdc++'s steady_clock is CLOCK_MONOTONIC, the clock of system_time().
-    std::chrono::steady_clock::time_point Point() const
-    {
-        return std::chrono::steady_clock::time_point(std::chrono::microseconds(at));
-    }
-};
-
-// Serializes changes to the runtime folder between the processes of the user: publishing a
-// name and removing a dead owner's socket.
-class FolderLock {
-public:
-    explicit FolderLock(int fd) : fFd(fd)
-    {
-        while (flock(fFd, LOCK_EX) != 0 && errno == EINTR) {
-        }
-    }
-    ~FolderLock() { flock(fFd, LOCK_UN); }
-
-private:
-    int fFd;
-};
 
 void forkPrepare()
 {
@@ -152,19 +102,6 @@ void unpublish(PortKit& kit, LocalPort& port)
         unlinkat(folder, port.fileName.c_str(), 0);
 }
 
-// Whether a live port answers at the address. Does not wait.
-bool answers(const sockaddr_un& address, socklen_t length)
-{
-    int fd = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd < 0)
-        return false;
-    int result = connect(fd, reinterpret_cast<const sockaddr*>(&address), length);
-    // EAGAIN: alive, with a full backlog.
-    bool alive = result == 0 || errno == EAGAIN || errno == EINPROGRESS;
-    close(fd);
-    return alive;
-}
-
 // Publishes the port under its name unless a live port holds the name. Under the kit's lock.
 status_t publish(PortKit& kit, LocalPort& port)
 {
@@ -177,7 +114,7 @@ status_t publish(PortKit& kit, LocalPort& port)
     if (!BPortFolder::make_address(folder, fileName, &address, &length))
         return B_NAME_TOO_LONG;
     FolderLock folderLock(folder);
-    if (answers(address, length))
+    if (port_answers(address, length))
         return B_OK; // findable in this process only
     unlinkat(folder, fileName.c_str(), 0);
     int fd = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
@@ -204,181 +141,6 @@ status_t publish(PortKit& kit, LocalPort& port)
     port.fileInode = status.st_ino;
     kit.listeners.push_back(std::make_unique<Listener>(Listener{kit.owned[port.id], fd}));
     wake_server(kit);
-    return B_OK;
-}
-
-// Whether the owner at the other end of a writer's connection still lives.
-bool connected(int fd)
-{
-    pollfd watched{fd, POLLRDHUP, 0};
-    return poll(&watched, 1, 0) == 0 ||
-           (watched.revents & (POLLHUP | POLLRDHUP | POLLERR | POLLNVAL)) == 0;
-}
-
-// Connects to the published port of that file name, removing its socket when its owner died.
-status_t connectTo(const std::string& fileName, int* connectedFd)
-{
-    int folder = BPortFolder::folder();
-    if (folder < 0)
-        return folder;
-    sockaddr_un address;
-    socklen_t length;
-    if (!BPortFolder::make_address(folder, fileName, &address, &length))
-        return B_NAME_NOT_FOUND;
-    int fd = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
-    if (fd < 0)
-        return B_FROM_POSIX_ERROR(errno);
-    int result;
-    do {
-        result = connect(fd, reinterpret_cast<const sockaddr*>(&address), length);
-    } while (result != 0 && errno == EINTR);
-    if (result != 0) {
-        int error = errno;
-        close(fd);
-        if (error == ECONNREFUSED) {
-            // Nobody listens: the owner died. Look again under the lock, as another process may
-            // be publishing the name afresh.
-            FolderLock folderLock(folder);
-            if (!answers(address, length))
-                unlinkat(folder, fileName.c_str(), 0);
-        }
-        if (error == ECONNREFUSED || error == ENOENT)
-            return B_NAME_NOT_FOUND;
-        return B_FROM_POSIX_ERROR(error);
-    }
-    ucred peer;
-    socklen_t peerLength = sizeof peer;
-    if (getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &peerLength) != 0 ||
-        peer.uid != geteuid()) {
-        close(fd);
-        return B_NAME_NOT_FOUND;
-    }
-    int sendBuffer = kSendBuffer;
-    setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &sendBuffer, sizeof sendBuffer);
-    *connectedFd = fd;
-    return B_OK;
-}
-
-bool sendPacket(int fd, const iovec* parts, int count)
-{
-    msghdr message{};
-    message.msg_iov = const_cast<iovec*>(parts);
-    message.msg_iovlen = count;
-    ssize_t sent;
-    do {
-        sent = sendmsg(fd, &message, MSG_NOSIGNAL);
-    } while (sent < 0 && errno == EINTR);
-    return sent >= 0;
-}
-
-bool sendShort(int fd, uint32 kind, uint32 sequence, uint32 flags = 0)
-{
-    uint8 packet[kAskSize];
-    iovec part{packet, make_short_packet(packet, kind, sequence, flags)};
-    return sendPacket(fd, &part, 1);
-}
-
-// Waits for the owner's answer to ask `sequence`. Gives the ask up on the deadline or a kill.
-status_t waitForRoom(RemotePort& remote, uint32 sequence, const Deadline& deadline)
-{
-    BKernelPrivate::BlockingScope scope(B_THREAD_WAITING, nullptr, nullptr, nullptr);
-    for (;;) {
-        int milliseconds = kKillCheckMilliseconds;
-        if (!deadline.forever && !deadline.noWait) {
-            bigtime_t left = deadline.at - system_time();
-            milliseconds = static_cast<int>(std::clamp<bigtime_t>((left + 999) / 1000, 0, milliseconds));
-        }
-        pollfd watched{remote.fd, POLLIN, 0};
-        if (poll(&watched, 1, milliseconds) > 0) {
-            uint8 reply[kReplySize + 1];
-            ssize_t length = recv(remote.fd, reply, sizeof reply, MSG_DONTWAIT);
-            if (length < 0 && (errno == EINTR || errno == EAGAIN))
-                continue;
-            if (length != static_cast<ssize_t>(kReplySize))
-                return B_BAD_PORT_ID;
-            uint32 kind = get32(reply);
-            if (kind != kRoom && kind != kFull)
-                return B_BAD_PORT_ID;
-            if (get32(reply + 4) != sequence)
-                continue; // the late answer to an ask given up
-            return kind == kRoom ? B_OK : static_cast<status_t>(B_WOULD_BLOCK);
-        }
-        // An ask that wants its answer at once is not given up: the owner answers it without
-        // waiting for anything.
-        if (BKernelPrivate::current_thread_killed()) {
-            sendShort(remote.fd, kCancel, sequence);
-            return B_INTERRUPTED;
-        }
-        if (!deadline.noWait && deadline.Passed()) {
-            sendShort(remote.fd, kCancel, sequence);
-            return B_TIMED_OUT;
-        }
-    }
-}
-
-class WriterTurn {
-public:
-    explicit WriterTurn(RemotePort& remote) : fRemote(remote) {}
-    ~WriterTurn()
-    {
-        if (!fTaken)
-            return;
-        std::lock_guard<std::mutex> guard(fRemote.turnLock);
-        fRemote.busy = false;
-        fRemote.turnFree.notify_one();
-    }
-
-    bool Take(const Deadline& deadline)
-    {
-        std::unique_lock<std::mutex> lock(fRemote.turnLock);
-        auto free = [this] { return !fRemote.busy; };
-        if (deadline.forever)
-            fRemote.turnFree.wait(lock, free);
-        else if (!fRemote.turnFree.wait_until(lock, deadline.Point(), free))
-            return false;
-        fRemote.busy = true;
-        fTaken = true;
-        return true;
-    }
-
-private:
-    RemotePort& fRemote;
-    bool fTaken = false;
-};
-
-status_t writeRemote(RemotePort& remote, int32 code, const uint8* bytes, size_t size,
-                     const Deadline& deadline)
-{
-    WriterTurn turn(remote);
-    if (!turn.Take(deadline))
-        return deadline.Failure();
-    if (remote.fd < 0)
-        return B_BAD_PORT_ID;
-    status_t status = BKernelPrivate::cooperative_point();
-    if (status != B_OK)
-        return status;
-    uint32 sequence = ++remote.sequence;
-    if (!sendShort(remote.fd, kAsk, sequence, deadline.noWait ? static_cast<uint32>(kAnswerAtOnce) : 0u))
-        return B_BAD_PORT_ID;
-    status = waitForRoom(remote, sequence, deadline);
-    if (status != B_OK)
-        return status;
-
-    uint8 header[kRecordHeaderSize];
-    make_record_header(header, sequence, code, static_cast<uint32>(size));
-    size_t first = std::min(size, kMaxRecordBytesPerPacket);
-    iovec parts[2] = {{header, sizeof header}, {const_cast<uint8*>(bytes), first}};
-    if (!sendPacket(remote.fd, parts, first > 0 ? 2 : 1))
-        return B_BAD_PORT_ID;
-    uint8 more[kMoreHeaderSize];
-    put32(more, kMore);
-    for (size_t sent = first; sent < size;) {
-        size_t chunk = std::min(size - sent, kMaxMoreBytesPerPacket);
-        iovec moreParts[2] = {{more, sizeof more}, {const_cast<uint8*>(bytes + sent), chunk}};
-        if (!sendPacket(remote.fd, moreParts, 2))
-            return B_BAD_PORT_ID;
-        sent += chunk;
-    }
     return B_OK;
 }
 
@@ -415,9 +177,8 @@ status_t writeLocal(const std::shared_ptr<LocalPort>& port, int32 code, const ui
 {
     Record record{code, std::vector<uint8>(bytes, bytes + size)};
     std::unique_lock<std::mutex> lock(port->lock);
-    status_t status = waitFor(lock, port, port->writable, B_THREAD_WAITING, deadline, [&] {
-        return port->closed || port->deleted || port->HasPlace();
-    });
+    status_t status = waitFor(lock, port, port->writable, B_THREAD_WAITING, deadline,
+                              [&] { return port->closed || port->deleted || port->HasPlace(); });
     if (status != B_OK)
         return status;
     if (port->closed || port->deleted)
@@ -455,9 +216,8 @@ status_t waitForRecord(port_id id, uint32 flags, bigtime_t timeout,
     Deadline deadline(flags, timeout);
     LocalPort& local = **port;
     *lock = std::unique_lock<std::mutex>(local.lock);
-    status = waitFor(*lock, *port, local.readable, B_THREAD_RECEIVING, deadline, [&] {
-        return !local.queue.empty() || local.closed || local.deleted;
-    });
+    status = waitFor(*lock, *port, local.readable, B_THREAD_RECEIVING, deadline,
+                     [&] { return !local.queue.empty() || local.closed || local.deleted; });
     if (status != B_OK)
         return status;
     if (local.deleted || local.queue.empty())
@@ -468,12 +228,6 @@ status_t waitForRecord(port_id id, uint32 flags, bigtime_t timeout,
 } // namespace
 
 namespace BPortPrivate {
-
-RemotePort::~RemotePort()
-{
-    if (fd >= 0)
-        close(fd);
-}
 
 // Never destroyed: the server thread runs until the process ends.
 PortKit& port_kit()
@@ -542,7 +296,7 @@ port_id find_port(const char* name)
     }
     // Connecting can wait for a busy owner: not under the lock.
     int fd = -1;
-    status_t status = connectTo(BPortFolder::file_name(wanted), &fd);
+    status_t status = connect_to_port(BPortFolder::file_name(wanted), &fd);
     if (status != B_OK)
         return status;
     std::lock_guard<std::mutex> guard(kit.lock);
@@ -613,7 +367,7 @@ status_t write_port_etc(port_id id, int32 code, const void* buffer, size_t size,
         return status;
     const auto* bytes = static_cast<const uint8*>(buffer);
     return local ? writeLocal(local, code, bytes, size, deadline)
-                 : writeRemote(*remote, code, bytes, size, deadline);
+                 : write_remote(*remote, code, bytes, size, deadline);
 }
 
 ssize_t read_port(port_id port, int32* code, void* buffer, size_t size)

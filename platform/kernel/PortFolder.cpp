@@ -62,8 +62,9 @@ status_t open_folder(const char* runtimeDir, uid_t uid, int* fd, std::string* pa
     int openError = errno;
     close(baseFd);
     if (opened < 0)
-        return openError == ELOOP || openError == ENOTDIR ? static_cast<status_t>(B_PERMISSION_DENIED)
-                                                          : B_FROM_POSIX_ERROR(openError);
+        return openError == ELOOP || openError == ENOTDIR
+                   ? static_cast<status_t>(B_PERMISSION_DENIED)
+                   : B_FROM_POSIX_ERROR(openError);
     if (fstat(opened, &status) != 0 || !privateFolder(status, uid)) {
         close(opened);
         return B_PERMISSION_DENIED;

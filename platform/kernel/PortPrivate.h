@@ -1,7 +1,8 @@
 #pragma once
 
-// The state behind the port calls, shared by Port.cpp (the calls) and PortServer.cpp (the
-// thread that serves the sockets of this process's published ports).
+// The state behind the port calls, shared by Port.cpp (the calls and the owner's queue),
+// PortServer.cpp (the thread that serves the sockets of this process's published ports) and
+// PortWriter.cpp (writing to ports of other processes).
 //
 // Locks, always taken in this order: PortKit::lock, then a LocalPort::lock, then the thread
 // layer's lock (ThreadPrivate.h).
@@ -10,9 +11,13 @@
 
 #include "PortRecordAssembler.h"
 
+#include <sys/file.h>
+#include <sys/socket.h>
 #include <sys/types.h>
 
 #include <atomic>
+#include <cerrno>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <map>
@@ -21,7 +26,52 @@
 #include <string>
 #include <vector>
 
+struct sockaddr_un;
+
 namespace BPortPrivate {
+
+// When a call gives up waiting, from the flags and timeout of the _etc calls.
+struct Deadline {
+    bool forever = true;
+    bool noWait = false;
+    bigtime_t at = 0;
+
+    Deadline(uint32 flags, bigtime_t timeout)
+    {
+        if (flags & B_ABSOLUTE_TIMEOUT) {
+            forever = timeout == B_INFINITE_TIMEOUT;
+            at = timeout;
+        } else if (flags & B_RELATIVE_TIMEOUT) {
+            noWait = timeout <= 0;
+            bigtime_t now = system_time();
+            forever = timeout > B_INFINITE_TIMEOUT - now;
+            at = noWait ? now : now + timeout;
+        }
+    }
+
+    bool Passed() const { return !forever && system_time() >= at; }
+    status_t Failure() const { return noWait ? B_WOULD_BLOCK : static_cast<status_t>(B_TIMED_OUT); }
+    // libstdc++'s steady_clock is CLOCK_MONOTONIC, the clock of system_time().
+    std::chrono::steady_clock::time_point Point() const
+    {
+        return std::chrono::steady_clock::time_point(std::chrono::microseconds(at));
+    }
+};
+
+// Serializes changes to the runtime folder between the processes of the user: publishing a
+// name and removing a dead owner's socket.
+class FolderLock {
+public:
+    explicit FolderLock(int fd) : fFd(fd)
+    {
+        while (flock(fFd, LOCK_EX) != 0 && errno == EINTR) {
+        }
+    }
+    ~FolderLock() { flock(fFd, LOCK_UN); }
+
+private:
+    int fFd;
+};
 
 struct Record {
     int32 code;
@@ -51,7 +101,10 @@ struct LocalPort {
     bool closed = false;
     bool deleted = false;
 
-    bool HasPlace() const { return queue.size() + static_cast<size_t>(kept) < static_cast<size_t>(capacity); }
+    bool HasPlace() const
+    {
+        return queue.size() + static_cast<size_t>(kept) < static_cast<size_t>(capacity);
+    }
 };
 
 struct Listener {
@@ -97,6 +150,16 @@ struct PortKit {
 };
 
 PortKit& port_kit();
+
+// Whether a live port answers at the address. Does not wait.
+bool port_answers(const sockaddr_un& address, socklen_t length);
+// Whether the owner at the other end of a writer's connection still lives.
+bool connected(int fd);
+// Connects to the published port of that file name, removing its socket when its owner died.
+status_t connect_to_port(const std::string& fileName, int* fd);
+// Writes a record to a port of another process (PortWire.h).
+status_t write_remote(RemotePort& remote, int32 code, const uint8* bytes, size_t size,
+                      const Deadline& deadline);
 
 // Starts the server thread if it does not run yet; under PortKit::lock.
 status_t start_server(PortKit& kit);

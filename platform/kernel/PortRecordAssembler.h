@@ -11,12 +11,12 @@
 class BPortRecordAssembler {
 public:
     enum Event {
-        kNothing,   // a part of a record was taken
-        kAsked,     // the writer asks for a place: answer with Granted() or Refused()
-        kCancelled, // the writer gave up an ask that had no place yet
-        kReleased,  // the writer gave up an ask whose place was kept: free the place
+        kNothing,    // a part of a record was taken
+        kAsked,      // the writer asks for a place: answer with Granted() or Refused()
+        kCancelled,  // the writer gave up an ask that had no place yet
+        kReleased,   // the writer gave up an ask whose place was kept: free the place
         kRecordDone, // a whole record came, into the kept place: TakeRecord()
-        kBroken,    // the writer broke the protocol: drop the connection
+        kBroken,     // the writer broke the protocol: drop the connection
     };
 
     Event Take(const uint8* packet, size_t length);

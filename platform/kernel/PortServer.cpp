@@ -84,8 +84,8 @@ void readPackets(PortKit& kit, Connection& connection, std::vector<uint8>& packe
 {
     for (int i = 0; i < kPacketsPerTurn && !connection.gone; i++) {
         // MSG_TRUNC: the packet's real length, to refuse one larger than the buffer.
-        ssize_t length = recv(connection.fd, packet.data(), packet.size(),
-                              MSG_DONTWAIT | MSG_TRUNC);
+        ssize_t length =
+            recv(connection.fd, packet.data(), packet.size(), MSG_DONTWAIT | MSG_TRUNC);
         if (length < 0 && errno == EINTR)
             continue;
         if (length < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
@@ -128,8 +128,8 @@ void acceptWriters(PortKit& kit, Listener& listener)
         ucred peer;
         socklen_t length = sizeof peer;
         // Only processes of our own user may write to our ports.
-        if (getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0 ||
-            peer.uid != geteuid() || listener.dropped) {
+        if (getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0 || peer.uid != geteuid() ||
+            listener.dropped) {
             close(fd);
             continue;
         }

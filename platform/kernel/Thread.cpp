@@ -52,8 +52,8 @@ struct Thread {
     std::atomic<bool> killed{false};
     thread_state activity = B_THREAD_RUNNING;
     status_t exitValue = B_OK;
-    std::condition_variable wake;     // the thread's own waits: for its start, suspended, asleep
-    std::condition_variable endedCv;  // wait_for_thread
+    std::condition_variable wake;    // the thread's own waits: for its start, suspended, asleep
+    std::condition_variable endedCv; // wait_for_thread
     std::condition_variable* waitingOn = nullptr; // the endedCv of the thread it waits for
     Interrupt interrupt;                          // a wait outside this layer
 
@@ -268,8 +268,8 @@ bool current_thread_killed()
     return tCurrent != nullptr && tCurrent->killed;
 }
 
-BlockingScope::BlockingScope(thread_state state, std::shared_ptr<void> keepAlive,
-                             std::mutex* lock, std::condition_variable* cv)
+BlockingScope::BlockingScope(thread_state state, std::shared_ptr<void> keepAlive, std::mutex* lock,
+                             std::condition_variable* cv)
     : fRegistered(tCurrent != nullptr)
 {
     if (!fRegistered)
@@ -510,7 +510,8 @@ status_t snooze(bigtime_t microseconds)
 {
     // About 31 years: far enough for "forever", near enough not to overflow the clocks.
     microseconds = std::clamp<bigtime_t>(microseconds, 0, 1000000000000000);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::microseconds(microseconds);
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::microseconds(microseconds);
     Thread* self = tCurrent;
     if (self == nullptr) {
         // No record, so nothing can suspend or kill this thread: a plain sleep.

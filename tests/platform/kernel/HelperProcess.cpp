@@ -163,8 +163,8 @@ int fill(const std::vector<std::string>& arguments)
     }
     say("three");
     int32 code = 3;
-    say("timeout " + std::to_string(write_port_etc(port, 99, &code, sizeof code,
-                                                   B_RELATIVE_TIMEOUT, 300000)));
+    say("timeout " +
+        std::to_string(write_port_etc(port, 99, &code, sizeof code, B_RELATIVE_TIMEOUT, 300000)));
     say("nowait " +
         std::to_string(write_port_etc(port, 98, &code, sizeof code, B_RELATIVE_TIMEOUT, 0)));
     say("blocking");
@@ -366,8 +366,12 @@ int otherUser(const std::vector<std::string>& arguments)
 int run_helper(const std::vector<std::string>& arguments)
 {
     static const std::map<std::string, int (*)(const std::vector<std::string>&)> kHelpers = {
-        {"write-hundred", writeHundred}, {"fill", fill},       {"write-empty", writeEmpty},
-        {"own", own},                    {"partial", partial}, {"garbage", garbage},
+        {"write-hundred", writeHundred},
+        {"fill", fill},
+        {"write-empty", writeEmpty},
+        {"own", own},
+        {"partial", partial},
+        {"garbage", garbage},
         {"other-user", otherUser},
     };
     auto found = kHelpers.find(arguments.at(0));

@@ -48,14 +48,13 @@ void expectPatternRecords(port_id port)
     std::vector<uint8> buffer(400000);
     for (int32 i = 0; i < kPatternRecords; i++) {
         int32 code = -1;
-        ssize_t size = read_port_etc(port, &code, buffer.data(), buffer.size(), B_RELATIVE_TIMEOUT,
-                                     kWatchdog);
+        ssize_t size =
+            read_port_etc(port, &code, buffer.data(), buffer.size(), B_RELATIVE_TIMEOUT, kWatchdog);
         ASSERT_GE(size, 0) << "record " << i;
         EXPECT_EQ(i, code);
         std::vector<uint8> expected = pattern_record(i);
         ASSERT_EQ(expected.size(), static_cast<size_t>(size)) << "record " << i;
-        EXPECT_TRUE(std::equal(expected.begin(), expected.end(), buffer.begin()))
-            << "record " << i;
+        EXPECT_TRUE(std::equal(expected.begin(), expected.end(), buffer.begin())) << "record " << i;
     }
 }
 
@@ -95,8 +94,8 @@ TEST(PortProcesses, FullQueueBlocksTheWriterUntilTheOwnerReads)
     EXPECT_EQ("written 0", writer.ReadLine()) << "one read makes room for the fourth";
     // The writes that gave up left nothing behind.
     for (int32 expected = 1; expected <= 3; expected++) {
-        ASSERT_EQ(4, read_port_etc(port, &code, &value, sizeof value, B_RELATIVE_TIMEOUT,
-                                   kWatchdog));
+        ASSERT_EQ(4,
+                  read_port_etc(port, &code, &value, sizeof value, B_RELATIVE_TIMEOUT, kWatchdog));
         EXPECT_EQ(expected, code);
         EXPECT_EQ(expected, value);
     }
@@ -167,8 +166,8 @@ TEST(PortProcesses, AnotherUserIsRefused)
     std::string name = unique_port_name("other");
     port_id port = create_port(4, name.c_str());
     ASSERT_GT(port, 0);
-    std::string socketPath = std::string(getenv("XDG_RUNTIME_DIR")) + "/be-ports/" +
-                             BPortFolder::file_name(name);
+    std::string socketPath =
+        std::string(getenv("XDG_RUNTIME_DIR")) + "/be-ports/" + BPortFolder::file_name(name);
     HelperProcess stranger({"other-user", socketPath});
     EXPECT_EQ("folder denied", stranger.ReadLine());
     std::string peer = stranger.ReadLine();
@@ -197,8 +196,8 @@ TEST(PortProcesses, MisbehavingWritersAreDroppedWhileOthersGoOn)
     HelperProcess writer({"write-hundred", name});
     std::thread reader([port] { expectPatternRecords(port); });
 
-    for (const char* kind : {"unknown", "short", "no-place", "oversize", "too-much",
-                             "huge-packet", "double-ask", "wrong-cancel"}) {
+    for (const char* kind : {"unknown", "short", "no-place", "oversize", "too-much", "huge-packet",
+                             "double-ask", "wrong-cancel"}) {
         HelperProcess peer({"garbage", name, kind});
         EXPECT_EQ("dropped", peer.ReadLine()) << kind;
         EXPECT_EQ(0, peer.Wait()) << kind;

@@ -89,9 +89,8 @@ TEST(Ports, AWaitingWriterGoesOnOnceARecordIsRead)
     port_id port = create_port(1, nullptr);
     write_port(port, 1, nullptr, 0);
     std::atomic<status_t> written{1};
-    std::thread writer([&] {
-        written = write_port_etc(port, 2, nullptr, 0, B_RELATIVE_TIMEOUT, kWatchdog);
-    });
+    std::thread writer(
+        [&] { written = write_port_etc(port, 2, nullptr, 0, B_RELATIVE_TIMEOUT, kWatchdog); });
     snooze(50000);
     EXPECT_EQ(1, written.load()) << "still waiting";
     int32 code;
@@ -199,8 +198,8 @@ TEST(Ports, ManyThreadsShareAPort)
     for (int i = 0; i < kWriters * kEach; i++) {
         int32 code = -1;
         int32 value = -1;
-        ASSERT_EQ(4, read_port_etc(port, &code, &value, sizeof value, B_RELATIVE_TIMEOUT,
-                                   kWatchdog));
+        ASSERT_EQ(4,
+                  read_port_etc(port, &code, &value, sizeof value, B_RELATIVE_TIMEOUT, kWatchdog));
         ASSERT_TRUE(code >= 0 && code < kWriters);
         EXPECT_EQ(next[code]++, value) << "each writer's records stay in order";
     }

@@ -217,8 +217,7 @@ TEST(PortRecordAssembler, BrokenTrafficIsRecognised)
     EXPECT_TRUE(brokenAfter({packet(kAsk, 1), record(1, 1, 2, "abc")}, true)) << "too many bytes";
     EXPECT_TRUE(brokenAfter({packet(kAsk, 1), record(1, 1, 3, "a"), more("bcd")}, true));
     EXPECT_TRUE(brokenAfter({packet(kAsk, 1), record(1, 1, 3, "a"), more("")}, true));
-    EXPECT_TRUE(
-        brokenAfter({packet(kAsk, 1), record(1, 1, B_MAX_PORT_RECORD_SIZE + 1, "")}, true));
+    EXPECT_TRUE(brokenAfter({packet(kAsk, 1), record(1, 1, B_MAX_PORT_RECORD_SIZE + 1, "")}, true));
     std::vector<uint8> ask = packet(kAsk, 1);
     ask.push_back(0);
     EXPECT_TRUE(brokenAfter({ask}, true)) << "a packet of the wrong length";

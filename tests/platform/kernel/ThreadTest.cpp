@@ -350,13 +350,13 @@ TEST(Threads, KillingASuspendedOrWaitingThreadWakesIt)
     thread_id sleeper = spawn_thread(
         [](void*) -> int32 { return suspend_thread(find_thread(nullptr)) == B_OK ? 1 : 2; },
         "suspended victim", B_NORMAL_PRIORITY, nullptr);
-    thread_id blocker = spawn_thread(
-        [](void*) -> int32 { return snooze(kWatchdog); }, "blocker", B_NORMAL_PRIORITY, nullptr);
+    thread_id blocker = spawn_thread([](void*) -> int32 { return snooze(kWatchdog); }, "blocker",
+                                     B_NORMAL_PRIORITY, nullptr);
     static thread_id sBlocker;
     sBlocker = blocker;
-    thread_id waiter = spawn_thread(
-        [](void*) -> int32 { return wait_for_thread(sBlocker, nullptr); }, "waiter",
-        B_NORMAL_PRIORITY, nullptr);
+    thread_id waiter =
+        spawn_thread([](void*) -> int32 { return wait_for_thread(sBlocker, nullptr); }, "waiter",
+                     B_NORMAL_PRIORITY, nullptr);
     resume_thread(sleeper);
     resume_thread(blocker);
     resume_thread(waiter);
