@@ -3,6 +3,9 @@
 // The command codes of the messages the kits send and understand. The values are the classic
 // ones, so that messages compare the same as on the original system.
 
+#include <Entry.h>
+#include <OS.h>
+
 enum {
     // Application
     B_ABOUT_REQUESTED = '_ABR',
@@ -57,4 +60,30 @@ enum {
     B_CREATE_PROPERTY = 'PCRT',
     B_DELETE_PROPERTY = 'PDEL',
     B_GET_SUPPORTED_SUITES = 'SUIT',
+};
+
+// ---------------------------------------------------------------------------------------------
+// What the kits tell about a running application (BApplication::GetAppInfo, the roster).
+
+#ifndef B_MIME_TYPE_LENGTH
+#define B_MIME_TYPE_LENGTH (B_ATTR_NAME_LENGTH - 15)
+#endif
+
+// Launch behaviour and kind of an application, in app_info::flags.
+enum {
+    B_SINGLE_LAUNCH = 0x0,
+    B_MULTIPLE_LAUNCH = 0x1,
+    B_EXCLUSIVE_LAUNCH = 0x2,
+    B_LAUNCH_MASK = 0x3,
+    B_BACKGROUND_APP = 0x4,
+    B_ARGV_ONLY = 0x8,
+};
+
+struct app_info {
+    thread_id thread = -1; // the thread that runs the application's loop
+    team_id team = -1;     // the process id
+    port_id port = -1;     // the application's inbox for other processes; -1 without one
+    uint32 flags = 0;
+    entry_ref ref; // the executable
+    char signature[B_MIME_TYPE_LENGTH] = {};
 };

@@ -19,13 +19,54 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
 class BDataIO;
+class BHandler;
+class BMessenger;
 struct entry_ref;
+
+namespace BPrivate {
+
+class ReplySlot;
+
+// What the kits know of a message they delivered to a looper: whether its sender waits for
+// the reply, where replies go, how it came. It belongs to the one message the kits handed
+// over, so a copy starts without it (copying a received message does not copy the duty to
+// answer it), a move takes it along, and assigning over the message ends it as deleting the
+// message does: a sender still waiting then gets B_NO_REPLY.
+struct MessageDelivery {
+    enum : uint32 {
+        kDelivered = 0x01,
+        kReplied = 0x02,
+        kIsReply = 0x04,
+        kRemote = 0x08,
+        kDropped = 0x10,
+    };
+
+    MessageDelivery() = default;
+    MessageDelivery(const MessageDelivery&) noexcept {}
+    MessageDelivery(MessageDelivery&& other) noexcept;
+    MessageDelivery& operator=(const MessageDelivery& other) noexcept;
+    MessageDelivery& operator=(MessageDelivery&& other) noexcept;
+    ~MessageDelivery();
+
+    // Answers a waiting sender with B_NO_REPLY if nobody replied, and forgets everything.
+    void End() noexcept;
+
+    std::shared_ptr<ReplySlot> waitingSender;
+    // The return address: tokens of a looper and of one of its handlers; -1 for the
+    // application.
+    int32 replyLooper = -1;
+    int32 replyHandler = -1;
+    uint32 flags = 0;
+};
+
+} // namespace BPrivate
 
 enum {
     // Longest field name, in bytes; names are never empty.
@@ -379,7 +420,39 @@ public:
         return HasData(name, B_POINTER_TYPE, index);
     }
 
+    // Delivery and replies. These describe a message as a looper received it; a message made
+    // or copied here was not delivered, has no sender and cannot be replied to (B_BAD_REPLY).
+    bool WasDelivered() const;
+    // A sender waits (synchronously) for the reply and has not had it yet.
+    bool IsSourceWaiting() const;
+    // The sender waits, or said where replies should go.
+    bool IsReplyRequested() const;
+    bool IsSourceRemote() const;
+    bool IsReply() const;
+    bool WasDropped() const;
+    // Where SendReply() sends to when the sender does not wait: the handler the sender named,
+    // else the application.
+    BMessenger ReturnAddress() const;
+
+    // One reply per message goes to a waiting sender (B_DUPLICATE_REPLY after); replies to a
+    // sender that does not wait go to the return address, as many as wanted. replyTo is where
+    // replies to the reply go. The reply is copied. The forms with replyToReply wait for the
+    // answer to the reply in turn.
+    status_t SendReply(uint32 command, BHandler* replyTo = nullptr);
+    status_t SendReply(BMessage* reply, BHandler* replyTo = nullptr,
+                       bigtime_t timeout = B_INFINITE_TIMEOUT);
+    status_t SendReply(BMessage* reply, BMessenger replyTo, bigtime_t timeout = B_INFINITE_TIMEOUT);
+    status_t SendReply(uint32 command, BMessage* replyToReply);
+    status_t SendReply(BMessage* reply, BMessage* replyToReply,
+                       bigtime_t sendTimeout = B_INFINITE_TIMEOUT,
+                       bigtime_t replyTimeout = B_INFINITE_TIMEOUT);
+
 private:
+    friend class BLooper;
+    friend class BMessenger;
+    friend class BPrivate::ReplySlot;
+    friend struct BPrivate::MessageDelivery;
+
     using Field = BPrivate::MessageField;
 
     // Looks a name up among the fields: by scanning while the message is small, through
@@ -423,6 +496,8 @@ private:
     status_t _ReplaceItem(const char* name, type_code type, int32 index, const void* data,
                           size_t size);
     void _PrintToStream(int indent) const;
+    status_t _SendReply(const BMessage* reply, const BMessenger& replyTo, bigtime_t timeout,
+                        BMessage* replyToReply, bigtime_t replyTimeout);
 
     // Flattened form (MessageFlatten.cpp)
     class Reader;
@@ -439,4 +514,5 @@ private:
 
     std::vector<Field> fFields;
     std::unordered_map<std::string, size_t, NameHash, std::equal_to<>> fIndex;
+    BPrivate::MessageDelivery fDelivery;
 };
