@@ -1,52 +1,23 @@
-// Threads owned by objects, on real kernel-kit threads. Every wait is bounded by a watchdog
-// that fails the test rather than letting it hang.
+// Threads owned by objects, on real kernel-kit threads, and the spy on real loopers. Every
+// wait is bounded by a watchdog that fails the test rather than letting it hang.
 
+#include "RecordingHandler.h"
+#include "Watchdog.h"
+#include "util/SpyFilter.h"
 #include "util/Thread.h"
+
+#include <Messenger.h>
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
-#include <cstdlib>
 #include <functional>
-#include <mutex>
 #include <thread>
 
 namespace {
 
 using namespace std::chrono_literals;
-
-// Ends the test program when a test has not finished in time: a thread that never ends cannot
-// be failed any other way.
-class Watchdog {
-public:
-    explicit Watchdog(std::chrono::seconds limit = 10s)
-        : fThread([this, limit] {
-              std::unique_lock lock(fLock);
-              if (!fDone.wait_for(lock, limit, [this] { return fFinished; })) {
-                  fprintf(stderr, "watchdog: the test did not finish in time\n");
-                  std::abort();
-              }
-          })
-    {
-    }
-    ~Watchdog()
-    {
-        {
-            std::lock_guard lock(fLock);
-            fFinished = true;
-        }
-        fDone.notify_one();
-        fThread.join();
-    }
-
-private:
-    std::mutex fLock;
-    std::condition_variable fDone;
-    bool fFinished = false;
-    std::thread fThread;
-};
 
 // Polls for a condition another thread makes true; false when it does not come in time.
 bool eventually(const std::function<bool()>& condition)
@@ -130,20 +101,6 @@ TEST(Thread, WaitGivesTheExitValueOnceTheBodyHasSeenTerminate)
     EXPECT_TRUE(probe.IsTerminated());
 }
 
-TEST(Thread, WaitWithoutARecipientStillWaits)
-{
-    Watchdog watchdog;
-    std::atomic<bool> finished{false};
-    TProbe probe([&](TProbe&) {
-        snooze(20000);
-        finished = true;
-        return B_OK;
-    });
-    probe.Resume();
-    EXPECT_EQ(B_OK, probe.Wait(nullptr));
-    EXPECT_TRUE(finished);
-}
-
 TEST(Thread, AnAutoDeletingObjectIsGoneAsItsBodyReturns)
 {
     Watchdog watchdog;
@@ -165,21 +122,32 @@ TEST(Thread, AnAutoDeletingObjectIsGoneAsItsBodyReturns)
     EXPECT_EQ(id, destroyedOn.load());
 }
 
+// Only a kill ends its body: snooze then answers B_INTERRUPTED. The body touches nothing of
+// the object, whose own parts are gone by the time TThread's destructor waits for it.
+class TSleeper : public TThread {
+public:
+    TSleeper() : TThread("Sleeper", B_NORMAL_PRIORITY) {}
+    status_t Execute() override
+    {
+        sStarted = true;
+        while (snooze(1000) == B_OK) {
+        }
+        sLeft = true;
+        return B_OK;
+    }
+
+    static inline std::atomic<bool> sStarted{false};
+    static inline std::atomic<bool> sLeft{false};
+};
+
 TEST(Thread, DestroyingARunningThreadWaitsForItsBodyToLeave)
 {
     Watchdog watchdog;
-    std::atomic<bool> left{false};
-    auto* probe = new TProbe([&](TProbe&) {
-        // Only a kill ends this body: snooze then answers B_INTERRUPTED.
-        while (snooze(1000) == B_OK) {
-        }
-        left = true;
-        return B_OK;
-    });
-    probe->Resume();
-    ASSERT_TRUE(eventually([&] { return probe->fStarted.load(); }));
-    delete probe;
-    EXPECT_TRUE(left);
+    auto* sleeper = new TSleeper;
+    sleeper->Resume();
+    ASSERT_TRUE(eventually([] { return TSleeper::sStarted.load(); }));
+    delete sleeper;
+    EXPECT_TRUE(TSleeper::sLeft);
 }
 
 TEST(Thread, SuspendAndResumeShowInIsSuspended)
@@ -224,12 +192,102 @@ TEST(Thread, ACopyIsANewSuspendedThreadWithTheOriginalsNameAndPriority)
     EXPECT_EQ(B_DISPLAY_PRIORITY, info.priority);
     EXPECT_TRUE(copy.IsSuspended());
 
+    // Without a place for the exit value, Wait still waits.
     copy.Resume();
-    status_t exitValue = -1;
-    EXPECT_EQ(B_OK, copy.Wait(&exitValue));
-    EXPECT_EQ(B_OK, exitValue);
+    EXPECT_EQ(B_OK, copy.Wait(nullptr));
     EXPECT_TRUE(copy.fStarted);
     EXPECT_FALSE(original.fStarted);
+}
+
+// #pragma mark - the spy
+
+// A window with a handler and a spy for '_BLC', and a watcher that receives the spy's copies.
+class Spy : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        fWatcher->AddHandler(&fWatcherHandler);
+        fWatcher.Run();
+        fWindow->AddHandler(&fWindowHandler);
+        fWindow->AddCommonFilter(new TSpyFilter('_BLC', BMessenger(&fWatcherHandler)));
+        fWindow.Run();
+    }
+
+    void Post(BMessage message)
+    {
+        ASSERT_EQ(B_OK, fWindow->PostMessage(&message, &fWindowHandler));
+    }
+
+    static BMessage Numbered(uint32 what, int32 number)
+    {
+        BMessage message(what);
+        message.AddInt32("n", number);
+        return message;
+    }
+    static int32 NumberOf(const BMessage& message)
+    {
+        int32 number = -1;
+        message.FindInt32("n", &number);
+        return number;
+    }
+
+    Watchdog fWatchdog;
+    MessageLog fLog;
+    RecordingHandler fWindowHandler{"window", &fLog};
+    RecordingHandler fWatcherHandler{"watcher", &fLog};
+    // Quit before the handlers go, the window first: its spy sends to the watcher.
+    RunningLooper fWatcher{"watcher"};
+    RunningLooper fWindow{"window"};
+};
+
+TEST_F(Spy, ASpiedMessageReachesItsHandlerAndAMarkedCopyReachesTheTarget)
+{
+    Post(Numbered('_BLC', 1));
+    ASSERT_TRUE(fLog.WaitFor(2));
+    int windowCount = 0, watcherCount = 0;
+    for (const auto& [receiver, message] : fLog.Entries()) {
+        EXPECT_EQ((uint32)'_BLC', message.what);
+        EXPECT_EQ(1, NumberOf(message));
+        bool marker = false;
+        if (receiver == "window") {
+            windowCount++;
+            EXPECT_FALSE(message.HasData(kSpySendFlagField, B_ANY_TYPE));
+        } else {
+            watcherCount++;
+            EXPECT_EQ(B_OK, message.FindBool(kSpySendFlagField, &marker));
+            EXPECT_TRUE(marker);
+        }
+    }
+    EXPECT_EQ(1, windowCount);
+    EXPECT_EQ(1, watcherCount);
+}
+
+TEST_F(Spy, MarkedMessagesAndOtherCommandsAreNotCopied)
+{
+    BMessage marked = Numbered('_BLC', 1);
+    marked.AddBool(kSpySendFlagField, true);
+    Post(marked);
+    Post(Numbered('_ipc', 2));
+    // A marker of another type does not count, and the copy gets a real one.
+    BMessage oddlyMarked = Numbered('_BLC', 3);
+    oddlyMarked.AddInt32(kSpySendFlagField, 1);
+    Post(oddlyMarked);
+
+    // The window handles all three; the last one's copy, sent after any copies of the others,
+    // is the only thing the watcher gets.
+    ASSERT_TRUE(fLog.WaitFor(4));
+    std::vector<int32> window, watcher;
+    for (const auto& [receiver, message] : fLog.Entries())
+        (receiver == "window" ? window : watcher).push_back(NumberOf(message));
+    EXPECT_EQ((std::vector<int32>{1, 2, 3}), window);
+    ASSERT_EQ(std::vector<int32>{3}, watcher);
+    bool marker = false;
+    for (const auto& [receiver, message] : fLog.Entries()) {
+        if (receiver == "watcher") {
+            EXPECT_EQ(B_OK, message.FindBool(kSpySendFlagField, &marker));
+        }
+    }
+    EXPECT_TRUE(marker);
 }
 
 } // namespace
