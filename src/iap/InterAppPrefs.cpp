@@ -69,6 +69,20 @@ status_t TInterAppPrefs::SetValue(const BMessage& message)
     status_t status = item->SetValue(message);
     if (status != 0)
         return status;
+    NotifyToObservers(message);
+    return 0;
+}
+
+status_t TInterAppPrefs::AddObserver(const BMessenger& messenger)
+{
+    fObservers.push_back(messenger);
+    return 0;
+}
+
+status_t TInterAppPrefs::NotifyToObservers(BMessage message)
+{
+    for (const BMessenger& observer : fObservers)
+        observer.SendMessage(&message, static_cast<BHandler*>(nullptr), B_INFINITE_TIMEOUT);
     return 0;
 }
 

@@ -6,9 +6,12 @@
 
 #include "iap/IAPItem.h"
 
+#include <Messenger.h>
+
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 class TInterAppPrefs {
 public:
@@ -31,13 +34,19 @@ public:
     status_t SetString(const char* name, const std::string& value);
 
     // A value message for an item this store does not hold, or one that its item rejects,
-    // answers -1 and goes no further.
+    // answers -1 and goes no further; the others go on to every observer.
     status_t SetValue(const BMessage& message);
+
+    status_t AddObserver(const BMessenger& messenger);
+    // Sends a copy to each observer in the order they were added, waiting for room in their
+    // queues; an observer that is gone is passed over.
+    status_t NotifyToObservers(BMessage message);
 
 private:
     TIAPItem* _Find(const char* name) const;
 
     const char* fAppSignatureRef = nullptr;
+    std::vector<BMessenger> fObservers;
     std::map<std::string, std::unique_ptr<TIAPItem>> fItems;
 };
 
