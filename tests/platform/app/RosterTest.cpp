@@ -1,0 +1,404 @@
+// Broadcasts between real processes. Every test program gets a runtime folder of its own, so
+// that applications of other programs running at the same time neither see these broadcasts
+// nor answer them.
+
+#include "../storage/TestEnvironment.h"
+#include "RosterTestCodes.h"
+#include "RosterTestProcess.h"
+
+#include <Application.h>
+#include <Message.h>
+#include <MessageQueue.h>
+#include <Roster.h>
+#include <RosterProtocol.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <future>
+#include <grp.h>
+#include <memory>
+#include <set>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+using namespace std::chrono_literals;
+using BPrivate::roster_protocol::inbox_name;
+using BPrivate::roster_protocol::kBroadcastRecord;
+
+namespace {
+
+// Made before main, before the kernel kit opens the runtime folder for the first time.
+struct OwnRuntimeFolder {
+    OwnRuntimeFolder()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "roster-XXXXXX").string();
+        if (mkdtemp(pattern.data()) != nullptr) {
+            path = pattern;
+            setenv("XDG_RUNTIME_DIR", path.c_str(), 1);
+        }
+    }
+    ~OwnRuntimeFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+    std::string path;
+} sRuntimeFolder;
+
+const char kSignatureA[] = "application/x-vnd.roster-test-a";
+const char kSignatureB[] = "application/x-vnd.roster-test-b";
+
+std::vector<std::string> read_lines(const std::string& path)
+{
+    std::ifstream file(path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(file, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+bool has_line(const std::string& path, const std::string& line)
+{
+    const std::vector<std::string> lines = read_lines(path);
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+// Waits for the line to appear in the file; false when the deadline passes first.
+bool wait_for_line(const std::string& path, const std::string& line,
+                   std::chrono::milliseconds deadline = 10s)
+{
+    const auto end = std::chrono::steady_clock::now() + deadline;
+    while (!has_line(path, line)) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        std::this_thread::sleep_for(2ms);
+    }
+    return true;
+}
+
+bool is_listed(const std::string& portName)
+{
+    int32 cookie = 0;
+    char name[B_OS_NAME_LENGTH];
+    while (get_next_port_name(&cookie, name) == B_OK) {
+        if (portName == name)
+            return true;
+    }
+    return false;
+}
+
+status_t broadcast(int32 seq)
+{
+    BMessage message(kTestBroadcast);
+    message.AddInt32("seq", seq);
+    return be_roster->Broadcast(&message);
+}
+
+// Runs a call that must not block for long on another thread. When the deadline passes the
+// test fails, rescue() is called to set the call free, and only if that does not help is the
+// program stopped, rather than left hanging.
+template <typename Call>
+auto with_watchdog(Call call, std::chrono::seconds deadline, std::function<void()> rescue)
+{
+    auto future = std::async(std::launch::async, call);
+    if (future.wait_for(deadline) != std::future_status::ready) {
+        ADD_FAILURE() << "the call was still blocked after " << deadline.count() << " s";
+        rescue();
+        if (future.wait_for(10s) != std::future_status::ready)
+            std::abort();
+    }
+    return future.get();
+}
+
+// A BApplication in another process (RosterTestApp.cpp), logging what it gets to a file.
+class AppProcess {
+public:
+    AppProcess(const char* signature, const std::string& log) : fSignature(signature), fLog(log)
+    {
+        fStarted = fChild.Start({ROSTER_TEST_APP, "app", signature, log});
+    }
+    // An application that broadcasts broadcastSeq itself once it runs.
+    AppProcess(const char* signature, const std::string& log, int32 broadcastSeq)
+        : fSignature(signature), fLog(log)
+    {
+        fStarted = fChild.Start(
+            {ROSTER_TEST_APP, "app", signature, log, "broadcast", std::to_string(broadcastSeq)});
+    }
+
+    bool WaitReady() { return fStarted && wait_for_line(fLog, "ready"); }
+    bool Got(int32 seq) const
+    {
+        return has_line(fLog, "got " + std::to_string(seq) + " remote nopointers");
+    }
+    bool WaitFor(int32 seq)
+    {
+        return wait_for_line(fLog, "got " + std::to_string(seq) + " remote nopointers");
+    }
+    pid_t Pid() const { return fChild.Pid(); }
+    std::string Inbox() const { return inbox_name(fChild.Pid(), fSignature.c_str()); }
+    ChildProcess& Child() { return fChild; }
+    const std::string& Log() const { return fLog; }
+
+private:
+    ChildProcess fChild;
+    std::string fSignature;
+    std::string fLog;
+    bool fStarted = false;
+};
+
+class RosterProcesses : public testing::Test {
+protected:
+    std::string LogPath(const std::string& name) const { return fFolder.Path() + "/" + name; }
+
+    TempFolder fFolder;
+};
+
+} // namespace
+
+TEST_F(RosterProcesses, BroadcastReachesEveryApplicationAndItsSender)
+{
+    AppProcess first(kSignatureA, LogPath("first"));
+    AppProcess second(kSignatureB, LogPath("second"));
+    ASSERT_TRUE(first.WaitReady());
+    ASSERT_TRUE(second.WaitReady());
+
+    // An application that broadcasts once it runs: it gets its own message too.
+    AppProcess sender(kSignatureA, LogPath("sender"), 41);
+    EXPECT_TRUE(sender.WaitFor(41));
+    EXPECT_TRUE(first.WaitFor(41));
+    EXPECT_TRUE(second.WaitFor(41));
+
+    // From a process without an application, with a pointer field that nobody may see.
+    ChildProcess plain;
+    ASSERT_TRUE(plain.Start({ROSTER_TEST_APP, "broadcast", "42"}));
+    EXPECT_EQ(plain.Wait(), 0);
+    for (AppProcess* app : {&first, &second, &sender})
+        EXPECT_TRUE(app->WaitFor(42)) << app->Log();
+
+    // Each message arrived once.
+    for (AppProcess* app : {&first, &second, &sender}) {
+        const std::vector<std::string> lines = read_lines(app->Log());
+        EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                                [](const std::string& line) { return line.rfind("got", 0) == 0; }),
+                  2)
+            << app->Log();
+    }
+
+    // The roster's message reaches the application's own handlers like any other: a quit
+    // request by broadcast ends them all, and each removes its inbox on the way out.
+    BMessage quit(kTestQuit);
+    ASSERT_EQ(be_roster->Broadcast(&quit), B_OK);
+    for (AppProcess* app : {&first, &second, &sender}) {
+        const std::string inbox = app->Inbox();
+        EXPECT_EQ(app->Child().Wait(), 0);
+        EXPECT_TRUE(has_line(app->Log(), "quit"));
+        EXPECT_FALSE(is_listed(inbox));
+    }
+}
+
+TEST_F(RosterProcesses, RunningApplicationsAreListedBySignature)
+{
+    AppProcess a1(kSignatureA, LogPath("a1"));
+    AppProcess a2(kSignatureA, LogPath("a2"));
+    AppProcess b(kSignatureB, LogPath("b"));
+    ASSERT_TRUE(a1.WaitReady() && a2.WaitReady() && b.WaitReady());
+
+    std::vector<team_id> teams;
+    be_roster->GetAppList(kSignatureA, &teams);
+    EXPECT_EQ(std::set<team_id>(teams.begin(), teams.end()),
+              (std::set<team_id>{a1.Pid(), a2.Pid()}));
+    be_roster->GetAppList(&teams);
+    EXPECT_EQ(std::set<team_id>(teams.begin(), teams.end()),
+              (std::set<team_id>{a1.Pid(), a2.Pid(), b.Pid()}));
+    EXPECT_TRUE(be_roster->IsRunning(kSignatureB));
+    EXPECT_FALSE(be_roster->IsRunning("application/x-vnd.roster-test-none"));
+    EXPECT_FALSE(be_roster->IsRunning(nullptr));
+
+    b.Child().Signal(SIGKILL);
+    EXPECT_EQ(b.Child().Wait(), 128 + SIGKILL);
+    EXPECT_FALSE(be_roster->IsRunning(kSignatureB));
+}
+
+TEST_F(RosterProcesses, InboxOfAKilledProcessIsRemovedByTheNextBroadcast)
+{
+    AppProcess survivor(kSignatureA, LogPath("survivor"));
+    AppProcess victim(kSignatureB, LogPath("victim"));
+    ASSERT_TRUE(survivor.WaitReady() && victim.WaitReady());
+    const std::string victimInbox = victim.Inbox();
+    ASSERT_TRUE(is_listed(victimInbox));
+
+    victim.Child().Signal(SIGKILL);
+    ASSERT_EQ(victim.Child().Wait(), 128 + SIGKILL);
+    // Nothing ran in the killed process to take its inbox away.
+    EXPECT_TRUE(is_listed(victimInbox));
+
+    EXPECT_EQ(broadcast(7), B_OK);
+    EXPECT_FALSE(is_listed(victimInbox));
+    EXPECT_TRUE(survivor.WaitFor(7));
+}
+
+TEST_F(RosterProcesses, GarbageInAnInboxIsDroppedAndGoodMessagesStillArrive)
+{
+    AppProcess target(kSignatureA, LogPath("target"));
+    ASSERT_TRUE(target.WaitReady());
+    const port_id inbox = find_port(target.Inbox().c_str());
+    ASSERT_GE(inbox, 0);
+
+    BMessage good(kTestBroadcast);
+    good.AddInt32("seq", 99);
+    std::vector<char> flat((size_t)good.FlattenedSize());
+    ASSERT_EQ(good.Flatten(flat.data(), (ssize_t)flat.size()), B_OK);
+    std::vector<char> trailing = flat;
+    trailing.push_back('x');
+    std::vector<char> claimsMore = flat;
+    claimsMore[8] = (char)(claimsMore[8] + 1); // the header's total size, one too many
+    const std::vector<char> huge(B_MAX_PORT_RECORD_SIZE, '\x89');
+
+    struct Record {
+        const char* what;
+        int32 code;
+        std::vector<char> bytes;
+    };
+    const Record records[] = {
+        {"another code", 'abcd', flat},
+        {"empty", kBroadcastRecord, {}},
+        {"text", kBroadcastRecord, {'h', 'e', 'l', 'l', 'o'}},
+        {"cut short", kBroadcastRecord, std::vector<char>(flat.begin(), flat.end() - 1)},
+        {"a byte too many", kBroadcastRecord, trailing},
+        {"claims more than it has", kBroadcastRecord, claimsMore},
+        {"as large as a record may be", kBroadcastRecord, huge},
+    };
+    for (const Record& record : records) {
+        EXPECT_EQ(write_port_etc(inbox, record.code, record.bytes.data(), record.bytes.size(),
+                                 B_RELATIVE_TIMEOUT, 5000000),
+                  B_OK)
+            << record.what;
+    }
+    EXPECT_EQ(broadcast(5), B_OK);
+    EXPECT_TRUE(target.WaitFor(5));
+    // Only the good broadcast and the readiness line: the garbage left no trace.
+    EXPECT_EQ(read_lines(target.Log()),
+              (std::vector<std::string>{"ready", "got 5 remote nopointers"}));
+    // The flattened message itself, written as a broadcast record by hand, is good.
+    EXPECT_EQ(write_port(inbox, kBroadcastRecord, flat.data(), flat.size()), B_OK);
+    EXPECT_TRUE(target.WaitFor(99));
+}
+
+TEST_F(RosterProcesses, StoppedApplicationDoesNotHoldUpTheSender)
+{
+    AppProcess stopped(kSignatureA, LogPath("stopped"));
+    AppProcess running(kSignatureB, LogPath("running"));
+    ASSERT_TRUE(stopped.WaitReady() && running.WaitReady());
+
+    stopped.Child().Signal(SIGSTOP);
+    const status_t status =
+        with_watchdog([] { return broadcast(11); }, 20s, [&] { stopped.Child().Signal(SIGCONT); });
+    EXPECT_EQ(status, B_OK);
+    EXPECT_TRUE(running.WaitFor(11));
+
+    // Passed by, not forgotten: once it goes on, it gets the next broadcast.
+    stopped.Child().Signal(SIGCONT);
+    EXPECT_EQ(broadcast(12), B_OK);
+    EXPECT_TRUE(stopped.WaitFor(12));
+    EXPECT_FALSE(stopped.Got(11));
+}
+
+TEST_F(RosterProcesses, ProcessOfAnotherUserCannotInject)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root, to run a process as another user";
+    AppProcess target(kSignatureA, LogPath("target"));
+    ASSERT_TRUE(target.WaitReady());
+
+    // The folders and sockets are opened to every user for the attempt, so that the stranger
+    // gets through to the applications themselves: they must still refuse it.
+    const std::string ports = sRuntimeFolder.path + "/be-ports";
+    chmod(sRuntimeFolder.path.c_str(), 0711);
+    chmod(ports.c_str(), 0755);
+    for (const auto& entry : std::filesystem::directory_iterator(ports))
+        chmod(entry.path().c_str(), 0777);
+    chmod(fFolder.Path().c_str(), 0777);
+    const std::string output = LogPath("stranger");
+
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)
+            _exit(90);
+        int fd = open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+        dup2(fd, STDOUT_FILENO);
+        const char* argv[] = {ROSTER_TEST_APP, "stranger", "66", ports.c_str(), nullptr};
+        execv(argv[0], const_cast<char**>(argv));
+        _exit(91);
+    }
+    int status;
+    const auto end = std::chrono::steady_clock::now() + 20s;
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > end) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            FAIL() << "the stranger still ran after 20 s";
+        }
+        std::this_thread::sleep_for(2ms);
+    }
+    chmod(sRuntimeFolder.path.c_str(), 0700);
+    chmod(ports.c_str(), 0700);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 0) << TempFolder::Read(output);
+    const std::string attempts = TempFolder::Read(output);
+    EXPECT_NE(attempts.find("list ok"), std::string::npos) << attempts;
+    EXPECT_NE(attempts.find("connected"), std::string::npos) << attempts;
+
+    // Whatever the stranger managed to send came before this, and nothing of it arrived.
+    EXPECT_EQ(broadcast(67), B_OK);
+    EXPECT_TRUE(target.WaitFor(67));
+    EXPECT_EQ(read_lines(target.Log()),
+              (std::vector<std::string>{"ready", "got 67 remote nopointers"}))
+        << attempts;
+}
+
+TEST(RosterInProcess, ApplicationGetsItsOwnBroadcastAndLeavesNoInbox)
+{
+    const char* signature = "application/x-vnd.roster-test-self";
+    {
+        BApplication app(signature);
+        ASSERT_EQ(app.InitCheck(), B_OK);
+        app_info info;
+        ASSERT_EQ(app.GetAppInfo(&info), B_OK);
+        EXPECT_GE(info.port, 0);
+        EXPECT_TRUE(is_listed(inbox_name(getpid(), signature)));
+        std::vector<team_id> teams;
+        be_roster->GetAppList(signature, &teams);
+        EXPECT_EQ(teams, std::vector<team_id>{getpid()});
+
+        int anchor;
+        BMessage message(kTestBroadcast);
+        message.AddInt32("seq", 3);
+        message.AddPointer("anchor", &anchor);
+        ASSERT_EQ(be_roster->Broadcast(&message), B_OK);
+
+        // The application is not running: the message waits in its queue.
+        const auto end = std::chrono::steady_clock::now() + 10s;
+        while (app.MessageQueue()->CountMessages() == 0 && std::chrono::steady_clock::now() < end)
+            std::this_thread::sleep_for(1ms);
+        ASSERT_EQ(app.MessageQueue()->CountMessages(), 1);
+        BMessage* received = nullptr;
+        int32 target;
+        ASSERT_TRUE(app.MessageQueue()->NextMessage(&received, &target));
+        std::unique_ptr<BMessage> owned(received);
+        EXPECT_EQ(received->what, (uint32)kTestBroadcast);
+        EXPECT_TRUE(received->IsSourceRemote());
+        EXPECT_FALSE(received->HasPointer("anchor"));
+        int32 seq = 0;
+        EXPECT_EQ(received->FindInt32("seq", &seq), B_OK);
+        EXPECT_EQ(seq, 3);
+    }
+    EXPECT_FALSE(is_listed(inbox_name(getpid(), signature)));
+    EXPECT_FALSE(be_roster->IsRunning(signature));
+    EXPECT_EQ(be_roster->Broadcast(nullptr), B_BAD_VALUE);
+}
