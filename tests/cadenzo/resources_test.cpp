@@ -1,8 +1,8 @@
 // What the cadenzo executable carries: this test links the very resource object that is linked
 // into cadenzo, and reads it the way the platform reads the running executable's resources.
 
+#include <Application.h>
 #include <Message.h>
-#include <ResourceRegistry.h>
 #include <Resources.h>
 
 #include <gtest/gtest.h>
@@ -12,7 +12,7 @@
 
 TEST(CadenzoResources, SayWhatTheApplicationIsAndOpens)
 {
-    BResources* resources = BPrivate::app_resources();
+    BResources* resources = BApplication::AppResources();
     ASSERT_EQ(resources->InitCheck(), B_OK);
     size_t size = 0;
 
@@ -44,7 +44,8 @@ TEST(CadenzoResources, SayWhatTheApplicationIsAndOpens)
 TEST(CadenzoResources, VersionRecordDescribesTheConverter)
 {
     size_t size = 0;
-    const void* record = BPrivate::app_resources()->LoadResource('APPV', "BEOS:APP_VERSION", &size);
+    const void* record =
+        BApplication::AppResources()->LoadResource('APPV', "BEOS:APP_VERSION", &size);
     ASSERT_NE(record, nullptr);
     ASSERT_EQ(size, sizeof(version_info));
     version_info version;
