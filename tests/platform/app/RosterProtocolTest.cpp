@@ -37,7 +37,7 @@ TEST(RosterInboxName, HasOneSpellingThatFitsAPortName)
     for (const char* other :
          {"app-inbox:12", "app-inbox::0123abcd", "app-inbox:0:0123abcd", "app-inbox:-5:0123abcd",
           "app-inbox:075:0123abcd", "app-inbox:12345678901:0123abcd", "app-inbox:12:0123abc",
-          "app-inbox:12:0123abcd0", "app-inbox:12:0123ABCD", "VANTORIAPPort"}) {
+          "app-inbox:12:0123abcd0", "app-inbox:12:0123ABCD", "SomeOtherPort"}) {
         team = 77;
         EXPECT_FALSE(parse_inbox_name(other, &team, &hash)) << other;
         EXPECT_EQ(team, 77) << other;
