@@ -181,17 +181,29 @@ void answerWaitingAsks(PortKit& kit)
         answerAsk(*connection);
 }
 
-void serve(PortKit& kit)
-{
-    enum Kind { kWake, kListening, kConnected };
-    struct Watched {
-        Kind kind;
-        void* entry;
-    };
+enum Kind { kWake, kListening, kConnected };
+
+struct Watched {
+    Kind kind;
+    void* entry;
+};
+
+// The server's buffers, reachable from here rather than from the server thread's stack: in a
+// forked child, where the thread is gone, they are not taken for leaks.
+struct Scratch {
     std::vector<pollfd> fds;
     std::vector<Watched> watched;
-    std::vector<uint8> packet(kMaxPacket + 1);
+    std::vector<uint8> packet = std::vector<uint8>(kMaxPacket + 1);
+};
+
+Scratch* sScratch;
+
+void serve(PortKit& kit)
+{
     std::unique_lock<std::mutex> lock(kit.lock);
+    Scratch& scratch = *sScratch;
+    std::vector<pollfd>& fds = scratch.fds;
+    std::vector<Watched>& watched = scratch.watched;
     for (;;) {
         tidy(kit);
         answerWaitingAsks(kit);
@@ -230,7 +242,7 @@ void serve(PortKit& kit)
                 acceptWriters(kit, *static_cast<Listener*>(watched[i].entry));
                 break;
             case kConnected:
-                readPackets(kit, *static_cast<Connection*>(watched[i].entry), packet);
+                readPackets(kit, *static_cast<Connection*>(watched[i].entry), scratch.packet);
                 break;
             }
         }
@@ -247,6 +259,8 @@ status_t start_server(PortKit& kit)
     if (fd < 0)
         return B_FROM_POSIX_ERROR(errno);
     kit.wakeFd = fd;
+    if (sScratch == nullptr)
+        sScratch = new Scratch;
     try {
         std::thread([&kit] { serve(kit); }).detach();
     } catch (const std::system_error&) {

@@ -97,21 +97,26 @@ void forkParent()
     threads().lock.unlock();
 }
 
+// Kept reachable on purpose: records of threads that did not come along into a forked child
+// may hold locked state, so they are never destroyed.
+std::vector<std::shared_ptr<Thread>>* sLeftBehind;
+
 // The child has only the thread that forked: every other record would wait forever.
 void forkChild()
 {
     Threads& all = threads();
+    if (sLeftBehind == nullptr)
+        sLeftBehind = new std::vector<std::shared_ptr<Thread>>;
     std::shared_ptr<Thread> self;
-    if (tCurrent != nullptr) {
-        auto found = all.live.find(tCurrent->id);
-        if (found != all.live.end())
-            self = found->second;
+    for (auto* records : {&all.live, &all.ended}) {
+        for (auto& [id, thread] : *records) {
+            if (thread.get() == tCurrent && records == &all.live)
+                self = thread;
+            else
+                sLeftBehind->push_back(thread);
+        }
+        records->clear();
     }
-    // Records of threads that are gone may hold locked state; they are left behind, not freed.
-    new std::map<thread_id, std::shared_ptr<Thread>>(std::move(all.live));
-    new std::map<thread_id, std::shared_ptr<Thread>>(std::move(all.ended));
-    all.live.clear();
-    all.ended.clear();
     if (self) {
         self->handle = pthread_self();
         all.live[self->id] = self;

@@ -11,6 +11,7 @@
 
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <thread>
@@ -218,6 +219,38 @@ TEST(PortProcesses, MisbehavingWritersAreDroppedWhileOthersGoOn)
     for (int32 i = 0; i < 4; i++)
         EXPECT_EQ(B_OK, write_port_etc(port, i, nullptr, 0, B_RELATIVE_TIMEOUT, kWatchdog)) << i;
     EXPECT_EQ(B_WOULD_BLOCK, write_port_etc(port, 4, nullptr, 0, B_RELATIVE_TIMEOUT, 0));
+    delete_port(port);
+}
+
+TEST(PortProcesses, AForkedChildKeepsNoneOfItsParentsPorts)
+{
+    std::string name = unique_port_name("forked");
+    port_id port = create_port(2, name.c_str());
+    ASSERT_GT(port, 0);
+    // The port's server thread has just started: let it settle, as a thread that is starting
+    // may hold the sanitizers' allocator locks, which a forked child would never see released.
+    snooze(100000);
+    pid_t child = fork();
+    if (child == 0) {
+        // The parent's port is another process's port now: found by name, written through
+        // its socket, not read.
+        int failures = port_count(port) == B_BAD_PORT_ID ? 0 : 1;
+        port_id found = find_port(name.c_str());
+        failures += found > 0 && found != port ? 0 : 2;
+        failures += write_port(found, 21, "child", 5) == B_OK ? 0 : 4;
+        exit(failures); // the normal exit, with its handlers
+    }
+    ASSERT_GT(child, 0);
+    int32 code = 0;
+    char bytes[8];
+    EXPECT_EQ(5, read_port_etc(port, &code, bytes, sizeof bytes, B_RELATIVE_TIMEOUT, kWatchdog));
+    EXPECT_EQ(21, code);
+    int status = -1;
+    EXPECT_EQ(child, waitpid(child, &status, 0));
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(0, WEXITSTATUS(status));
+    EXPECT_TRUE(published(name)) << "the child's exit leaves the parent's socket alone";
+    EXPECT_EQ(port, find_port(name.c_str()));
     delete_port(port);
 }
 
