@@ -163,6 +163,8 @@ typedef int32 port_id;
 
 // Flags of the _etc calls. Timeouts are in microseconds, absolute ones on system_time()'s
 // clock. A relative timeout of 0 or less never waits: B_WOULD_BLOCK where a wait was needed.
+// B_CAN_INTERRUPT is accepted and changes nothing: signals do not interrupt port calls (a
+// kill_thread does, always).
 enum {
     B_CAN_INTERRUPT = 1,
     B_TIMEOUT = 8,
