@@ -59,22 +59,26 @@ status_t waitForRoom(RemotePort& remote, uint32 sequence, const Deadline& deadli
             ssize_t length = recv(remote.fd, reply, sizeof reply, MSG_DONTWAIT);
             if (length < 0 && (errno == EINTR || errno == EAGAIN))
                 continue;
-            if (length != static_cast<ssize_t>(kReplySize))
+            uint32 kind = length == static_cast<ssize_t>(kReplySize) ? get32(reply) : 0;
+            if (kind != kRoom && kind != kFull) {
+                // The owner is gone, or broke the protocol: the connection is of no more use.
+                shutdown(remote.fd, SHUT_RDWR);
                 return B_BAD_PORT_ID;
-            uint32 kind = get32(reply);
-            if (kind != kRoom && kind != kFull)
-                return B_BAD_PORT_ID;
+            }
             if (get32(reply + 4) != sequence)
                 continue; // the late answer to an ask given up
             return kind == kRoom ? B_OK : static_cast<status_t>(B_WOULD_BLOCK);
         }
-        // An ask that wants its answer at once is not given up: the owner answers it without
-        // waiting for anything.
+        // An ask that wants its answer at once is not given up, not even by a killed thread:
+        // the owner answers it without waiting for anything, and a 'cncl' after its 'full'
+        // would break the protocol.
+        if (deadline.noWait)
+            continue;
         if (BKernelPrivate::current_thread_killed()) {
             sendShort(remote.fd, kCancel, sequence);
             return B_INTERRUPTED;
         }
-        if (!deadline.noWait && deadline.Passed()) {
+        if (deadline.Passed()) {
             sendShort(remote.fd, kCancel, sequence);
             return B_TIMED_OUT;
         }
