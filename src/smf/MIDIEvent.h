@@ -62,7 +62,7 @@ public:
         fMerged.emplace_hint(fMerged.end(), tick, std::forward<Event>(event));
     }
 
-    // Puts the merged events in the map. Inserting afterwards goes to the map directly.
+    // Puts the merged events in the map. Inserting afterwards starts a new merge.
     void Finish()
     {
         if (fMerged.empty())
