@@ -31,14 +31,6 @@ status_t BBufferIO::Flush()
     return B_OK;
 }
 
-ssize_t BBufferIO::Read(void* buffer, size_t size)
-{
-    ssize_t result = ReadAt(fPosition, buffer, size);
-    if (result > 0)
-        fPosition += result;
-    return result;
-}
-
 ssize_t BBufferIO::Write(const void* buffer, size_t size)
 {
     ssize_t result = WriteAt(fPosition, buffer, size);

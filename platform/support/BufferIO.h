@@ -13,7 +13,7 @@ public:
     BBufferIO(BPositionIO* stream, size_t bufferSize = 65536, bool ownsStream = true);
     ~BBufferIO() override;
 
-    ssize_t Read(void* buffer, size_t size) override;
+    // The writer's hot path; reads go the general way.
     ssize_t Write(const void* buffer, size_t size) override;
     ssize_t ReadAt(off_t position, void* buffer, size_t size) override;
     ssize_t WriteAt(off_t position, const void* buffer, size_t size) override;

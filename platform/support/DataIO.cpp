@@ -85,24 +85,6 @@ BMemoryIO::BMemoryIO(const void* data, size_t length)
 {
 }
 
-// Streams in memory are written in many small pieces; these skip the general way through
-// Position, ReadAt/WriteAt and Seek.
-ssize_t BMemoryIO::Read(void* buffer, size_t size)
-{
-    ssize_t result = ReadAt(fPosition, buffer, size);
-    if (result > 0)
-        fPosition += result;
-    return result;
-}
-
-ssize_t BMemoryIO::Write(const void* buffer, size_t size)
-{
-    ssize_t result = WriteAt(fPosition, buffer, size);
-    if (result > 0)
-        fPosition += result;
-    return result;
-}
-
 ssize_t BMemoryIO::ReadAt(off_t position, void* buffer, size_t size)
 {
     if (buffer == nullptr || position < 0)
@@ -163,14 +145,8 @@ status_t BMemoryIO::GetSize(off_t* size) const
 
 BMallocIO::BMallocIO() = default;
 
-ssize_t BMallocIO::Read(void* buffer, size_t size)
-{
-    ssize_t result = ReadAt(fPosition, buffer, size);
-    if (result > 0)
-        fPosition += result;
-    return result;
-}
-
+// Streams in memory are written in many small pieces: appending skips the general way
+// through Position, WriteAt and Seek.
 ssize_t BMallocIO::Write(const void* buffer, size_t size)
 {
     // Appending a few bytes within the buffer: the common case, done here.

@@ -42,8 +42,6 @@ public:
     BMemoryIO(void* data, size_t length);
     BMemoryIO(const void* data, size_t length); // read-only
 
-    ssize_t Read(void* buffer, size_t size) override;
-    ssize_t Write(const void* buffer, size_t size) override;
     ssize_t ReadAt(off_t position, void* buffer, size_t size) override;
     ssize_t WriteAt(off_t position, const void* buffer, size_t size) override;
     off_t Seek(off_t position, uint32 seekMode) override;
@@ -64,7 +62,6 @@ class BMallocIO : public BPositionIO {
 public:
     BMallocIO();
 
-    ssize_t Read(void* buffer, size_t size) override;
     ssize_t Write(const void* buffer, size_t size) override;
     ssize_t ReadAt(off_t position, void* buffer, size_t size) override;
     ssize_t WriteAt(off_t position, const void* buffer, size_t size) override;
