@@ -7,11 +7,6 @@
 #include <algorithm>
 #include <vector>
 
-static bool is_tempo(const TMIDIEvent& event)
-{
-    return event.fStatus == 0xFF && event.fChannel == 0x51;
-}
-
 // F0 7F <device> 04 01 <lsb> <msb> F7: the universal real-time Master Volume message.
 static bool is_master_volume(const TMIDIEvent& event)
 {
@@ -123,7 +118,7 @@ int32 TCadenzoView::ConvertNoteOnEvents(const TEventMap& source, TEventMap* dest
             noteOn.fData[1] =
                 largest == 0 ? 0 : (uint8)((uint64)entry.fLoudness * maxVelocity / largest);
         }
-        inserter.Insert(entry.fTick, noteOn);
+        inserter.Insert(entry.fTick, std::move(noteOn));
     }
     return 0;
 }

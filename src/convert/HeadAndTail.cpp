@@ -6,11 +6,6 @@
 
 #include <algorithm>
 
-static bool is_tempo(const TMIDIEvent& event)
-{
-    return event.fStatus == 0xFF && event.fChannel == 0x51;
-}
-
 static constexpr unsigned long kLastTick = 0xFFFFFFFF;
 static constexpr int64 kDefaultTempo = 500000; // microseconds per quarter note
 

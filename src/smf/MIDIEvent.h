@@ -36,43 +36,33 @@ inline TEventMap::iterator add_event(TEventMap& map, unsigned long tick, Event&&
 }
 
 // Inserts a run of events whose ticks never decrease into a map that already holds events,
-// each after the events already at its tick. Inserting into the middle of a large tree
-// touches memory all over it; instead the map's events and the new ones are merged into a
-// new map by appending only, the old nodes moving over as they are, and the result takes the
-// map's place when the inserter finishes (or goes).
+// each after the events already at its tick, walking the map once instead of searching it
+// for every event.
 class TEventMapInserter {
 public:
-    explicit TEventMapInserter(TEventMap& map) : fMap(map), fMerged(map.get_allocator()) {}
-    ~TEventMapInserter() { Finish(); }
-
-    TEventMapInserter(const TEventMapInserter&) = delete;
-    TEventMapInserter& operator=(const TEventMapInserter&) = delete;
+    explicit TEventMapInserter(TEventMap& map) : fMap(map), fNext(map.begin()) {}
 
     template <typename Event>
     void Insert(unsigned long tick, Event&& event)
     {
-        if (!fMerged.empty() && tick < fMerged.rbegin()->first) {
-            // Out of order after all: fall back to inserting in place.
-            Finish();
-            add_event(fMap, tick, std::forward<Event>(event));
-            return;
-        }
-        while (!fMap.empty() && fMap.begin()->first <= tick)
-            fMerged.insert(fMerged.end(), fMap.extract(fMap.begin()));
-        fMerged.emplace_hint(fMerged.end(), tick, std::forward<Event>(event));
-    }
-
-    // Puts the merged events in the map. Inserting afterwards starts a new merge.
-    void Finish()
-    {
-        if (fMerged.empty())
-            return;
-        while (!fMap.empty())
-            fMerged.insert(fMerged.end(), fMap.extract(fMap.begin()));
-        fMap.swap(fMerged);
+        if (tick < fLastTick)
+            fNext = fMap.upper_bound(tick);
+        while (fNext != fMap.end() && fNext->first <= tick)
+            ++fNext;
+        fLastTick = tick;
+        // fNext is the first event after the tick: inserting just before it is inserting
+        // after every event at the tick.
+        fMap.emplace_hint(fNext, tick, std::forward<Event>(event));
     }
 
 private:
     TEventMap& fMap;
-    TEventMap fMerged;
+    TEventMap::iterator fNext;
+    unsigned long fLastTick = 0;
 };
+
+// A Set Tempo meta event.
+inline bool is_tempo(const TMIDIEvent& event)
+{
+    return event.fStatus == 0xFF && event.fChannel == 0x51;
+}
