@@ -10,6 +10,7 @@
 
 typedef int8_t int8;
 typedef uint8_t uint8;
+typedef unsigned char uchar;
 typedef int16_t int16;
 typedef uint16_t uint16;
 typedef int32_t int32;

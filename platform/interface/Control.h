@@ -1,0 +1,57 @@
+#pragma once
+
+// A control is a view the user sets: it has a label, a value, can be enabled or disabled, and
+// sends its message to its target when it is used (Invoke). A disabled control drops input
+// before anything else sees it.
+
+#include <Invoker.h>
+#include <View.h>
+
+#include <string>
+
+enum {
+    B_CONTROL_OFF = 0,
+    B_CONTROL_ON = 1,
+};
+
+class BControl : public BView, public BInvoker {
+public:
+    BControl(BRect frame, const char* name, const char* label, BMessage* message,
+             uint32 resizingMode, uint32 flags);
+    // "_label", "_val", "_msg" (the message, archived), "_disable".
+    explicit BControl(BMessage* archive);
+    ~BControl() override;
+
+    static BArchivable* Instantiate(BMessage* archive);
+    status_t Archive(BMessage* into, bool deep = true) const override;
+
+    void AttachedToWindow() override;
+    void WindowActivated(bool active) override;
+    void MakeFocus(bool focus = true) override;
+    // Space (and Enter for the kinds that say so) uses a focused control.
+    void KeyDown(const char* bytes, int32 numBytes) override;
+    void MessageReceived(BMessage* message) override;
+
+    virtual void SetLabel(const char* label);
+    const char* Label() const { return fLabel.empty() && !fHasLabel ? nullptr : fLabel.c_str(); }
+    virtual void SetValue(int32 value);
+    int32 Value() const { return fValue; }
+    virtual void SetEnabled(bool enabled);
+    bool IsEnabled() const { return fEnabled; }
+    // Adds "when", "source" (the control) and "be:value" to a copy of the message.
+    status_t Invoke(BMessage* message = nullptr) override;
+
+protected:
+    // Whether the control is being pressed or tracked with the mouse.
+    bool IsTracking() const { return fTracking; }
+    void SetTracking(bool state) { fTracking = state; }
+    // Sets the value without redrawing or invoking.
+    void SetValueNoUpdate(int32 value) { fValue = value; }
+
+private:
+    std::string fLabel;
+    bool fHasLabel = false;
+    int32 fValue = 0;
+    bool fEnabled = true;
+    bool fTracking = false;
+};
