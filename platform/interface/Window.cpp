@@ -408,8 +408,8 @@ void BWindow::AddShortcut(uint32 key, uint32 modifierState, BMessage* message,
     auto copy = std::make_shared<BMessage>(*message);
     delete message;
     BHandler* handler = target != nullptr ? target : this;
-    BPrivate::add_window_shortcut(this, key, modifierState, this, [this, copy, handler] {
-        PostMessage(copy.get(), handler);
+    BPrivate::add_window_shortcut(this, key, modifierState, this, [copy, handler] {
+        BMessenger(handler).SendMessage(copy.get());
     });
 }
 

@@ -5,6 +5,7 @@
 // back as the frame it presented.
 
 #include <Display.h>
+#include <GraphicsDefs.h>
 #include <Looper.h>
 #include <Message.h>
 #include <Messenger.h>
