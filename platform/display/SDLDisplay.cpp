@@ -1,0 +1,667 @@
+#include "SDLDisplay.h"
+
+#include "SDLKeys.h"
+
+#include <SDL.h>
+
+#include <pthread.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cctype>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <future>
+
+namespace BPrivate {
+
+namespace {
+
+// SDL keeps its state per process: a second display would call it from a second thread.
+std::atomic<bool> sDisplayOpen{false};
+
+// With no window SDL_WaitEvent() looks for events every millisecond; nothing but our own
+// requests can come then, so the display thread waits for those instead, and looks at SDL's
+// queue this often for anything else.
+constexpr auto kIdleWait = std::chrono::milliseconds(100);
+
+// Bounds that keep what callers ask for within what X11 takes (16-bit coordinates).
+constexpr int kMaxSide = 16384;
+constexpr int kMaxCoordinate = 30000;
+
+// Pixels for a length in BRect units; nonsense (negative, NaN) makes the smallest window.
+int
+pixels_for(float units)
+{
+    if (!(units >= 0))
+        return 1;
+    if (units >= kMaxSide - 1)
+        return kMaxSide;
+    return (int)std::lround(units) + 1;
+}
+
+int
+coordinate_for(float value)
+{
+    if (!(value > -kMaxCoordinate))
+        return value != value ? 0 : -kMaxCoordinate;
+    if (value > kMaxCoordinate)
+        return kMaxCoordinate;
+    return (int)std::lround(value);
+}
+
+// The kit's mouse buttons for SDL's: 0 for the ones it has no name for.
+int32
+button_for(uint8 sdlButton)
+{
+    switch (sdlButton) {
+        case SDL_BUTTON_LEFT:
+            return 1;
+        case SDL_BUTTON_RIGHT:
+            return 2;
+        case SDL_BUTTON_MIDDLE:
+            return 4;
+        default:
+            return 0;
+    }
+}
+
+bool
+same_letter(const char* text, const std::string& character)
+{
+    return character.size() == 1 && text[0] != '\0' && text[1] == '\0' &&
+           std::tolower((unsigned char)text[0]) == (unsigned char)character[0];
+}
+
+} // namespace
+
+std::unique_ptr<Display>
+make_sdl_display()
+{
+    return SDLDisplay::Open();
+}
+
+std::unique_ptr<SDLDisplay>
+SDLDisplay::Open()
+{
+    // Without DISPLAY, SDL would quietly pick another driver or none; this display is for X11.
+    const char* name = getenv("DISPLAY");
+    if (name == nullptr || name[0] == '\0')
+        return nullptr;
+    bool expected = false;
+    if (!sDisplayOpen.compare_exchange_strong(expected, true))
+        return nullptr;
+
+    std::unique_ptr<SDLDisplay> display(new SDLDisplay);
+    std::promise<bool> started;
+    std::future<bool> result = started.get_future();
+    display->fThread = std::thread([self = display.get(), started = std::move(started)]() mutable {
+        self->_Run(started);
+    });
+    if (!result.get())
+        return nullptr; // the destructor joins the thread, which has ended
+    return display;
+}
+
+SDLDisplay::~SDLDisplay()
+{
+    if (fThread.joinable()) {
+        {
+            std::lock_guard lock(fLock);
+            fQuitting = true;
+            _Wake();
+        }
+        fThread.join();
+    }
+    sDisplayOpen = false;
+}
+
+BRect
+SDLDisplay::ScreenFrame()
+{
+    std::lock_guard lock(fLock);
+    return fScreenFrame;
+}
+
+display_window_id
+SDLDisplay::CreateWindow(const DisplayWindowConfig& config)
+{
+    display_window_id id = RegisterWindow(config);
+    _Queue([this, id, config] { _CreateWindow(id, config); });
+    return id;
+}
+
+void
+SDLDisplay::DestroyWindow(display_window_id window)
+{
+    UnregisterWindow(window);
+    _Queue([this, window] { _DestroyWindow(window); });
+}
+
+void
+SDLDisplay::SetTitle(display_window_id window, const char* title)
+{
+    std::string copy = title != nullptr ? title : "";
+    _Queue([this, window, copy] {
+        if (Window* record = _Find(window))
+            SDL_SetWindowTitle(record->window, copy.c_str());
+    });
+}
+
+void
+SDLDisplay::Show(display_window_id window)
+{
+    _Queue([this, window] {
+        if (Window* record = _Find(window))
+            _ShowWindow(*record);
+    });
+}
+
+void
+SDLDisplay::Hide(display_window_id window)
+{
+    _Queue([this, window] {
+        if (Window* record = _Find(window)) {
+            SDL_HideWindow(record->window);
+            record->shown = false;
+        }
+    });
+}
+
+void
+SDLDisplay::Activate(display_window_id window)
+{
+    _Queue([this, window] {
+        // Raising takes the keyboard too, which a window that avoids focus never does.
+        Window* record = _Find(window);
+        if (record != nullptr && !record->avoidFocus)
+            SDL_RaiseWindow(record->window);
+    });
+}
+
+void
+SDLDisplay::MoveTo(display_window_id window, BPoint where)
+{
+    int x = coordinate_for(where.x);
+    int y = coordinate_for(where.y);
+    _Queue([this, window, x, y] {
+        if (Window* record = _Find(window))
+            SDL_SetWindowPosition(record->window, x, y);
+    });
+}
+
+void
+SDLDisplay::ResizeTo(display_window_id window, float width, float height)
+{
+    int w = pixels_for(width);
+    int h = pixels_for(height);
+    _Queue([this, window, w, h] {
+        if (Window* record = _Find(window))
+            SDL_SetWindowSize(record->window, w, h);
+    });
+}
+
+void
+SDLDisplay::Present(display_window_id window, const uint8* pixels, int32 width, int32 height,
+                    int32 bytesPerRow)
+{
+    if (pixels == nullptr || width <= 0 || height <= 0 || (int64)width * 4 > bytesPerRow)
+        return;
+    KeepFrame(window, pixels, width, height, bytesPerRow);
+    // The display thread blits the newest kept frame once, however many came before it ran.
+    std::lock_guard lock(fLock);
+    fNewFrames.insert(window);
+    _Wake();
+}
+
+void
+SDLDisplay::_Queue(Request request)
+{
+    std::lock_guard lock(fLock);
+    fRequests.push_back(std::move(request));
+    _Wake();
+}
+
+void
+SDLDisplay::_Wake()
+{
+    fWorkArrived.notify_one();
+    // One wake event in SDL's queue is enough: the display thread takes every request there
+    // is when it comes. SDL's queue is safe to push to from any thread.
+    if (fWakePending || fStopped)
+        return;
+    SDL_Event event{};
+    event.type = fWakeEvent;
+    fWakePending = SDL_PushEvent(&event) == 1;
+}
+
+void
+SDLDisplay::_Run(std::promise<bool>& started)
+{
+    pthread_setname_np(pthread_self(), "display");
+    if (!_Start()) {
+        started.set_value(false);
+        return;
+    }
+    started.set_value(true);
+
+    SDL_Event event;
+    while (true) {
+        _WaitForWork();
+        while (SDL_PollEvent(&event))
+            _Handle(event);
+        std::lock_guard lock(fLock);
+        if (fQuitting)
+            break;
+    }
+    _Stop();
+}
+
+bool
+SDLDisplay::_Start()
+{
+    // SDL chooses OpenGL (Mesa's software rasteriser, without a GPU) for window surfaces by
+    // default, which costs tens of megabytes and milliseconds at start for nothing: the
+    // windows only show finished frames. The environment must not bring it back.
+    SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_OVERRIDE);
+    SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "x11", SDL_HINT_OVERRIDE);
+    // The application decides what Control-C and the screensaver do, not SDL.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    // A click that activates a window is a click in it too.
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        SDL_Quit();
+        return false;
+    }
+    uint32 wakeEvent = SDL_RegisterEvents(1);
+    if (wakeEvent == (uint32)-1) {
+        SDL_Quit();
+        return false;
+    }
+    {
+        std::lock_guard lock(fLock);
+        fWakeEvent = wakeEvent;
+    }
+    // Windows advertise that they take drops only when these are on as they are made.
+    SDL_EventState(SDL_DROPBEGIN, SDL_ENABLE);
+    SDL_EventState(SDL_DROPFILE, SDL_ENABLE);
+    SDL_EventState(SDL_DROPCOMPLETE, SDL_ENABLE);
+    SDL_EventState(SDL_DROPTEXT, SDL_DISABLE);
+    SDL_StartTextInput();
+    _UpdateScreenFrame();
+    return true;
+}
+
+void
+SDLDisplay::_Stop()
+{
+    {
+        std::lock_guard lock(fLock);
+        fStopped = true;
+        fRequests.clear();
+        fNewFrames.clear();
+    }
+    for (auto& [id, window] : fWindows)
+        SDL_DestroyWindow(window.window);
+    fWindows.clear();
+    fBySDLID.clear();
+    // Dropped file names are the receiver's to free, even unread.
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        if (event.type == SDL_DROPFILE || event.type == SDL_DROPTEXT)
+            SDL_free(event.drop.file);
+    }
+    SDL_Quit();
+}
+
+void
+SDLDisplay::_WaitForWork()
+{
+    if (fWindows.empty()) {
+        {
+            std::unique_lock lock(fLock);
+            fWorkArrived.wait_for(lock, kIdleWait, [this] {
+                return !fRequests.empty() || !fNewFrames.empty() || fQuitting;
+            });
+        }
+        _RunRequests();
+        return;
+    }
+    SDL_Event event;
+    if (SDL_WaitEvent(&event))
+        _Handle(event);
+}
+
+void
+SDLDisplay::_RunRequests()
+{
+    std::vector<Request> requests;
+    std::set<display_window_id> newFrames;
+    {
+        std::lock_guard lock(fLock);
+        fWakePending = false;
+        requests.swap(fRequests);
+        newFrames.swap(fNewFrames);
+    }
+    for (Request& request : requests)
+        request();
+    for (display_window_id id : newFrames) {
+        if (Window* window = _Find(id))
+            _Blit(*window);
+    }
+}
+
+void
+SDLDisplay::_Handle(SDL_Event& event)
+{
+    if (event.type == fWakeEvent) {
+        _RunRequests();
+        return;
+    }
+    switch (event.type) {
+        case SDL_WINDOWEVENT:
+            _HandleWindowEvent(event.window);
+            break;
+        case SDL_MOUSEMOTION:
+            if (Window* window = _FindSDL(event.motion.windowID))
+                MouseMoved(window->id, BPoint((float)event.motion.x, (float)event.motion.y));
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP: {
+            Window* window = _FindSDL(event.button.windowID);
+            int32 button = button_for(event.button.button);
+            if (window == nullptr || button == 0)
+                break;
+            _ReportModifiers(window->id, SDL_GetModState());
+            BPoint where((float)event.button.x, (float)event.button.y);
+            if (event.type == SDL_MOUSEBUTTONDOWN)
+                MouseDown(window->id, where, button);
+            else
+                MouseUp(window->id, where);
+            break;
+        }
+        case SDL_KEYDOWN:
+            _HandleKeyDown(event.key);
+            break;
+        case SDL_KEYUP:
+            _HandleKeyUp(event.key);
+            break;
+        case SDL_TEXTINPUT:
+            _HandleText(event.text.windowID, event.text.text,
+                        strnlen(event.text.text, sizeof(event.text.text)));
+            break;
+        case SDL_DROPBEGIN:
+            fDrops[event.drop.windowID].clear();
+            break;
+        case SDL_DROPFILE:
+            if (event.drop.file != nullptr && event.drop.file[0] != '\0')
+                fDrops[event.drop.windowID].emplace_back(event.drop.file);
+            SDL_free(event.drop.file);
+            break;
+        case SDL_DROPTEXT:
+            SDL_free(event.drop.file);
+            break;
+        case SDL_DROPCOMPLETE:
+            _FinishDrop(event.drop.windowID);
+            break;
+        case SDL_DISPLAYEVENT:
+            _UpdateScreenFrame();
+            break;
+        default:
+            break;
+    }
+}
+
+void
+SDLDisplay::_HandleWindowEvent(const SDL_WindowEvent& event)
+{
+    Window* window = _FindSDL(event.windowID);
+    if (window == nullptr)
+        return;
+    switch (event.event) {
+        case SDL_WINDOWEVENT_CLOSE:
+            CloseRequested(window->id);
+            break;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+            // A window that avoids focus is never the active one, even where the window
+            // system handed it the keyboard anyway.
+            if (!window->avoidFocus) {
+                _ReportModifiers(window->id, SDL_GetModState());
+                Activated(window->id, true);
+            }
+            break;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+            if (!window->avoidFocus)
+                Activated(window->id, false);
+            break;
+        case SDL_WINDOWEVENT_MOVED:
+            Moved(window->id, BPoint((float)event.data1, (float)event.data2));
+            break;
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            Resized(window->id, (float)(std::max(event.data1, 1) - 1),
+                    (float)(std::max(event.data2, 1) - 1));
+            // The window surface was made anew at the new size; show the last frame until the
+            // window presents one of the new size.
+            _Blit(*window);
+            break;
+        case SDL_WINDOWEVENT_EXPOSED:
+            _Blit(*window);
+            break;
+        default:
+            break;
+    }
+}
+
+void
+SDLDisplay::_HandleKeyDown(const SDL_KeyboardEvent& event)
+{
+    Window* window = _FindSDL(event.windowID);
+    if (window == nullptr)
+        return;
+    int32 scancode = event.keysym.scancode;
+    uint32 modifiers = event.keysym.mod;
+    fLastScancode = scancode;
+    _ReportModifiers(window->id, modifiers);
+
+    std::string bytes;
+    if (const char* special = sdl_special_key_bytes(event.keysym.sym, modifiers)) {
+        bytes = special;
+    } else {
+        bytes = sdl_shortcut_key_bytes(event.keysym.sym, modifiers);
+        if (bytes.empty())
+            return; // a character: it comes as text
+        // SDL queues the text of a key press right behind the key, so the text of this one,
+        // if any, is next in the queue. The key's own letter (Alt+Q types "q") is the
+        // shortcut and must not come twice; any other character (AltGr+Q types "@" on some
+        // keyboards) is what the user typed, and comes as text.
+        SDL_Event next;
+        if (SDL_PeepEvents(&next, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1 &&
+            next.type == SDL_TEXTINPUT) {
+            if (!same_letter(next.text.text, bytes))
+                return;
+            SDL_PeepEvents(&next, 1, SDL_GETEVENT, SDL_TEXTINPUT, SDL_TEXTINPUT);
+        }
+    }
+    KeyDown(window->id, bytes.c_str(), scancode);
+    fHeldKeys[scancode] = bytes;
+}
+
+void
+SDLDisplay::_HandleKeyUp(const SDL_KeyboardEvent& event)
+{
+    Window* window = _FindSDL(event.windowID);
+    if (window != nullptr)
+        _ReportModifiers(window->id, event.keysym.mod);
+    auto held = fHeldKeys.extract(event.keysym.scancode);
+    if (window != nullptr && !held.empty())
+        KeyUp(window->id, held.mapped().c_str(), event.keysym.scancode);
+}
+
+void
+SDLDisplay::_HandleText(uint32 sdlWindow, const char* text, size_t length)
+{
+    Window* window = _FindSDL(sdlWindow);
+    if (window == nullptr)
+        return;
+    // An input method may hand over several characters at once; each is a key of its own.
+    for (const std::string& character : split_utf8_characters(text, length)) {
+        KeyDown(window->id, character.c_str(), fLastScancode);
+        KeyUp(window->id, character.c_str(), fLastScancode);
+    }
+}
+
+void
+SDLDisplay::_FinishDrop(uint32 sdlWindow)
+{
+    auto drop = fDrops.extract(sdlWindow);
+    Window* window = _FindSDL(sdlWindow);
+    if (drop.empty() || drop.mapped().empty() || window == nullptr)
+        return;
+    // SDL tells no position for a drop: it is where the pointer is. Ask the window system
+    // rather than SDL's own idea of the pointer, which stands still while a drag holds it.
+    int pointerX = 0, pointerY = 0, windowX = 0, windowY = 0;
+    SDL_GetGlobalMouseState(&pointerX, &pointerY);
+    SDL_GetWindowPosition(window->window, &windowX, &windowY);
+    DropFiles(window->id, BPoint((float)(pointerX - windowX), (float)(pointerY - windowY)),
+              drop.mapped());
+}
+
+void
+SDLDisplay::_ReportModifiers(display_window_id window, uint32 sdlModifiers)
+{
+    uint32 modifiers = sdl_modifiers(sdlModifiers);
+    if (modifiers == fModifiers)
+        return;
+    fModifiers = modifiers;
+    SetModifiers(window, modifiers);
+}
+
+void
+SDLDisplay::_UpdateScreenFrame()
+{
+    SDL_Rect bounds;
+    if (SDL_GetDisplayBounds(0, &bounds) != 0)
+        return;
+    std::lock_guard lock(fLock);
+    fScreenFrame = BRect((float)bounds.x, (float)bounds.y, (float)(bounds.x + bounds.w - 1),
+                         (float)(bounds.y + bounds.h - 1));
+}
+
+void
+SDLDisplay::_CreateWindow(display_window_id id, const DisplayWindowConfig& config)
+{
+    uint32 flags = SDL_WINDOW_HIDDEN;
+    const char* type = "";
+    switch (config.kind) {
+        case B_DISPLAY_MODAL_WINDOW:
+            flags |= SDL_WINDOW_ALWAYS_ON_TOP;
+            type = "_NET_WM_WINDOW_TYPE_DIALOG";
+            break;
+        case B_DISPLAY_MENU_WINDOW:
+            // A pop-up menu is left alone by the window manager: no frame, no focus.
+            flags |= SDL_WINDOW_BORDERLESS | SDL_WINDOW_POPUP_MENU | SDL_WINDOW_SKIP_TASKBAR |
+                     SDL_WINDOW_ALWAYS_ON_TOP;
+            break;
+        default:
+            break;
+    }
+    if (config.resizable && config.kind != B_DISPLAY_MENU_WINDOW)
+        flags |= SDL_WINDOW_RESIZABLE;
+    SDL_SetHint(SDL_HINT_X11_WINDOW_TYPE, type);
+
+    SDL_Window* sdlWindow = SDL_CreateWindow(
+        config.title.c_str(), coordinate_for(config.frame.left), coordinate_for(config.frame.top),
+        pixels_for(config.frame.Width()), pixels_for(config.frame.Height()), flags);
+    if (sdlWindow == nullptr)
+        return; // the window stays unseen; its requests find no window and do nothing
+
+    Window& window = fWindows[id];
+    window.id = id;
+    window.window = sdlWindow;
+    window.avoidFocus = config.avoidFocus || config.kind == B_DISPLAY_MENU_WINDOW;
+    fBySDLID[SDL_GetWindowID(sdlWindow)] = id;
+}
+
+void
+SDLDisplay::_DestroyWindow(display_window_id id)
+{
+    auto found = fWindows.find(id);
+    if (found == fWindows.end())
+        return;
+    uint32 sdlID = SDL_GetWindowID(found->second.window);
+    fBySDLID.erase(sdlID);
+    fDrops.erase(sdlID);
+    SDL_DestroyWindow(found->second.window);
+    fWindows.erase(found);
+}
+
+void
+SDLDisplay::_ShowWindow(Window& window)
+{
+    SDL_Window* focused = SDL_GetKeyboardFocus();
+    SDL_SetHint(SDL_HINT_WINDOW_NO_ACTIVATION_WHEN_SHOWN, window.avoidFocus ? "1" : "0");
+    SDL_ShowWindow(window.window);
+    window.shown = true;
+    // Without a window manager SDL gives the keyboard to every window it shows; a window
+    // that avoids focus gives it back at once.
+    if (window.avoidFocus && focused != nullptr && focused != window.window)
+        SDL_SetWindowInputFocus(focused);
+    _Blit(window);
+}
+
+void
+SDLDisplay::_Blit(Window& window)
+{
+    if (!window.shown || !CopyFrame(window.id, fScratch))
+        return;
+    SDL_Surface* surface = SDL_GetWindowSurface(window.window);
+    if (surface == nullptr)
+        return;
+    int width = std::min(surface->w, (int)fScratch.width);
+    int height = std::min(surface->h, (int)fScratch.height);
+    if (width <= 0 || height <= 0)
+        return;
+    if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0)
+        return;
+    // The frame is cairo's ARGB32, which is ARGB8888 here; the surface is whatever the X
+    // visual is (XRGB8888 at 24 bits), and SDL converts, or copies when they are the same.
+    SDL_ConvertPixels(width, height, SDL_PIXELFORMAT_ARGB8888, fScratch.pixels.data(),
+                      fScratch.width * 4, surface->format->format, surface->pixels,
+                      surface->pitch);
+    if (SDL_MUSTLOCK(surface))
+        SDL_UnlockSurface(surface);
+    // A window larger than its frame (it grew, and has not presented since) shows the frame
+    // on the panel colour rather than on what the surface held before.
+    uint32 panel = SDL_MapRGB(surface->format, 216, 216, 216);
+    if (width < surface->w) {
+        SDL_Rect right{width, 0, surface->w - width, surface->h};
+        SDL_FillRect(surface, &right, panel);
+    }
+    if (height < surface->h) {
+        SDL_Rect bottom{0, height, width, surface->h - height};
+        SDL_FillRect(surface, &bottom, panel);
+    }
+    SDL_UpdateWindowSurface(window.window);
+}
+
+SDLDisplay::Window*
+SDLDisplay::_Find(display_window_id id)
+{
+    auto found = fWindows.find(id);
+    return found != fWindows.end() ? &found->second : nullptr;
+}
+
+SDLDisplay::Window*
+SDLDisplay::_FindSDL(uint32 sdlWindow)
+{
+    auto found = fBySDLID.find(sdlWindow);
+    return found != fBySDLID.end() ? _Find(found->second) : nullptr;
+}
+
+} // namespace BPrivate

@@ -1,0 +1,112 @@
+#pragma once
+
+// Real windows under X11, through SDL. SDL's video and event functions belong to one thread:
+// the display thread, which this display starts and which makes every SDL call. The other
+// threads only queue requests and wake it with an event of a type of our own; no call waits
+// for the display thread once it runs, so none can deadlock against it, and Present() costs
+// a copy of the pixels and nothing more.
+
+#include <Display.h>
+
+#include <condition_variable>
+#include <functional>
+#include <future>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+struct SDL_Window;
+union SDL_Event;
+struct SDL_KeyboardEvent;
+struct SDL_WindowEvent;
+
+namespace BPrivate {
+
+class SDLDisplay : public Display {
+public:
+    // Connects to the window system: nullptr when it cannot be reached, and while another
+    // SDLDisplay exists (SDL is one per process).
+    static std::unique_ptr<SDLDisplay> Open();
+    // Stops the display thread, which closes every window and lets go of SDL.
+    ~SDLDisplay() override;
+
+    const char* Name() const override { return "sdl"; }
+    BRect ScreenFrame() override;
+
+    display_window_id CreateWindow(const DisplayWindowConfig& config) override;
+    void DestroyWindow(display_window_id window) override;
+    void SetTitle(display_window_id window, const char* title) override;
+    void Show(display_window_id window) override;
+    void Hide(display_window_id window) override;
+    void Activate(display_window_id window) override;
+    void MoveTo(display_window_id window, BPoint where) override;
+    void ResizeTo(display_window_id window, float width, float height) override;
+    void Present(display_window_id window, const uint8* pixels, int32 width, int32 height,
+                 int32 bytesPerRow) override;
+
+private:
+    SDLDisplay() = default;
+
+    // What the display thread knows of a window.
+    struct Window {
+        display_window_id id = -1;
+        SDL_Window* window = nullptr;
+        bool avoidFocus = false;
+        bool shown = false;
+    };
+    using Request = std::function<void()>;
+
+    // Any thread.
+    void _Queue(Request request);
+    void _Wake(); // with fLock held
+
+    // The display thread.
+    void _Run(std::promise<bool>& started);
+    bool _Start();
+    void _Stop();
+    void _WaitForWork();
+    void _RunRequests();
+    void _Handle(SDL_Event& event);
+    void _HandleWindowEvent(const SDL_WindowEvent& event);
+    void _HandleKeyDown(const SDL_KeyboardEvent& event);
+    void _HandleKeyUp(const SDL_KeyboardEvent& event);
+    void _HandleText(uint32 sdlWindow, const char* text, size_t length);
+    void _FinishDrop(uint32 sdlWindow);
+    void _ReportModifiers(display_window_id window, uint32 sdlModifiers);
+    void _UpdateScreenFrame();
+
+    void _CreateWindow(display_window_id id, const DisplayWindowConfig& config);
+    void _DestroyWindow(display_window_id id);
+    void _ShowWindow(Window& window);
+    void _Blit(Window& window);
+    Window* _Find(display_window_id id);
+    Window* _FindSDL(uint32 sdlWindow);
+
+    // Shared with the other threads, under fLock.
+    std::mutex fLock;
+    std::condition_variable fWorkArrived;
+    std::vector<Request> fRequests;
+    std::set<display_window_id> fNewFrames; // windows with a frame not blitted yet
+    bool fWakePending = false;              // a wake event waits in SDL's queue
+    bool fQuitting = false;
+    bool fStopped = false; // SDL is gone: nothing may be pushed to its queue any more
+    BRect fScreenFrame;
+    uint32 fWakeEvent = 0;
+
+    // The display thread's own.
+    std::map<display_window_id, Window> fWindows;
+    std::map<uint32, display_window_id> fBySDLID;
+    std::map<uint32, std::vector<std::string>> fDrops; // files of a drop under way, per window
+    std::map<int32, std::string> fHeldKeys; // scancode -> bytes of a key delivered as pressed
+    int32 fLastScancode = 0;
+    uint32 fModifiers = 0; // as last reported
+    DisplayFrame fScratch;
+
+    std::thread fThread;
+};
+
+} // namespace BPrivate
