@@ -9,6 +9,7 @@
 #include <cairo.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -277,6 +278,33 @@ std::mutex sDisplayLock;
 std::unique_ptr<Display> sDisplay;
 std::string sChosen;
 
+// The switch --offscreen on the program's command line asks for the offscreen display, as
+// BE_DISPLAY=offscreen does; the command line is read here so that every program of the kit
+// has the switch without passing its arguments on.
+bool offscreen_asked_on_command_line()
+{
+    FILE* file = fopen("/proc/self/cmdline", "rb");
+    if (file == nullptr)
+        return false;
+    std::string arguments;
+    char buffer[4096];
+    size_t read;
+    while ((read = fread(buffer, 1, sizeof(buffer), file)) > 0)
+        arguments.append(buffer, read);
+    fclose(file);
+    size_t start = 0;
+    while (start < arguments.size()) {
+        const size_t end = arguments.find('\0', start);
+        const std::string argument = arguments.substr(start, end - start);
+        if (argument == "--offscreen")
+            return true;
+        if (argument == "--" || end == std::string::npos)
+            break;
+        start = end + 1;
+    }
+    return false;
+}
+
 bool window_system_reachable()
 {
     const char* name = getenv("DISPLAY");
@@ -306,6 +334,8 @@ Display* display()
         const char* fromEnvironment = getenv("BE_DISPLAY");
         if (fromEnvironment != nullptr)
             wanted = fromEnvironment;
+        if (offscreen_asked_on_command_line())
+            wanted = "offscreen";
     }
     // Without a display SDL would quietly make invisible windows; choose deliberately.
     if (wanted != "offscreen" && window_system_reachable())

@@ -158,8 +158,9 @@ private:
     int32 fClickCount = 0;
 };
 
-// The display of this process, chosen at first use: "offscreen" when the environment variable
-// BE_DISPLAY says so or when no window system can be reached (no DISPLAY), else "sdl".
+// The display of this process, chosen at first use: "offscreen" when the program was started
+// with the switch --offscreen, when the environment variable BE_DISPLAY says so, or when no
+// window system can be reached (no DISPLAY); else "sdl".
 Display* display();
 // Chooses the display before its first use ("sdl" or "offscreen", as for BE_DISPLAY); false
 // when one is already in use or the name is unknown. BApplication calls it for the

@@ -123,6 +123,8 @@ BWindow::BWindow(Offscreen, BRect bounds, uint8* bits, int32 bytesPerRow)
     fTopView = new BView(Bounds(), "top view", B_FOLLOW_ALL, 0);
     fTopView->SetViewColor(B_TRANSPARENT_COLOR);
     fTopView->_Attach(this);
+    // The window never runs: whoever uses the bitmap locks it, from any thread.
+    Unlock();
 }
 
 void BWindow::_Init(BRect frame, const char* title, uint32 flags, uint32 workspace)

@@ -4,6 +4,7 @@
 
 #include <AppDefs.h>
 #include <Archivable.h>
+#include <Bitmap.h>
 #include <DataIO.h>
 #include <Font.h>
 #include <Entry.h>
@@ -430,4 +431,66 @@ TEST_F(WindowTest, ViewTreeSurvivesArchiveAndInstantiate)
     unknown.AddString("class", "BHandler");
     std::unique_ptr<BArchivable> nearest(instantiate_object(&unknown));
     EXPECT_NE(dynamic_cast<BView*>(nearest.get()), nullptr);
+}
+
+TEST_F(WindowTest, ViewsInABitmapDrawIntoItsPixels)
+{
+    BBitmap bitmap(BRect(0, 0, 15, 7), B_BITMAP_ACCEPTS_VIEWS, B_RGBA32);
+    ASSERT_EQ(bitmap.InitCheck(), B_OK);
+    auto* view = new BView(bitmap.Bounds(), "painter", B_FOLLOW_NONE, 0);
+    bitmap.AddChild(view);
+    ASSERT_EQ(bitmap.CountChildren(), 1);
+    ASSERT_TRUE(bitmap.Lock());
+    view->SetHighColor(kBlue);
+    view->FillRect(BRect(0, 0, 15, 7));
+    view->SetHighColor(kRed);
+    view->FillRect(BRect(4, 2, 5, 3));
+    view->Sync();
+    bitmap.Unlock();
+
+    auto at = [&](int x, int y) {
+        const uint8* row = (const uint8*)bitmap.Bits() + y * bitmap.BytesPerRow();
+        return rgb_color{row[x * 4 + 2], row[x * 4 + 1], row[x * 4], row[x * 4 + 3]};
+    };
+    EXPECT_EQ(at(0, 0), kBlue);
+    EXPECT_EQ(at(4, 2), kRed);
+    EXPECT_EQ(at(5, 3), kRed);
+    EXPECT_EQ(at(6, 3), kBlue);
+    EXPECT_EQ(at(15, 7), kBlue);
+}
+
+TEST_F(WindowTest, PaletteBitmapDrawnWithAlphaLeavesItsTransparentPixelsAlone)
+{
+    // A 4 x 1 icon: two opaque palette entries, then two transparent pixels.
+    BBitmap icon(BRect(0, 0, 3, 0), B_CMAP8);
+    const uint8 indices[4] = {0, 63, B_TRANSPARENT_MAGIC_CMAP8, B_TRANSPARENT_MAGIC_CMAP8};
+    icon.SetBits(indices, 4, 0, B_CMAP8);
+
+    struct IconView : BView {
+        const BBitmap* icon;
+        IconView(const BBitmap* bitmap)
+            : BView(BRect(0, 0, 19, 19), "icon", B_FOLLOW_NONE, B_WILL_DRAW), icon(bitmap)
+        {
+            SetViewColor(kGrey);
+        }
+        void Draw(BRect) override
+        {
+            SetDrawingMode(B_OP_ALPHA);
+            SetBlendingMode(B_PIXEL_ALPHA, B_ALPHA_OVERLAY);
+            DrawBitmap(icon, BPoint(2, 2));
+        }
+    };
+    auto* window = new TestWindow();
+    window->AddChild(new IconView(&icon));
+    window->Show();
+    const BPrivate::DisplayFrame frame = frame_of(window);
+    const color_map* palette = system_colors();
+    rgb_color first = palette->color_list[0];
+    rgb_color second = palette->color_list[63];
+    first.alpha = second.alpha = 255;
+    EXPECT_EQ(pixel(frame, 2, 2), first);
+    EXPECT_EQ(pixel(frame, 3, 2), second);
+    EXPECT_EQ(pixel(frame, 4, 2), kGrey);
+    EXPECT_EQ(pixel(frame, 5, 2), kGrey);
+    close(window);
 }
