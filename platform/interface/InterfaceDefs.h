@@ -2,6 +2,7 @@
 
 // Keyboard state and the constants of the interface kit that the other kits share.
 
+#include <GraphicsDefs.h>
 #include <SupportDefs.h>
 
 enum {
@@ -50,3 +51,52 @@ namespace BPrivate {
 // The keyboard state as the window system (or a test) last reported it.
 void set_modifiers(uint32 modifiers);
 } // namespace BPrivate
+
+// ---- Colours of the interface ----
+
+// The colours the kit draws with, by role.
+enum color_which {
+    B_PANEL_BACKGROUND_COLOR = 1,
+    B_MENU_BACKGROUND_COLOR = 2,
+    B_WINDOW_TAB_COLOR = 3,
+    B_KEYBOARD_NAVIGATION_COLOR = 4,
+    B_NAVIGATION_BASE_COLOR = B_KEYBOARD_NAVIGATION_COLOR,
+    B_DESKTOP_COLOR = 5,
+    B_MENU_SELECTED_BACKGROUND_COLOR = 6,
+    B_MENU_SELECTION_BACKGROUND_COLOR = B_MENU_SELECTED_BACKGROUND_COLOR,
+    B_MENU_ITEM_TEXT_COLOR = 7,
+    B_MENU_SELECTED_ITEM_TEXT_COLOR = 8,
+    B_MENU_SELECTED_BORDER_COLOR = 9,
+    B_PANEL_TEXT_COLOR = 10,
+    B_DOCUMENT_BACKGROUND_COLOR = 11,
+    B_DOCUMENT_TEXT_COLOR = 12,
+    B_CONTROL_BACKGROUND_COLOR = 13,
+    B_CONTROL_TEXT_COLOR = 14,
+    B_CONTROL_BORDER_COLOR = 15,
+    B_CONTROL_HIGHLIGHT_COLOR = 16,
+    B_NAVIGATION_PULSE_COLOR = 17,
+    B_SHINE_COLOR = 18,
+    B_SHADOW_COLOR = 19,
+};
+
+// The colour of a role; black for a value that names no role.
+rgb_color ui_color(color_which which);
+// The colour keyboard navigation marks the focus with: ui_color(B_NAVIGATION_BASE_COLOR).
+rgb_color keyboard_navigation_color();
+
+// Tints: below 1 lightens towards white (0 is white), above 1 darkens towards black (2 is
+// black); alpha is kept. The comments give what each does to the panel grey, 216.
+inline constexpr float B_LIGHTEN_MAX_TINT = 0.0f; // 255
+inline constexpr float B_LIGHTEN_2_TINT = 0.385f; // 240
+inline constexpr float B_LIGHTEN_1_TINT = 0.590f; // 232
+inline constexpr float B_NO_TINT = 1.0f;          // 216
+inline constexpr float B_DARKEN_1_TINT = 1.147f;  // 184
+inline constexpr float B_DARKEN_2_TINT = 1.295f;  // 152
+inline constexpr float B_DARKEN_3_TINT = 1.407f;  // 128
+inline constexpr float B_DARKEN_4_TINT = 1.555f;  // 96
+inline constexpr float B_DARKEN_MAX_TINT = 2.0f;  // 0
+inline constexpr float B_DISABLED_LABEL_TINT = B_DARKEN_3_TINT;
+inline constexpr float B_HIGHLIGHT_BACKGROUND_TINT = B_DARKEN_2_TINT;
+inline constexpr float B_DISABLED_MARK_TINT = B_LIGHTEN_2_TINT;
+
+rgb_color tint_color(rgb_color color, float tint);
