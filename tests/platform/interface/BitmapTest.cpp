@@ -1,0 +1,206 @@
+#include "BitmapPrivate.h"
+
+#include <Bitmap.h>
+#include <Message.h>
+#include <TypeConstants.h>
+
+#include <cairo.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace {
+
+const BRect kIconBounds(0, 0, 31, 31);
+
+uint32 pixel32(const BBitmap& bitmap, int x, int y)
+{
+    uint32 pixel;
+    memcpy(&pixel, (const uint8*)bitmap.Bits() + y * bitmap.BytesPerRow() + x * 4, 4);
+    return pixel; // 0xAARRGGBB: the bytes B, G, R, A read on a little-endian machine
+}
+
+uint32 surface_pixel(cairo_surface_t* surface, int x, int y)
+{
+    const uint8* data = cairo_image_surface_get_data(surface);
+    return ((const uint32*)(data + y * cairo_image_surface_get_stride(surface)))[x];
+}
+
+std::unique_ptr<BMessage> through_flattening(const BMessage& archive)
+{
+    std::vector<char> buffer(archive.FlattenedSize());
+    EXPECT_EQ(archive.Flatten(buffer.data(), (ssize_t)buffer.size()), B_OK);
+    auto copy = std::make_unique<BMessage>();
+    EXPECT_EQ(copy->Unflatten(buffer.data(), buffer.size()), B_OK);
+    return copy;
+}
+
+} // namespace
+
+TEST(BitmapTest, RowsArePaddedToFourBytes)
+{
+    EXPECT_EQ(BBitmap(BRect(0, 0, 29, 9), B_CMAP8).BytesPerRow(), 32);
+    EXPECT_EQ(BBitmap(BRect(0, 0, 31, 9), B_CMAP8).BytesPerRow(), 32);
+    EXPECT_EQ(BBitmap(BRect(0, 0, 2, 9), B_RGB24).BytesPerRow(), 12);
+    EXPECT_EQ(BBitmap(BRect(0, 0, 9, 9), B_GRAY1).BytesPerRow(), 4);
+    BBitmap icon(kIconBounds, B_RGBA32);
+    EXPECT_EQ(icon.BytesPerRow(), 128);
+    EXPECT_EQ(icon.BitsLength(), 128 * 32);
+    // A longer row asked for is kept, a shorter one is not.
+    EXPECT_EQ(BBitmap(kIconBounds, 0, B_CMAP8, 40).BytesPerRow(), 40);
+    EXPECT_EQ(BBitmap(kIconBounds, 0, B_CMAP8, 8).BytesPerRow(), 32);
+}
+
+TEST(BitmapTest, BadBoundsOrSpaceFailInitCheck)
+{
+    EXPECT_EQ(BBitmap(BRect(0, 0, -1, 5), B_RGB32).InitCheck(), B_BAD_VALUE);
+    EXPECT_EQ(BBitmap(BRect(0, 0, NAN, 5), B_RGB32).InitCheck(), B_BAD_VALUE);
+    EXPECT_EQ(BBitmap(kIconBounds, (color_space)0x7777).InitCheck(), B_BAD_VALUE);
+    BBitmap huge(BRect(0, 0, 1e9f, 1e9f), B_RGBA32);
+    EXPECT_EQ(huge.InitCheck(), B_NO_MEMORY);
+    EXPECT_EQ(huge.Bits(), nullptr);
+    EXPECT_EQ(huge.BitsLength(), 0);
+    EXPECT_TRUE(BBitmap(kIconBounds, B_CMAP8).IsValid());
+}
+
+TEST(BitmapTest, ClearToWhiteUsesTheSpacesWhite)
+{
+    BBitmap cmap(kIconBounds, B_BITMAP_CLEAR_TO_WHITE, B_CMAP8);
+    EXPECT_EQ(system_colors()->color_list[((const uint8*)cmap.Bits())[5]],
+              make_color(255, 255, 255));
+    BBitmap rgba(kIconBounds, B_BITMAP_CLEAR_TO_WHITE, B_RGBA32);
+    EXPECT_EQ(pixel32(rgba, 3, 3), 0xffffffffu);
+    EXPECT_EQ(pixel32(BBitmap(kIconBounds, B_RGBA32), 3, 3), 0u);
+}
+
+TEST(BitmapTest, Cmap8DataIsConvertedThroughThePalette)
+{
+    BBitmap bitmap(BRect(0, 0, 3, 1), B_RGBA32);
+    // Rows of CMAP8 data are padded to four bytes, here exactly four pixels.
+    const uint8 indices[8] = {0, 63, 42, B_TRANSPARENT_MAGIC_CMAP8, 32, 52, 249, 8};
+    bitmap.SetBits(indices, sizeof(indices), 0, B_CMAP8);
+    EXPECT_EQ(pixel32(bitmap, 0, 0), 0xff000000u);
+    EXPECT_EQ(pixel32(bitmap, 1, 0), 0xffffffffu);
+    EXPECT_EQ(pixel32(bitmap, 2, 0), 0xffff0000u);
+    EXPECT_EQ(pixel32(bitmap, 3, 0) >> 24, 0u); // transparent
+    EXPECT_EQ(pixel32(bitmap, 0, 1), 0xff0000ffu);
+    EXPECT_EQ(pixel32(bitmap, 2, 1), 0xffffcb00u);
+
+    // And back: every colour finds its index again.
+    BBitmap cmap(BRect(0, 0, 3, 1), B_CMAP8);
+    ASSERT_EQ(cmap.ImportBits(&bitmap), B_OK);
+    EXPECT_EQ(memcmp(cmap.Bits(), indices, 4), 0);
+    EXPECT_EQ(memcmp((const uint8*)cmap.Bits() + 4, indices + 4, 4), 0);
+}
+
+TEST(BitmapTest, SetBitsNeverWritesPastTheEnd)
+{
+    // ASan watches the bits; the contents show where the copy stopped.
+    std::vector<uint8> data(10000, 7);
+    BBitmap same(BRect(0, 0, 9, 9), B_CMAP8);
+    same.SetBits(data.data(), (int32)data.size(), 100, B_CMAP8);
+    EXPECT_EQ(((const uint8*)same.Bits())[same.BitsLength() - 1], 7);
+    EXPECT_EQ(((const uint8*)same.Bits())[99], 0);
+
+    BBitmap converted(BRect(0, 0, 9, 9), B_RGBA32);
+    converted.SetBits(data.data(), (int32)data.size(), converted.BitsLength() - 4, B_CMAP8);
+    converted.SetBits(data.data(), (int32)data.size(), 2 * converted.BitsLength(), B_CMAP8);
+    converted.SetBits(data.data(), (int32)data.size(), -4, B_CMAP8);
+    EXPECT_EQ(pixel32(converted, 9, 9), 0xff383838u); // index 7
+    EXPECT_EQ(pixel32(converted, 8, 9), 0u);
+}
+
+TEST(BitmapTest, SurfaceIsPremultipliedWithTransparentMagic)
+{
+    BBitmap cmap(BRect(0, 0, 1, 0), B_CMAP8);
+    const uint8 indices[4] = {42, B_TRANSPARENT_MAGIC_CMAP8, 0, 0};
+    cmap.SetBits(indices, 4, 0, B_CMAP8);
+    cairo_surface_t* surface = BPrivate::bitmap_surface(&cmap);
+    ASSERT_NE(surface, nullptr);
+    EXPECT_EQ(cairo_image_surface_get_width(surface), 2);
+    EXPECT_EQ(surface_pixel(surface, 0, 0), 0xffff0000u);
+    EXPECT_EQ(surface_pixel(surface, 1, 0), 0u);
+    cairo_surface_destroy(surface);
+
+    BBitmap rgba(BRect(0, 0, 0, 0), B_RGBA32);
+    const uint8 halfRed[4] = {0, 0, 255, 128}; // B, G, R, A
+    rgba.SetBits(halfRed, 4, 0, B_RGBA32);
+    surface = BPrivate::bitmap_surface(&rgba);
+    EXPECT_EQ(surface_pixel(surface, 0, 0), 0x80800000u);
+    cairo_surface_destroy(surface);
+
+    BBitmap rgb(BRect(0, 0, 0, 0), B_RGB32); // its fourth byte is 0, yet it is opaque
+    surface = BPrivate::bitmap_surface(&rgb);
+    EXPECT_EQ(surface_pixel(surface, 0, 0), 0xff000000u);
+    cairo_surface_destroy(surface);
+}
+
+TEST(BitmapTest, DrawnSurfaceGoesBackIntoTheBits)
+{
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 4, 4);
+    cairo_t* cr = cairo_create(surface);
+    cairo_set_source_rgb(cr, 0, 0, 1);
+    cairo_rectangle(cr, 0, 0, 2, 4);
+    cairo_fill(cr);
+    cairo_destroy(cr);
+
+    BBitmap icon(BRect(0, 0, 3, 3), B_CMAP8);
+    ASSERT_EQ(BPrivate::store_surface(&icon, surface), B_OK);
+    const uint8* bits = (const uint8*)icon.Bits();
+    EXPECT_EQ(bits[0], 32);                        // pure blue
+    EXPECT_EQ(bits[3], B_TRANSPARENT_MAGIC_CMAP8); // never painted
+    EXPECT_EQ(BPrivate::store_surface(nullptr, surface), B_BAD_VALUE);
+    cairo_surface_destroy(surface);
+}
+
+TEST(BitmapTest, ArchiveRoundTripsThroughAFlattenedMessage)
+{
+    BBitmap original(BRect(0, 0, 5, 2), B_CMAP8);
+    std::vector<uint8> indices(original.BitsLength());
+    for (size_t i = 0; i < indices.size(); i++)
+        indices[i] = (uint8)(i * 7);
+    original.SetBits(indices.data(), (int32)indices.size(), 0, B_CMAP8);
+
+    BMessage archive;
+    ASSERT_EQ(original.Archive(&archive), B_OK);
+    std::unique_ptr<BMessage> copy = through_flattening(archive);
+    std::unique_ptr<BArchivable> object(instantiate_object(copy.get()));
+    auto* bitmap = dynamic_cast<BBitmap*>(object.get());
+    ASSERT_NE(bitmap, nullptr);
+    EXPECT_EQ(bitmap->Bounds(), original.Bounds());
+    EXPECT_EQ(bitmap->ColorSpace(), B_CMAP8);
+    EXPECT_EQ(bitmap->BytesPerRow(), original.BytesPerRow());
+    ASSERT_EQ(bitmap->BitsLength(), original.BitsLength());
+    EXPECT_EQ(memcmp(bitmap->Bits(), original.Bits(), original.BitsLength()), 0);
+}
+
+TEST(BitmapTest, ForgedArchivesMakeNoBitmap)
+{
+    BMessage huge;
+    huge.AddString("class", "BBitmap");
+    huge.AddRect("_frame", BRect(0, 0, 30000, 30000));
+    huge.AddInt32("_cspace", B_RGBA32);
+    EXPECT_EQ(instantiate_object(&huge), nullptr);
+
+    BMessage noSpace;
+    noSpace.AddString("class", "BBitmap");
+    noSpace.AddRect("_frame", kIconBounds);
+    EXPECT_EQ(instantiate_object(&noSpace), nullptr);
+
+    // Too little data: the rest is zero; too much: the rest is ignored.
+    BMessage shortData;
+    shortData.AddString("class", "BBitmap");
+    shortData.AddRect("_frame", BRect(0, 0, 3, 3));
+    shortData.AddInt32("_cspace", B_CMAP8);
+    shortData.AddInt32("_rowbytes", 2);
+    const uint8 few[3] = {9, 9, 9};
+    shortData.AddData("_data", B_RAW_TYPE, few, sizeof(few));
+    BBitmap fromShort(&shortData);
+    ASSERT_TRUE(fromShort.IsValid());
+    EXPECT_EQ(fromShort.BytesPerRow(), 4);
+    EXPECT_EQ(((const uint8*)fromShort.Bits())[2], 9);
+    EXPECT_EQ(((const uint8*)fromShort.Bits())[3], 0);
+}

@@ -1,0 +1,172 @@
+#include <Font.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+BFont font_of_size(const BFont* base, float size)
+{
+    BFont font(base);
+    font.SetSize(size);
+    return font;
+}
+
+font_height height_of(const BFont& font)
+{
+    font_height height;
+    font.GetHeight(&height);
+    return height;
+}
+
+std::string family_of(const BFont& font)
+{
+    font_family family;
+    font.GetFamilyAndStyle(&family, nullptr);
+    return family;
+}
+
+std::string style_of(const BFont& font)
+{
+    font_style style;
+    font.GetFamilyAndStyle(nullptr, &style);
+    return style;
+}
+
+} // namespace
+
+TEST(FontTest, SystemFontsAreDejaVuAtTwelvePixels)
+{
+    EXPECT_EQ(family_of(*be_plain_font), "DejaVu Sans");
+    EXPECT_EQ(style_of(*be_plain_font), "Book");
+    EXPECT_EQ(be_plain_font->Size(), 12);
+    EXPECT_EQ(be_plain_font->Face(), B_REGULAR_FACE);
+    EXPECT_EQ(be_bold_font->Face(), B_BOLD_FACE);
+    EXPECT_EQ(be_bold_font->Size(), 12);
+    EXPECT_EQ(family_of(*be_fixed_font), "DejaVu Sans Mono");
+    EXPECT_EQ(BFont(), *be_plain_font);
+}
+
+TEST(FontTest, SizesArePixelsNotPoints)
+{
+    // DejaVu Sans rises 0.928 of its size above the baseline and falls 0.236 below: in
+    // points at 96 dpi a 12 would be 16 pixels tall and its ascent 15.
+    font_height twelve = height_of(*be_plain_font);
+    EXPECT_EQ(twelve.ascent, 12);
+    EXPECT_EQ(twelve.descent, 3);
+    EXPECT_GE(twelve.leading, 0);
+
+    font_height big = height_of(font_of_size(be_plain_font, 24));
+    EXPECT_NEAR(big.ascent / twelve.ascent, 2.0, 0.15);
+    EXPECT_NEAR(big.descent / twelve.descent, 2.0, 0.4);
+}
+
+TEST(FontTest, HeightComesFromThePrimaryFontAlone)
+{
+    // The CJK fallback font has other proportions (0.88 above, 0.12 below): metrics of a
+    // line that needed it would show them.
+    font_height height = height_of(font_of_size(be_plain_font, 100));
+    EXPECT_EQ(height.ascent, 93);
+    EXPECT_EQ(height.descent, 24);
+
+    float before = height_of(*be_plain_font).ascent;
+    be_plain_font->StringWidth("Ab\xe3\x83\xbb\xe6\xbc\xa2");
+    EXPECT_EQ(height_of(*be_plain_font).ascent, before);
+}
+
+TEST(FontTest, WidthGrowsWithSizeAndWeight)
+{
+    const char* label = "Convert the file";
+    float plain = be_plain_font->StringWidth(label);
+    EXPECT_GT(plain, 50);
+    EXPECT_NEAR(font_of_size(be_plain_font, 24).StringWidth(label), 2 * plain, 0.1 * plain);
+    EXPECT_GT(be_bold_font->StringWidth(label), plain);
+    EXPECT_EQ(be_fixed_font->StringWidth("iiii"), be_fixed_font->StringWidth("WWWW"));
+}
+
+TEST(FontTest, NoTextHasNoWidth)
+{
+    EXPECT_EQ(be_plain_font->StringWidth(""), 0);
+    EXPECT_EQ(be_plain_font->StringWidth(nullptr), 0);
+    EXPECT_EQ(be_plain_font->StringWidth("abc", 0), 0);
+    EXPECT_EQ(be_plain_font->StringWidth("abc", -5), 0);
+}
+
+TEST(FontTest, LengthLimitsTheMeasuredText)
+{
+    EXPECT_EQ(be_plain_font->StringWidth("Abcdef", 2), be_plain_font->StringWidth("Ab"));
+    // Longer than the string: up to its end.
+    EXPECT_EQ(be_plain_font->StringWidth("Ab", 50), be_plain_font->StringWidth("Ab"));
+    // A label is one line.
+    EXPECT_EQ(be_plain_font->StringWidth("Ab\ncdef"), be_plain_font->StringWidth("Ab"));
+}
+
+TEST(FontTest, InvalidUtf8IsMeasuredAsQuestionMarks)
+{
+    EXPECT_EQ(be_plain_font->StringWidth("a\xff\xfe"), be_plain_font->StringWidth("a??"));
+    // A character cut short by the length.
+    EXPECT_EQ(be_plain_font->StringWidth("a\xe3\x83\xbb", 3), be_plain_font->StringWidth("a??"));
+}
+
+TEST(FontTest, UnknownFamilyLeavesTheFontAlone)
+{
+    BFont font;
+    EXPECT_EQ(font.SetFamilyAndStyle("No Such Family Anywhere", "Bold"), B_NAME_NOT_FOUND);
+    EXPECT_EQ(font.SetFamilyAndStyle("DejaVu Sans", "No Such Style"), B_NAME_NOT_FOUND);
+    EXPECT_EQ(font, *be_plain_font);
+}
+
+TEST(FontTest, StylesMatchTheFamilysFaces)
+{
+    BFont font;
+    ASSERT_EQ(font.SetFamilyAndStyle("DejaVu Sans", "bold"), B_OK);
+    EXPECT_EQ(style_of(font), "Bold");
+    EXPECT_EQ(font.Face(), B_BOLD_FACE);
+
+    // Generic names find the family's own.
+    ASSERT_EQ(font.SetFamilyAndStyle("DejaVu Sans", "Regular"), B_OK);
+    EXPECT_EQ(style_of(font), "Book");
+    ASSERT_EQ(font.SetFamilyAndStyle(nullptr, "Italic"), B_OK);
+    EXPECT_EQ(style_of(font), "Oblique");
+
+    font.SetFace(B_BOLD_FACE | B_ITALIC_FACE);
+    EXPECT_EQ(style_of(font), "Bold Oblique");
+    EXPECT_EQ(font.Face(), B_BOLD_FACE | B_ITALIC_FACE);
+    font.SetFace(B_REGULAR_FACE);
+    EXPECT_EQ(font, *be_plain_font);
+}
+
+TEST(FontTest, UndrawableSizesAreIgnored)
+{
+    BFont font;
+    font.SetSize(NAN);
+    font.SetSize(-3);
+    font.SetSize(INFINITY);
+    EXPECT_EQ(font.Size(), 12);
+}
+
+TEST(FontTest, EveryThreadMeasuresTheSame)
+{
+    const char* label = "Tempo \xe3\x83\xbb 120";
+    float expected = be_plain_font->StringWidth(label);
+    font_height expectedHeight = height_of(*be_bold_font);
+    std::vector<std::thread> threads;
+    std::vector<int> mismatches(4, 0);
+    for (int t = 0; t < 4; t++) {
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < 50; i++) {
+                if (be_plain_font->StringWidth(label) != expected ||
+                    height_of(*be_bold_font).ascent != expectedHeight.ascent)
+                    mismatches[t]++;
+            }
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(mismatches, std::vector<int>(4, 0));
+}

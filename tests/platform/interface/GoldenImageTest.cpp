@@ -1,0 +1,143 @@
+#include "GoldenImage.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A frame with a grey background and a dark square, like a small window.
+BPrivate::DisplayFrame window_frame()
+{
+    BPrivate::DisplayFrame frame;
+    frame.width = 40;
+    frame.height = 30;
+    frame.pixels.assign(40 * 30, 0xffd8d8d8);
+    for (int y = 5; y < 15; y++)
+        for (int x = 5; x < 15; x++)
+            frame.pixels[y * 40 + x] = 0xff202020;
+    return frame;
+}
+
+class GoldenImageTest : public ::testing::Test {
+protected:
+    // The tests decide whether goldens are updated; a run that updates the goldens of the
+    // other tests gets its setting back.
+    void SetUp() override
+    {
+        const char* update = getenv("UPDATE_GOLDENS");
+        fHadUpdate = update != nullptr;
+        fUpdate = update != nullptr ? update : "";
+        unsetenv("UPDATE_GOLDENS");
+        fFolder = fs::temp_directory_path() /
+                  ("golden_test_" + std::to_string(getpid()) + "_" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(fFolder);
+        fs::create_directories(fFolder / "golden");
+        fs::create_directories(fFolder / "out");
+    }
+    void TearDown() override
+    {
+        if (fHadUpdate)
+            setenv("UPDATE_GOLDENS", fUpdate.c_str(), 1);
+        else
+            unsetenv("UPDATE_GOLDENS");
+        fs::remove_all(fFolder);
+    }
+
+    ::testing::AssertionResult Compare(const BPrivate::DisplayFrame& frame)
+    {
+        return golden_image::compare(frame, "window", fFolder / "golden", fFolder / "out");
+    }
+
+    void MakeGolden(const BPrivate::DisplayFrame& frame)
+    {
+        ASSERT_TRUE(golden_image::write_png(frame, fFolder / "golden" / "window.png"));
+    }
+
+    fs::path fFolder;
+    bool fHadUpdate = false;
+    std::string fUpdate;
+};
+
+} // namespace
+
+TEST_F(GoldenImageTest, IdenticalFramePasses)
+{
+    MakeGolden(window_frame());
+    EXPECT_TRUE(Compare(window_frame()));
+    EXPECT_FALSE(fs::exists(fFolder / "out" / "window.diff.png"));
+}
+
+TEST_F(GoldenImageTest, SmallDifferencesPass)
+{
+    MakeGolden(window_frame());
+    BPrivate::DisplayFrame frame = window_frame();
+    // Antialiasing noise everywhere, and a few pixels (under 0.5 %) quite different.
+    for (uint32_t& pixel : frame.pixels)
+        pixel += 0x00141414;
+    frame.pixels[0] = 0xff000000;
+    frame.pixels[100] = 0xffffffff;
+    EXPECT_TRUE(Compare(frame));
+}
+
+TEST_F(GoldenImageTest, LargeChangeFailsAndWritesTheDiff)
+{
+    MakeGolden(window_frame());
+    BPrivate::DisplayFrame frame = window_frame();
+    for (int y = 5; y < 15; y++)
+        for (int x = 20; x < 30; x++)
+            frame.pixels[y * 40 + x] = 0xff202020;
+    ::testing::AssertionResult result = Compare(frame);
+    EXPECT_FALSE(result);
+    std::string message = result.message();
+    EXPECT_NE(message.find("100 of 1200 pixels"), std::string::npos) << message;
+    EXPECT_NE(message.find("(20, 5)"), std::string::npos) << message;
+    EXPECT_NE(message.find("window.diff.png"), std::string::npos) << message;
+
+    BPrivate::DisplayFrame diff;
+    ASSERT_TRUE(golden_image::read_png(fFolder / "out" / "window.diff.png", diff));
+    EXPECT_EQ(diff.At(20, 5), 0xffff0000u);
+    EXPECT_NE(diff.At(0, 0), 0xffff0000u);
+    BPrivate::DisplayFrame actual;
+    ASSERT_TRUE(golden_image::read_png(fFolder / "out" / "window.actual.png", actual));
+    EXPECT_EQ(actual.pixels, frame.pixels);
+}
+
+TEST_F(GoldenImageTest, DifferentSizeFails)
+{
+    MakeGolden(window_frame());
+    BPrivate::DisplayFrame frame = window_frame();
+    frame.width = 30;
+    frame.height = 40;
+    EXPECT_FALSE(Compare(frame));
+}
+
+TEST_F(GoldenImageTest, MissingGoldenFailsAndSaysHowToMakeIt)
+{
+    ::testing::AssertionResult result = Compare(window_frame());
+    EXPECT_FALSE(result);
+    EXPECT_NE(std::string(result.message()).find("UPDATE_GOLDENS=1"), std::string::npos);
+}
+
+TEST_F(GoldenImageTest, UpdateWritesTheGolden)
+{
+    setenv("UPDATE_GOLDENS", "1", 1);
+    EXPECT_TRUE(Compare(window_frame()));
+    unsetenv("UPDATE_GOLDENS");
+    BPrivate::DisplayFrame golden;
+    ASSERT_TRUE(golden_image::read_png(fFolder / "golden" / "window.png", golden));
+    EXPECT_EQ(golden.pixels, window_frame().pixels);
+    EXPECT_TRUE(Compare(window_frame()));
+}
+
+TEST_F(GoldenImageTest, NamesThatLeaveTheFolderAreRefused)
+{
+    EXPECT_FALSE(
+        golden_image::compare(window_frame(), "../escape", fFolder / "golden", fFolder / "out"));
+    EXPECT_FALSE(golden_image::compare(window_frame(), "", fFolder / "golden", fFolder / "out"));
+}

@@ -1,0 +1,185 @@
+#include "FontRendering.h"
+#include "GoldenImage.h"
+
+#include <Font.h>
+
+#include <cairo.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace {
+
+const char* const kMiddleDot = "\xe3\x83\xbb"; // U+30FB KATAKANA MIDDLE DOT
+
+// A white image that text is drawn into in black.
+class Canvas {
+public:
+    Canvas(int width, int height)
+        : fSurface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height)),
+          fContext(cairo_create(fSurface))
+    {
+        cairo_set_source_rgb(fContext, 1, 1, 1);
+        cairo_paint(fContext);
+        cairo_set_source_rgb(fContext, 0, 0, 0);
+    }
+    ~Canvas()
+    {
+        cairo_destroy(fContext);
+        cairo_surface_destroy(fSurface);
+    }
+
+    void Draw(const BFont& font, const char* text, BPoint baseline)
+    {
+        BPrivate::draw_string(fContext, font, text, -1, baseline);
+    }
+
+    BPrivate::DisplayFrame Frame()
+    {
+        cairo_surface_flush(fSurface);
+        BPrivate::DisplayFrame frame;
+        frame.width = cairo_image_surface_get_width(fSurface);
+        frame.height = cairo_image_surface_get_height(fSurface);
+        const uint8_t* data = cairo_image_surface_get_data(fSurface);
+        int stride = cairo_image_surface_get_stride(fSurface);
+        for (int32 y = 0; y < frame.height; y++) {
+            const uint32_t* row = (const uint32_t*)(data + (size_t)y * stride);
+            frame.pixels.insert(frame.pixels.end(), row, row + frame.width);
+        }
+        return frame;
+    }
+
+private:
+    cairo_surface_t* fSurface;
+    cairo_t* fContext;
+};
+
+// The bounding box of the pixels that are not white, within columns [fromX, toX).
+struct Ink {
+    int left = -1, top = -1, right = -1, bottom = -1;
+    bool Any() const { return left >= 0; }
+};
+
+Ink ink_of(const BPrivate::DisplayFrame& frame, int fromX = 0, int toX = INT32_MAX)
+{
+    Ink ink;
+    for (int32 y = 0; y < frame.height; y++) {
+        for (int32 x = fromX; x < std::min(toX, frame.width); x++) {
+            if (frame.At(x, y) == 0xffffffff)
+                continue;
+            if (!ink.Any()) {
+                ink.left = ink.right = x;
+                ink.top = ink.bottom = y;
+            }
+            ink.left = std::min(ink.left, (int)x);
+            ink.right = std::max(ink.right, (int)x);
+            ink.top = std::min(ink.top, (int)y);
+            ink.bottom = std::max(ink.bottom, (int)y);
+        }
+    }
+    return ink;
+}
+
+std::vector<uint32_t> columns(const BPrivate::DisplayFrame& frame, int fromX, int toX)
+{
+    std::vector<uint32_t> pixels;
+    for (int32 y = 0; y < frame.height; y++)
+        for (int32 x = fromX; x < toX; x++)
+            pixels.push_back(frame.At(x, y));
+    return pixels;
+}
+
+} // namespace
+
+TEST(TextRenderingTest, TextSitsOnItsBaseline)
+{
+    Canvas canvas(100, 40);
+    canvas.Draw(*be_plain_font, "AH", BPoint(10, 30));
+    Ink ink = ink_of(canvas.Frame());
+    ASSERT_TRUE(ink.Any());
+    // Capitals stand on the baseline: their ink ends in the pixel row above y = 30.
+    EXPECT_EQ(ink.bottom, 29);
+    EXPECT_NEAR(ink.top, 30 - 9, 1); // DejaVu's capitals are 0.73 of the size tall
+    EXPECT_NEAR(ink.left, 10, 1);
+    EXPECT_LE(ink.right, 10 + be_plain_font->StringWidth("AH"));
+}
+
+TEST(TextRenderingTest, CjkFallbackDrawsVisibleInk)
+{
+    Canvas canvas(60, 40);
+    canvas.Draw(*be_plain_font, kMiddleDot, BPoint(10, 30));
+    EXPECT_TRUE(ink_of(canvas.Frame()).Any());
+    EXPECT_GT(be_plain_font->StringWidth(kMiddleDot), 4);
+}
+
+TEST(TextRenderingTest, FallbackGlyphsDoNotMoveTheBaseline)
+{
+    Canvas plain(120, 40);
+    plain.Draw(*be_plain_font, "Ab", BPoint(5, 28));
+    Canvas mixed(120, 40);
+    mixed.Draw(*be_plain_font, (std::string("Ab") + kMiddleDot).c_str(), BPoint(5, 28));
+    int aRight = 5 + (int)be_plain_font->StringWidth("A");
+    EXPECT_EQ(columns(plain.Frame(), 0, aRight), columns(mixed.Frame(), 0, aRight));
+}
+
+TEST(TextRenderingTest, OnlyTheFirstLineIsDrawn)
+{
+    Canvas canvas(100, 60);
+    canvas.Draw(*be_plain_font, "Ab\nCd", BPoint(5, 20));
+    EXPECT_LE(ink_of(canvas.Frame()).bottom, 20 + 3);
+}
+
+TEST(TextRenderingTest, OffsetsAndPositionsRoundTrip)
+{
+    // ASCII, two-byte and three-byte characters.
+    std::string text = std::string("Tempo \xc3\xa9t\xc3\xa9 ") + kMiddleDot + "x";
+    int32 length = (int32)text.size();
+    float previous = -1;
+    for (int32 offset = 0; offset <= length; offset++) {
+        bool boundary = offset == length || ((unsigned char)text[offset] & 0xc0) != 0x80;
+        if (!boundary)
+            continue;
+        float x = BPrivate::offset_to_x(*be_plain_font, text.c_str(), length, offset);
+        EXPECT_GT(x, previous) << "offset " << offset;
+        previous = x;
+        EXPECT_EQ(BPrivate::x_to_offset(*be_plain_font, text.c_str(), length, x + 0.5f), offset)
+            << "offset " << offset << " at x " << x;
+    }
+    EXPECT_EQ(previous, BPrivate::string_width(*be_plain_font, text.c_str(), length));
+}
+
+TEST(TextRenderingTest, PositionsSnapToCharacters)
+{
+    std::string text = std::string("a") + kMiddleDot + "b";
+    const BFont& font = *be_plain_font;
+    // Inside the three bytes of the dot: the dot's start.
+    EXPECT_EQ(BPrivate::offset_to_x(font, text.c_str(), -1, 2),
+              BPrivate::offset_to_x(font, text.c_str(), -1, 1));
+    // Out of range: the ends.
+    EXPECT_EQ(BPrivate::offset_to_x(font, text.c_str(), -1, -4), 0);
+    EXPECT_EQ(BPrivate::offset_to_x(font, text.c_str(), -1, 99),
+              BPrivate::string_width(font, text.c_str(), -1));
+    EXPECT_EQ(BPrivate::x_to_offset(font, text.c_str(), -1, -20), 0);
+    EXPECT_EQ(BPrivate::x_to_offset(font, text.c_str(), -1, 1e9f), 5);
+    EXPECT_EQ(BPrivate::x_to_offset(font, text.c_str(), -1, NAN), 0);
+    // Right half of "a": after it.
+    float aWidth = font.StringWidth("a");
+    EXPECT_EQ(BPrivate::x_to_offset(font, text.c_str(), -1, aWidth * 0.8f), 1);
+    EXPECT_EQ(BPrivate::x_to_offset(font, text.c_str(), -1, aWidth * 0.2f), 0);
+}
+
+TEST(TextRenderingTest, TextLooksAsTheGoldenImage)
+{
+    Canvas canvas(240, 64);
+    canvas.Draw(*be_plain_font, "Plain 12: Convert", BPoint(4, 16));
+    BFont bold(be_bold_font);
+    bold.SetSize(10);
+    canvas.Draw(bold, "Bold 10: Channel masks", BPoint(4, 34));
+    canvas.Draw(*be_plain_font,
+                (std::string("Ctrl") + kMiddleDot + "O \xe5\xa4\x89\xe6\x8f\x9b").c_str(),
+                BPoint(4, 54));
+    EXPECT_TRUE(matches_golden(canvas.Frame(), "text_plain_bold_cjk"));
+}
