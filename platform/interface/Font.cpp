@@ -200,7 +200,8 @@ void BFont::SetSize(float size)
 void BFont::SetFace(uint16 face)
 {
     uint16 wanted = face & (B_BOLD_FACE | B_ITALIC_FACE);
-    const FaceStyle* chosen = nearest_face(family_styles(fFamily), wanted);
+    std::vector<FaceStyle> styles = family_styles(fFamily);
+    const FaceStyle* chosen = nearest_face(styles, wanted);
     if (chosen != nullptr) {
         fStyle = chosen->name;
         return;

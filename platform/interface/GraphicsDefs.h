@@ -56,7 +56,7 @@ enum color_space : uint32 {
 };
 
 // How a drawing call combines its colour with the pixels already there.
-enum drawing_mode {
+enum drawing_mode : int32 {
     B_OP_COPY,
     B_OP_OVER,
     B_OP_ERASE,
@@ -71,12 +71,12 @@ enum drawing_mode {
 };
 
 // Where B_OP_ALPHA takes its alpha from, and how it uses it.
-enum source_alpha {
+enum source_alpha : int32 {
     B_PIXEL_ALPHA = 0,
     B_CONSTANT_ALPHA,
 };
 
-enum alpha_function {
+enum alpha_function : int32 {
     B_ALPHA_OVERLAY = 0,
     B_ALPHA_COMPOSITE,
 };

@@ -55,7 +55,7 @@ void set_modifiers(uint32 modifiers);
 // ---- Colours of the interface ----
 
 // The colours the kit draws with, by role.
-enum color_which {
+enum color_which : int32 {
     B_PANEL_BACKGROUND_COLOR = 1,
     B_MENU_BACKGROUND_COLOR = 2,
     B_WINDOW_TAB_COLOR = 3,
