@@ -1,0 +1,336 @@
+#include "X11Connection.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <cairo.h>
+#include <dlfcn.h>
+
+#include <cstring>
+#include <thread>
+
+namespace display_test {
+
+namespace {
+
+// Windows come and go while we look at them; an error about one that is gone must not end
+// the program, which is what Xlib does by default.
+int
+ignore_error(Display*, XErrorEvent*)
+{
+    return 0;
+}
+
+// The XTEST calls, looked up in libXtst at run time: its headers are not installed here.
+using QueryExtension = Bool (*)(Display*, int*, int*, int*, int*);
+using FakeMotionEvent = int (*)(Display*, int, int, int, unsigned long);
+using FakeButtonEvent = int (*)(Display*, unsigned int, Bool, unsigned long);
+using FakeKeyEvent = int (*)(Display*, unsigned int, Bool, unsigned long);
+
+std::string
+read_text_property(Display* display, Window window, Atom property, Atom type)
+{
+    Atom actualType = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::string text;
+    if (XGetWindowProperty(display, window, property, 0, 4096, False, type, &actualType,
+                           &format, &count, &after, &data) == Success &&
+        data != nullptr && format == 8 && (type == AnyPropertyType || actualType == type)) {
+        text.assign(reinterpret_cast<const char*>(data), count);
+    }
+    if (data != nullptr)
+        XFree(data);
+    return text;
+}
+
+// Where a mask's lowest bit is, and how many bits it has: to scale any visual to 8 bits.
+void
+mask_shape(unsigned long mask, int* shift, int* bits)
+{
+    *shift = 0;
+    *bits = 0;
+    if (mask == 0)
+        return;
+    while ((mask & 1) == 0) {
+        mask >>= 1;
+        (*shift)++;
+    }
+    while ((mask & 1) != 0) {
+        mask >>= 1;
+        (*bits)++;
+    }
+}
+
+uint32_t
+channel(unsigned long pixel, int shift, int bits)
+{
+    if (bits == 0)
+        return 0;
+    unsigned long value = (pixel >> shift) & ((1ul << bits) - 1);
+    return (uint32_t)(value * 255 / ((1ul << bits) - 1));
+}
+
+} // namespace
+
+bool
+XPicture::WritePNG(const std::string& path, std::string* error) const
+{
+    if (width <= 0 || height <= 0 || pixels.size() < (size_t)width * height) {
+        if (error != nullptr)
+            *error = "the picture is empty";
+        return false;
+    }
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+    cairo_surface_flush(surface);
+    unsigned char* data = cairo_image_surface_get_data(surface);
+    int stride = cairo_image_surface_get_stride(surface);
+    for (int y = 0; y < height; y++)
+        memcpy(data + (size_t)y * stride, &pixels[(size_t)y * width], (size_t)width * 4);
+    cairo_surface_mark_dirty(surface);
+    cairo_status_t status = cairo_surface_write_to_png(surface, path.c_str());
+    cairo_surface_destroy(surface);
+    if (status != CAIRO_STATUS_SUCCESS && error != nullptr)
+        *error = cairo_status_to_string(status);
+    return status == CAIRO_STATUS_SUCCESS;
+}
+
+X11Connection::X11Connection()
+{
+    XSetErrorHandler(ignore_error);
+    fDisplay = XOpenDisplay(nullptr);
+}
+
+X11Connection::~X11Connection()
+{
+    if (fDisplay != nullptr)
+        XCloseDisplay(fDisplay);
+    if (fXTest != nullptr)
+        dlclose(fXTest);
+}
+
+XWindowID
+X11Connection::Root() const
+{
+    return DefaultRootWindow(fDisplay);
+}
+
+XWindowID
+X11Connection::FindWindow(const std::string& title, std::chrono::milliseconds limit)
+{
+    auto deadline = std::chrono::steady_clock::now() + limit;
+    while (true) {
+        XWindowID window = _Find(Root(), title, 0);
+        if (window != 0 || std::chrono::steady_clock::now() >= deadline)
+            return window;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+XWindowID
+X11Connection::_Find(XWindowID window, const std::string& title, int depth)
+{
+    XWindowAttributes attributes;
+    if (window != Root() &&
+        (!XGetWindowAttributes(fDisplay, window, &attributes) ||
+         attributes.map_state != IsViewable))
+        return 0;
+    if (window != Root() && TitleOf(window) == title)
+        return window;
+    // Window managers put a frame or two around each window; deeper than that are only the
+    // insides of programs.
+    if (depth >= 4)
+        return 0;
+    Window root = None, parent = None;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(fDisplay, window, &root, &parent, &children, &count))
+        return 0;
+    XWindowID found = 0;
+    // The topmost window first: it is the one a user sees.
+    for (unsigned int i = count; found == 0 && i > 0; i--)
+        found = _Find(children[i - 1], title, depth + 1);
+    if (children != nullptr)
+        XFree(children);
+    return found;
+}
+
+std::string
+X11Connection::TitleOf(XWindowID window)
+{
+    Atom utf8 = XInternAtom(fDisplay, "UTF8_STRING", False);
+    std::string title =
+        read_text_property(fDisplay, window, XInternAtom(fDisplay, "_NET_WM_NAME", False), utf8);
+    if (title.empty())
+        title = read_text_property(fDisplay, window, XA_WM_NAME, AnyPropertyType);
+    return title;
+}
+
+bool
+X11Connection::ToRoot(XWindowID window, int x, int y, int* rootX, int* rootY)
+{
+    Window child = None;
+    return XTranslateCoordinates(fDisplay, window, Root(), x, y, rootX, rootY, &child);
+}
+
+int
+X11Connection::XdndVersion(XWindowID window)
+{
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    int version = -1;
+    if (XGetWindowProperty(fDisplay, window, XInternAtom(fDisplay, "XdndAware", False), 0, 1,
+                           False, XA_ATOM, &type, &format, &count, &after, &data) == Success &&
+        data != nullptr && type == XA_ATOM && format == 32 && count == 1) {
+        // Xlib hands 32-bit properties over as longs.
+        version = (int)*reinterpret_cast<long*>(data);
+    }
+    if (data != nullptr)
+        XFree(data);
+    return version;
+}
+
+bool
+X11Connection::Capture(XWindowID window, XPicture& picture, std::string* error)
+{
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(fDisplay, window, &attributes) ||
+        (window != Root() && attributes.map_state != IsViewable)) {
+        if (error != nullptr)
+            *error = "the window is not on the screen";
+        return false;
+    }
+    XImage* image = XGetImage(fDisplay, window, 0, 0, attributes.width, attributes.height,
+                              AllPlanes, ZPixmap);
+    if (image == nullptr) {
+        if (error != nullptr)
+            *error = "the server gave no image of the window";
+        return false;
+    }
+    picture.width = image->width;
+    picture.height = image->height;
+    picture.pixels.resize((size_t)image->width * image->height);
+    int redShift, redBits, greenShift, greenBits, blueShift, blueBits;
+    mask_shape(image->red_mask, &redShift, &redBits);
+    mask_shape(image->green_mask, &greenShift, &greenBits);
+    mask_shape(image->blue_mask, &blueShift, &blueBits);
+    for (int y = 0; y < image->height; y++) {
+        for (int x = 0; x < image->width; x++) {
+            unsigned long pixel = XGetPixel(image, x, y);
+            picture.pixels[(size_t)y * image->width + x] =
+                channel(pixel, redShift, redBits) << 16 |
+                channel(pixel, greenShift, greenBits) << 8 | channel(pixel, blueShift, blueBits);
+        }
+    }
+    XDestroyImage(image);
+    return true;
+}
+
+XWindowID
+X11Connection::MakeWindow(const std::string& title, int x, int y, int width, int height,
+                          bool advertisesDrops)
+{
+    Window window = XCreateSimpleWindow(fDisplay, Root(), x, y, (unsigned)width,
+                                        (unsigned)height, 0, 0, 0x808080);
+    XStoreName(fDisplay, window, title.c_str());
+    XChangeProperty(fDisplay, window, XInternAtom(fDisplay, "_NET_WM_NAME", False),
+                    XInternAtom(fDisplay, "UTF8_STRING", False), 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(title.data()), (int)title.size());
+    if (advertisesDrops) {
+        long version = 5;
+        XChangeProperty(fDisplay, window, XInternAtom(fDisplay, "XdndAware", False), XA_ATOM,
+                        32, PropModeReplace, reinterpret_cast<unsigned char*>(&version), 1);
+    }
+    XMapWindow(fDisplay, window);
+    XSync(fDisplay, False);
+    return window;
+}
+
+bool
+X11Connection::RequestClose(XWindowID window)
+{
+    XEvent event;
+    memset(&event, 0, sizeof(event));
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(fDisplay, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = (long)XInternAtom(fDisplay, "WM_DELETE_WINDOW", False);
+    event.xclient.data.l[1] = CurrentTime;
+    Status sent = XSendEvent(fDisplay, window, False, NoEventMask, &event);
+    XSync(fDisplay, False);
+    return sent != 0;
+}
+
+void
+X11Connection::WarpPointer(int rootX, int rootY)
+{
+    XWarpPointer(fDisplay, None, Root(), 0, 0, 0, 0, rootX, rootY);
+    XSync(fDisplay, False);
+}
+
+bool
+X11Connection::CanFakeInput()
+{
+    if (!fXTestTried) {
+        fXTestTried = true;
+        fXTest = dlopen("libXtst.so.6", RTLD_NOW | RTLD_LOCAL);
+        auto query = fXTest != nullptr
+                         ? reinterpret_cast<QueryExtension>(dlsym(fXTest, "XTestQueryExtension"))
+                         : nullptr;
+        int eventBase, errorBase, major, minor;
+        if (query == nullptr || !query(fDisplay, &eventBase, &errorBase, &major, &minor)) {
+            if (fXTest != nullptr)
+                dlclose(fXTest);
+            fXTest = nullptr;
+        }
+    }
+    return fXTest != nullptr;
+}
+
+bool
+X11Connection::FakeMotion(int rootX, int rootY)
+{
+    if (!CanFakeInput())
+        return false;
+    auto fake = reinterpret_cast<FakeMotionEvent>(dlsym(fXTest, "XTestFakeMotionEvent"));
+    bool done = fake != nullptr && fake(fDisplay, DefaultScreen(fDisplay), rootX, rootY, 0);
+    XSync(fDisplay, False);
+    return done;
+}
+
+bool
+X11Connection::FakeButton(unsigned int button, bool press)
+{
+    if (!CanFakeInput())
+        return false;
+    auto fake = reinterpret_cast<FakeButtonEvent>(dlsym(fXTest, "XTestFakeButtonEvent"));
+    bool done = fake != nullptr && fake(fDisplay, button, press ? True : False, 0);
+    XSync(fDisplay, False);
+    return done;
+}
+
+bool
+X11Connection::FakeKey(const char* keysymName, bool press)
+{
+    if (!CanFakeInput())
+        return false;
+    KeySym keysym = XStringToKeysym(keysymName);
+    KeyCode keycode = keysym != NoSymbol ? XKeysymToKeycode(fDisplay, keysym) : 0;
+    auto fake = reinterpret_cast<FakeKeyEvent>(dlsym(fXTest, "XTestFakeKeyEvent"));
+    bool done = keycode != 0 && fake != nullptr && fake(fDisplay, keycode, press, 0);
+    XSync(fDisplay, False);
+    return done;
+}
+
+void
+X11Connection::Sync()
+{
+    XSync(fDisplay, False);
+}
+
+} // namespace display_test
