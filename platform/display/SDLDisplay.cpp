@@ -174,10 +174,14 @@ void
 SDLDisplay::Activate(display_window_id window)
 {
     _Queue([this, window] {
-        // Raising takes the keyboard too, which a window that avoids focus never does.
+        // Activating takes the keyboard, which a window that avoids focus never does.
         Window* record = _Find(window);
-        if (record != nullptr && !record->avoidFocus)
-            SDL_RaiseWindow(record->window);
+        if (record == nullptr || record->avoidFocus)
+            return;
+        // SDL asks the window manager to activate the window; without one nobody would,
+        // so the window takes the keyboard itself as well.
+        SDL_RaiseWindow(record->window);
+        SDL_SetWindowInputFocus(record->window);
     });
 }
 
@@ -187,8 +191,15 @@ SDLDisplay::MoveTo(display_window_id window, BPoint where)
     int x = coordinate_for(where.x);
     int y = coordinate_for(where.y);
     _Queue([this, window, x, y] {
-        if (Window* record = _Find(window))
-            SDL_SetWindowPosition(record->window, x, y);
+        Window* record = _Find(window);
+        if (record == nullptr)
+            return;
+        // SDL reports no move it made itself, while it reports the resizes it makes; the
+        // window hears of both alike, at the place the window system agreed to.
+        SDL_SetWindowPosition(record->window, x, y);
+        int placedX = x, placedY = y;
+        SDL_GetWindowPosition(record->window, &placedX, &placedY);
+        Moved(record->id, BPoint((float)placedX, (float)placedY));
     });
 }
 
@@ -523,13 +534,21 @@ SDLDisplay::_FinishDrop(uint32 sdlWindow)
     Window* window = _FindSDL(sdlWindow);
     if (drop.empty() || drop.mapped().empty() || window == nullptr)
         return;
-    // SDL tells no position for a drop: it is where the pointer is. Ask the window system
-    // rather than SDL's own idea of the pointer, which stands still while a drag holds it.
-    int pointerX = 0, pointerY = 0, windowX = 0, windowY = 0;
-    SDL_GetGlobalMouseState(&pointerX, &pointerY);
-    SDL_GetWindowPosition(window->window, &windowX, &windowY);
-    DropFiles(window->id, BPoint((float)(pointerX - windowX), (float)(pointerY - windowY)),
-              drop.mapped());
+    // SDL tells no position for a drop: it is where the pointer is. While a drag source
+    // holds the pointer, the window hears nothing of it, and only the pointer's place on the
+    // screen is right (SDL learns of its moves from the devices); when the window has the
+    // pointer, its own events are the newest word, a pointer moved by a program included.
+    int x = 0, y = 0;
+    if (SDL_GetMouseFocus() == window->window) {
+        SDL_GetMouseState(&x, &y);
+    } else {
+        int windowX = 0, windowY = 0;
+        SDL_GetGlobalMouseState(&x, &y);
+        SDL_GetWindowPosition(window->window, &windowX, &windowY);
+        x -= windowX;
+        y -= windowY;
+    }
+    DropFiles(window->id, BPoint((float)x, (float)y), drop.mapped());
 }
 
 void

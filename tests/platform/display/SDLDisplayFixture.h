@@ -1,0 +1,120 @@
+#pragma once
+
+// What the SDL display's tests share: a looper that logs what a window is sent, windows
+// opened on a real X server with a frame of four coloured quarters, and a way to run the
+// drop tool as the separate program it is.
+
+#include "LooperTestSupport.h"
+#include "X11Connection.h"
+
+#include <AppDefs.h>
+#include <Display.h>
+#include <Looper.h>
+#include <Message.h>
+#include <Messenger.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace display_test {
+
+using namespace std::chrono_literals;
+
+// The target of a window's messages: keeps a copy of each, with whether it came as dropped
+// (which a copy does not carry).
+class MessageLog : public BLooper {
+public:
+    struct Entry {
+        BMessage message;
+        bool dropped = false;
+    };
+
+    MessageLog() : BLooper("message log") {}
+
+    void DispatchMessage(BMessage* message, BHandler* handler) override;
+
+    // The messages of that command so far, once there are at least count of them or the
+    // limit has passed.
+    std::vector<Entry> WaitFor(uint32 what, size_t count = 1,
+                               std::chrono::milliseconds limit = 10s);
+    std::vector<Entry> Of(uint32 what);
+    // Every message so far, in the order they came.
+    std::vector<Entry> All();
+
+private:
+    std::mutex fLock;
+    std::condition_variable fArrived;
+    std::vector<Entry> fEntries;
+};
+
+// The colours of the four quarters of a test frame, 0x00RRGGBB as the screen shows them.
+struct Quarters {
+    uint32_t leftTop = 0xd02020;
+    uint32_t rightTop = 0x20a040;
+    uint32_t leftBottom = 0x3050e0;
+    uint32_t rightBottom = 0xf0c000;
+};
+
+class SDLDisplayTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // A window of the display, its messages logged (in fLog unless told otherwise); shown
+    // with a frame of quarters unless told not to, and then only returned once the screen
+    // shows that frame.
+    BPrivate::display_window_id OpenWindow(
+        const char* title, BRect frame, bool show = true,
+        BPrivate::display_window_kind kind = BPrivate::B_DISPLAY_NORMAL_WINDOW,
+        bool avoidFocus = false, MessageLog* log = nullptr);
+    // Another log, for a test that tells windows apart by where their messages go.
+    MessageLog* AddLog();
+    void PresentQuarters(BPrivate::display_window_id window, int width, int height,
+                         const Quarters& colors = Quarters());
+    // Whether the screen shows that colour at a point of the window within the limit.
+    bool ShowsColor(const char* title, int x, int y, uint32_t color,
+                    std::chrono::milliseconds limit = 5s);
+    XWindowID XWindowOf(const char* title);
+
+    // The order matters: the watchdog outlives everything else, and our X connection (whose
+    // error handler SDL chains to) is there before SDL starts.
+    looper_test::Watchdog fWatchdog{std::chrono::seconds(90)};
+    std::unique_ptr<X11Connection> fX;
+    std::unique_ptr<BPrivate::Display> fDisplay;
+    MessageLog* fLog = nullptr;
+    std::vector<MessageLog*> fOtherLogs;
+};
+
+// A message's int32 field, -1 when it has none.
+inline int32
+int32_of(const BMessage& message, const char* name)
+{
+    int32 value = -1;
+    message.FindInt32(name, &value);
+    return value;
+}
+
+// Runs a program to its end; its exit status, or -1 when it could not run or died of a
+// signal. What it wrote to standard error goes to *errors.
+int run_program(const std::vector<std::string>& arguments, std::string* errors = nullptr);
+
+// A folder of its own under /tmp, removed with everything in it at the end.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    const std::string& Path() const { return fPath; }
+    // Makes a file with some content in the folder; its absolute path.
+    std::string AddFile(const std::string& name);
+
+private:
+    std::string fPath;
+};
+
+} // namespace display_test
