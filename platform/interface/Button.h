@@ -11,6 +11,7 @@ public:
     BButton(BRect frame, const char* name, const char* label, BMessage* message,
             uint32 resizingMode = B_FOLLOW_LEFT | B_FOLLOW_TOP,
             uint32 flags = B_WILL_DRAW | B_NAVIGABLE);
+    // "_default" besides the control's fields.
     explicit BButton(BMessage* archive);
     ~BButton() override;
 
@@ -29,5 +30,11 @@ public:
     status_t Invoke(BMessage* message = nullptr) override;
 
     virtual void MakeDefault(bool flag);
-    bool IsDefault() const;
+    bool IsDefault() const { return fDefault; }
+
+private:
+    // The button's face: its bounds, less the ring a default button has.
+    BRect _FaceRect() const;
+
+    bool fDefault = false;
 };

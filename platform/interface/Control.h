@@ -47,6 +47,10 @@ protected:
     void SetTracking(bool state) { fTracking = state; }
     // Sets the value without redrawing or invoking.
     void SetValueNoUpdate(int32 value) { fValue = value; }
+    // The colour of the label: greyed while the control is disabled.
+    rgb_color LabelColor() const;
+    // Draws the keyboard focus mark: a line under the label's text.
+    void DrawFocusLine(float left, float right, float y);
 
 private:
     std::string fLabel;
@@ -54,4 +58,6 @@ private:
     int32 fValue = 0;
     bool fEnabled = true;
     bool fTracking = false;
+    // Whether the control is navigable when enabled: disabling takes B_NAVIGABLE away.
+    bool fWantsNavigation = false;
 };

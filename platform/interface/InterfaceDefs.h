@@ -100,3 +100,19 @@ inline constexpr float B_HIGHLIGHT_BACKGROUND_TINT = B_DARKEN_2_TINT;
 inline constexpr float B_DISABLED_MARK_TINT = B_LIGHTEN_2_TINT;
 
 rgb_color tint_color(rgb_color color, float tint);
+
+// ---- Controls ----
+
+// How a line of text sits in its view.
+enum alignment {
+    B_ALIGN_LEFT,
+    B_ALIGN_RIGHT,
+    B_ALIGN_CENTER,
+};
+
+// The frame of a box.
+enum border_style {
+    B_PLAIN_BORDER,
+    B_FANCY_BORDER,
+    B_NO_BORDER,
+};

@@ -1,0 +1,224 @@
+#include <Button.h>
+
+#include <Message.h>
+#include <OS.h>
+#include <Window.h>
+
+#include "ArchiveClasses.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// The ring of a default button: room for it on every side.
+constexpr float kDefaultRing = 3;
+constexpr float kMinimumWidth = 75;
+
+} // namespace
+
+BButton::BButton(BRect frame, const char* name, const char* label, BMessage* message,
+                 uint32 resizingMode, uint32 flags)
+    : BControl(frame, name, label, message, resizingMode, flags | B_WILL_DRAW)
+{
+}
+
+BButton::BButton(BMessage* archive) : BControl(archive)
+{
+    bool isDefault;
+    if (archive != nullptr && archive->FindBool("_default", &isDefault) == B_OK)
+        fDefault = isDefault;
+}
+
+BButton::~BButton() = default;
+
+BArchivable* BButton::Instantiate(BMessage* archive)
+{
+    if (!validate_instantiation(archive, "BButton"))
+        return nullptr;
+    return new BButton(archive);
+}
+
+status_t BButton::Archive(BMessage* into, bool deep) const
+{
+    status_t status = BControl::Archive(into, deep);
+    if (status == B_OK)
+        status = BPrivate::add_archived_class(into, "BButton");
+    if (status == B_OK && fDefault)
+        status = into->AddBool("_default", true);
+    return status;
+}
+
+void BButton::AttachedToWindow()
+{
+    BControl::AttachedToWindow();
+    // A button made default before it had a window takes the role now.
+    if (fDefault && Window()->DefaultButton() != this)
+        Window()->SetDefaultButton(this);
+}
+
+BRect BButton::_FaceRect() const
+{
+    BRect face = Bounds();
+    if (fDefault)
+        face.InsetBy(kDefaultRing, kDefaultRing);
+    return face;
+}
+
+void BButton::Draw(BRect)
+{
+    const rgb_color panel = ViewColor() == B_TRANSPARENT_COLOR
+                                ? ui_color(B_PANEL_BACKGROUND_COLOR)
+                                : ViewColor();
+    const rgb_color base = ui_color(B_PANEL_BACKGROUND_COLOR);
+    const bool enabled = IsEnabled();
+    const bool pressed = enabled && Value() != B_CONTROL_OFF;
+    BRect face = _FaceRect();
+
+    if (fDefault) {
+        // The default button sits in a heavier frame: a dark line around a darkened band.
+        const BRect outer = Bounds();
+        SetHighColor(tint_color(panel, B_DARKEN_1_TINT));
+        FillRect(outer);
+        SetHighColor(tint_color(base, enabled ? B_DARKEN_4_TINT : B_DARKEN_2_TINT));
+        StrokeLine(BPoint(outer.left + 1, outer.top), BPoint(outer.right - 1, outer.top));
+        StrokeLine(BPoint(outer.left + 1, outer.bottom), BPoint(outer.right - 1, outer.bottom));
+        StrokeLine(BPoint(outer.left, outer.top + 1), BPoint(outer.left, outer.bottom - 1));
+        StrokeLine(BPoint(outer.right, outer.top + 1), BPoint(outer.right, outer.bottom - 1));
+        SetHighColor(panel);
+        StrokeRect(outer.InsetByCopy(1, 1));
+    }
+
+    // The outline, its corners left out so that the button looks rounded.
+    SetHighColor(tint_color(base, enabled ? B_DARKEN_4_TINT : B_DARKEN_2_TINT));
+    StrokeLine(BPoint(face.left + 1, face.top), BPoint(face.right - 1, face.top));
+    StrokeLine(BPoint(face.left + 1, face.bottom), BPoint(face.right - 1, face.bottom));
+    StrokeLine(BPoint(face.left, face.top + 1), BPoint(face.left, face.bottom - 1));
+    StrokeLine(BPoint(face.right, face.top + 1), BPoint(face.right, face.bottom - 1));
+
+    // The face with its bevel: lit from the top left, or sunk when pressed.
+    face.InsetBy(1, 1);
+    const rgb_color fill = pressed   ? tint_color(base, B_DARKEN_1_TINT)
+                           : enabled ? tint_color(base, B_LIGHTEN_1_TINT)
+                                     : tint_color(base, B_LIGHTEN_2_TINT);
+    SetHighColor(fill);
+    FillRect(face);
+    const rgb_color light = pressed ? tint_color(base, B_DARKEN_2_TINT)
+                                    : tint_color(base, B_LIGHTEN_MAX_TINT);
+    const rgb_color shadow = pressed ? tint_color(base, B_NO_TINT)
+                                     : tint_color(base, enabled ? B_DARKEN_1_TINT : B_NO_TINT);
+    SetHighColor(light);
+    StrokeLine(face.LeftBottom(), face.LeftTop());
+    StrokeLine(face.LeftTop(), face.RightTop());
+    SetHighColor(shadow);
+    StrokeLine(BPoint(face.left + 1, face.bottom), face.RightBottom());
+    StrokeLine(face.RightBottom(), BPoint(face.right, face.top + 1));
+
+    const char* label = Label();
+    if (label == nullptr || label[0] == '\0')
+        return;
+    font_height height;
+    GetFontHeight(&height);
+    const float width = StringWidth(label);
+    const float offset = pressed ? 1 : 0;
+    const float x = std::floor(face.left + (face.Width() + 1 - width) / 2) + offset;
+    const float y = std::floor(face.top + (face.Height() + 1 - height.ascent - height.descent) / 2 +
+                               height.ascent) + offset;
+    SetLowColor(fill);
+    SetHighColor(LabelColor());
+    DrawString(label, BPoint(x, y));
+    DrawFocusLine(x, x + std::ceil(width) - 1, y + 2);
+}
+
+void BButton::MouseDown(BPoint)
+{
+    if (!IsEnabled())
+        return;
+    SetTracking(true);
+    SetValue(B_CONTROL_ON);
+    SetMouseEventMask(B_POINTER_EVENTS, B_LOCK_WINDOW_FOCUS);
+}
+
+void BButton::MouseMoved(BPoint where, uint32, const BMessage*)
+{
+    if (!IsTracking())
+        return;
+    // Down while the pointer is over the button; up when it leaves, to show that letting go
+    // there does nothing.
+    SetValue(Bounds().Contains(where) ? B_CONTROL_ON : B_CONTROL_OFF);
+}
+
+void BButton::MouseUp(BPoint where)
+{
+    if (!IsTracking())
+        return;
+    SetTracking(false);
+    SetValue(B_CONTROL_OFF);
+    if (IsEnabled() && Bounds().Contains(where))
+        Invoke();
+}
+
+void BButton::KeyDown(const char* bytes, int32 numBytes)
+{
+    if (!IsEnabled())
+        return;
+    if (numBytes == 1 && (bytes[0] == B_SPACE || bytes[0] == B_ENTER)) {
+        // Shown pressed for a moment, as a click would.
+        SetValue(B_CONTROL_ON);
+        if (Window() != nullptr)
+            Window()->UpdateIfNeeded();
+        snooze(25000);
+        SetValue(B_CONTROL_OFF);
+        Invoke();
+        return;
+    }
+    BView::KeyDown(bytes, numBytes);
+}
+
+void BButton::GetPreferredSize(float* width, float* height)
+{
+    font_height metrics;
+    GetFontHeight(&metrics);
+    const char* label = Label();
+    float preferredWidth =
+        std::max(std::ceil(label != nullptr ? StringWidth(label) : 0) + 20, kMinimumWidth);
+    float preferredHeight = std::ceil(metrics.ascent + metrics.descent) + 7;
+    if (fDefault) {
+        preferredWidth += 2 * kDefaultRing;
+        preferredHeight += 2 * kDefaultRing;
+    }
+    if (width != nullptr)
+        *width = preferredWidth;
+    if (height != nullptr)
+        *height = preferredHeight;
+}
+
+void BButton::SetLabel(const char* label)
+{
+    BControl::SetLabel(label);
+}
+
+void BButton::SetValue(int32 value)
+{
+    BControl::SetValue(value);
+}
+
+status_t BButton::Invoke(BMessage* message)
+{
+    return BControl::Invoke(message);
+}
+
+void BButton::MakeDefault(bool flag)
+{
+    if (flag == fDefault)
+        return;
+    fDefault = flag;
+    // The window calls back with the same flag, which ends the exchange above.
+    if (Window() != nullptr) {
+        if (flag && Window()->DefaultButton() != this)
+            Window()->SetDefaultButton(this);
+        else if (!flag && Window()->DefaultButton() == this)
+            Window()->SetDefaultButton(nullptr);
+    }
+    Invalidate();
+}

@@ -1,0 +1,139 @@
+#include <CheckBox.h>
+
+#include "ArchiveClasses.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Where the label starts: the box and the gap after it.
+constexpr float kLabelLeft = 17;
+constexpr float kBoxSize = 12; // pixels on a side, the outline included
+
+} // namespace
+
+BCheckBox::BCheckBox(BRect frame, const char* name, const char* label, BMessage* message,
+                     uint32 resizingMode, uint32 flags)
+    : BControl(frame, name, label, message, resizingMode, flags | B_WILL_DRAW)
+{
+}
+
+BCheckBox::BCheckBox(BMessage* archive) : BControl(archive) {}
+
+BCheckBox::~BCheckBox() = default;
+
+BArchivable* BCheckBox::Instantiate(BMessage* archive)
+{
+    if (!validate_instantiation(archive, "BCheckBox"))
+        return nullptr;
+    return new BCheckBox(archive);
+}
+
+status_t BCheckBox::Archive(BMessage* into, bool deep) const
+{
+    status_t status = BControl::Archive(into, deep);
+    if (status == B_OK)
+        status = BPrivate::add_archived_class(into, "BCheckBox");
+    return status;
+}
+
+BRect BCheckBox::_BoxRect() const
+{
+    const BRect bounds = Bounds();
+    const float top = std::floor((bounds.Height() + 1 - kBoxSize) / 2);
+    return BRect(1, top, kBoxSize, top + kBoxSize - 1);
+}
+
+void BCheckBox::Draw(BRect)
+{
+    const rgb_color base = ui_color(B_PANEL_BACKGROUND_COLOR);
+    const bool enabled = IsEnabled();
+    BRect box = _BoxRect();
+
+    // An etched well: shadow above and left, light below and right.
+    SetHighColor(tint_color(base, B_DARKEN_1_TINT));
+    StrokeLine(box.LeftBottom(), box.LeftTop());
+    StrokeLine(box.LeftTop(), box.RightTop());
+    SetHighColor(tint_color(base, B_LIGHTEN_MAX_TINT));
+    StrokeLine(BPoint(box.left + 1, box.bottom), box.RightBottom());
+    StrokeLine(box.RightBottom(), BPoint(box.right, box.top + 1));
+    box.InsetBy(1, 1);
+    SetHighColor(tint_color(base, enabled ? B_DARKEN_4_TINT : B_DARKEN_2_TINT));
+    StrokeRect(box);
+    box.InsetBy(1, 1);
+    const rgb_color fill = fOutlined  ? tint_color(base, B_DARKEN_1_TINT)
+                           : enabled ? ui_color(B_DOCUMENT_BACKGROUND_COLOR)
+                                     : tint_color(base, B_LIGHTEN_1_TINT);
+    SetHighColor(fill);
+    FillRect(box);
+
+    if (Value() != B_CONTROL_OFF) {
+        // The mark: a cross.
+        const rgb_color mark = enabled ? ui_color(B_CONTROL_HIGHLIGHT_COLOR)
+                                       : tint_color(base, B_DARKEN_2_TINT);
+        SetHighColor(tint_color(mark, B_DARKEN_3_TINT));
+        const BRect inner = box.InsetByCopy(1, 1);
+        SetPenSize(1.5f);
+        StrokeLine(inner.LeftTop(), inner.RightBottom());
+        StrokeLine(inner.LeftBottom(), inner.RightTop());
+        SetPenSize(1);
+    }
+
+    const char* label = Label();
+    if (label == nullptr || label[0] == '\0')
+        return;
+    font_height height;
+    GetFontHeight(&height);
+    const float y = std::floor((Bounds().Height() + 1 - height.ascent - height.descent) / 2 +
+                               height.ascent);
+    SetLowColor(ViewColor());
+    SetHighColor(LabelColor());
+    DrawString(label, BPoint(kLabelLeft, y));
+    DrawFocusLine(kLabelLeft, kLabelLeft + std::ceil(StringWidth(label)) - 1, y + 2);
+}
+
+void BCheckBox::MouseDown(BPoint)
+{
+    if (!IsEnabled())
+        return;
+    SetTracking(true);
+    fOutlined = true;
+    Invalidate();
+    SetMouseEventMask(B_POINTER_EVENTS, B_LOCK_WINDOW_FOCUS);
+}
+
+void BCheckBox::MouseMoved(BPoint where, uint32, const BMessage*)
+{
+    if (!IsTracking())
+        return;
+    const bool inside = Bounds().Contains(where);
+    if (inside != fOutlined) {
+        fOutlined = inside;
+        Invalidate();
+    }
+}
+
+void BCheckBox::MouseUp(BPoint where)
+{
+    if (!IsTracking())
+        return;
+    SetTracking(false);
+    fOutlined = false;
+    Invalidate();
+    if (IsEnabled() && Bounds().Contains(where)) {
+        SetValue(Value() != B_CONTROL_OFF ? B_CONTROL_OFF : B_CONTROL_ON);
+        Invoke();
+    }
+}
+
+void BCheckBox::GetPreferredSize(float* width, float* height)
+{
+    font_height metrics;
+    GetFontHeight(&metrics);
+    const char* label = Label();
+    if (width != nullptr)
+        *width = kLabelLeft + std::ceil(label != nullptr ? StringWidth(label) : 0) + 2;
+    if (height != nullptr)
+        *height = std::max(std::ceil(metrics.ascent + metrics.descent), kBoxSize) + 2;
+}

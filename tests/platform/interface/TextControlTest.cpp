@@ -1,0 +1,305 @@
+// Text views and text controls in real windows, edited with injected keys and the mouse;
+// and the controls' archives.
+
+#include "WindowTestSupport.h"
+
+#include "GoldenImage.h"
+
+#include <AppDefs.h>
+#include <Archivable.h>
+#include <Box.h>
+#include <Button.h>
+#include <CheckBox.h>
+#include <Invoker.h>
+#include <RadioButton.h>
+#include <StringView.h>
+#include <TextControl.h>
+#include <TextView.h>
+#include <View.h>
+#include <Window.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace window_test;
+
+namespace {
+
+constexpr rgb_color kPanel = {216, 216, 216, 255};
+
+class FieldWindow : public BWindow {
+public:
+    FieldWindow() : BWindow(BRect(100, 100, 419, 219), "fields", B_TITLED_WINDOW, 0)
+    {
+        panel = new BView(Bounds(), "panel", B_FOLLOW_ALL, B_WILL_DRAW);
+        panel->SetViewColor(kPanel);
+        AddChild(panel);
+    }
+    BView* panel;
+};
+
+class TextControlTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        offscreen();
+        recorder = new Recorder();
+        window = new FieldWindow();
+        field = new BTextControl(BRect(10, 10, 300, 27), "field", "Margin", "", new BMessage('invk'));
+        field->SetDivider(60);
+        field->SetModificationMessage(new BMessage('modf'));
+        field->SetTarget(recorder);
+        ok = new BButton(BRect(220, 80, 300, 102), "ok", "OK", new BMessage('_ok'));
+        ok->SetTarget(recorder);
+        window->panel->AddChild(field);
+        window->panel->AddChild(ok);
+        window->SetDefaultButton(ok);
+        window->Show();
+        Locked lock(window);
+        field->MakeFocus(true);
+    }
+    void TearDown() override
+    {
+        close(window);
+        recorder->Stop();
+    }
+
+    size_t Count(uint32 what)
+    {
+        settle(window);
+        BMessage reply;
+        BMessenger(nullptr, recorder).SendMessage('sync', &reply);
+        size_t count = 0;
+        for (const BMessage& message : recorder->Messages())
+            count += message.what == what ? 1 : 0;
+        return count;
+    }
+    std::string Text()
+    {
+        Locked lock(window);
+        return field->Text();
+    }
+    std::pair<int32, int32> Selection()
+    {
+        Locked lock(window);
+        int32 start;
+        int32 end;
+        field->TextView()->GetSelection(&start, &end);
+        return {start, end};
+    }
+
+    Recorder* recorder = nullptr;
+    FieldWindow* window = nullptr;
+    BTextControl* field = nullptr;
+    BButton* ok = nullptr;
+    Watchdog watchdog;
+};
+
+} // namespace
+
+TEST_F(TextControlTest, TypingEditsByCharactersAndEveryChangeIsReported)
+{
+    type(window, "a");
+    type(window, "\xc3\xa9"); // é: two bytes, one character
+    type(window, "b");
+    EXPECT_EQ(Text(), "a\xc3\xa9" "b");
+    EXPECT_EQ(Count('modf'), 3u);
+
+    type(window, "\x1c"); // left: before b
+    type(window, "\b");   // removes é whole
+    EXPECT_EQ(Text(), "ab");
+    EXPECT_EQ(Selection(), std::make_pair(1, 1));
+    type(window, "\x01"); // Home
+    type(window, "<");
+    type(window, "\x04"); // End
+    type(window, ">");
+    EXPECT_EQ(Text(), "<ab>");
+    type(window, "\x01");
+    type(window, "\x7f"); // Delete
+    EXPECT_EQ(Text(), "ab>");
+    // Backspace at the start, Delete at the end and arrows past the ends change nothing.
+    type(window, "\b");
+    type(window, "\x1c");
+    type(window, "\x04");
+    type(window, "\x7f");
+    type(window, "\x1d");
+    EXPECT_EQ(Text(), "ab>");
+    EXPECT_EQ(Selection(), std::make_pair(3, 3));
+    // a, é, b, Backspace, <, >, Delete
+    EXPECT_EQ(Count('modf'), 7u);
+    EXPECT_EQ(Count('invk'), 0u);
+
+    // Shift+arrows select; typing replaces the selection.
+    type(window, "\x1c", B_SHIFT_KEY);
+    type(window, "\x1c", B_SHIFT_KEY);
+    EXPECT_EQ(Selection(), std::make_pair(1, 3));
+    type(window, "\xe2\x82\xac"); // €
+    EXPECT_EQ(Text(), "a\xe2\x82\xac");
+    type(window, "\x01", B_SHIFT_KEY | B_LEFT_SHIFT_KEY);
+    EXPECT_EQ(Selection(), std::make_pair(0, 4));
+
+    {
+        Locked lock(window);
+        // The program's own SetText() is no modification by the user.
+        const size_t before = recorder->Messages().size();
+        field->SetText("12");
+        EXPECT_EQ(recorder->Messages().size(), before);
+        EXPECT_EQ(field->TextView()->TextLength(), 2);
+    }
+    EXPECT_EQ(Count('modf'), 9u); // the typed € replaced a selection: a delete and an insert
+}
+
+TEST_F(TextControlTest, CommandKeysCutCopyPasteAndSelectAll)
+{
+    type(window, "o");
+    type(window, "n");
+    type(window, "e");
+    type(window, "a", B_COMMAND_KEY);
+    EXPECT_EQ(Selection(), std::make_pair(0, 3));
+    type(window, "c", B_COMMAND_KEY);
+    type(window, "\x04");
+    type(window, "v", B_COMMAND_KEY);
+    EXPECT_EQ(Text(), "oneone");
+    type(window, "\x1c", B_SHIFT_KEY);
+    type(window, "\x1c", B_SHIFT_KEY);
+    type(window, "x", B_COMMAND_KEY);
+    EXPECT_EQ(Text(), "oneo");
+    type(window, "\x01");
+    type(window, "v", B_COMMAND_KEY);
+    EXPECT_EQ(Text(), "neoneo");
+    // The messages of the edit menu do the same.
+    {
+        Locked lock(window);
+        field->TextView()->Select(0, 2);
+    }
+    window->PostMessage(B_CUT, field->TextView());
+    settle(window);
+    EXPECT_EQ(Text(), "oneo");
+    window->PostMessage(B_SELECT_ALL, field->TextView());
+    settle(window);
+    EXPECT_EQ(Selection(), std::make_pair(0, 4));
+    // Each typed letter, the paste, the cut, the second paste and the posted cut.
+    EXPECT_EQ(Count('modf'), 7u);
+}
+
+TEST_F(TextControlTest, EnterInvokesAfterAChangeAndStillClicksTheDefaultButton)
+{
+    type(window, "\n");
+    EXPECT_EQ(Count('invk'), 0u); // nothing changed
+    EXPECT_EQ(Count('_ok'), 1u);
+    type(window, "7");
+    type(window, "\n");
+    EXPECT_EQ(Count('invk'), 1u);
+    EXPECT_EQ(Count('_ok'), 2u);
+    EXPECT_EQ(Text(), "7"); // a field holds no line break
+    // Leaving the field after a change invokes too.
+    type(window, "8");
+    type(window, "\t");
+    EXPECT_EQ(Count('invk'), 2u);
+}
+
+TEST_F(TextControlTest, MousePlacesTheCaretDragsASelectionAndDoubleClickTakesAWord)
+{
+    BPoint origin;
+    float wordEnd;
+    {
+        Locked lock(window);
+        field->SetText("alpha beta");
+        BTextView* view = field->TextView();
+        origin = view->ConvertToScreen(BPoint(0, 0)) - window->Frame().LeftTop();
+        origin.y += view->Bounds().Height() / 2;
+        wordEnd = view->PointAt(5).x;
+    }
+    BPrivate::Display* display = offscreen();
+    // Just right of "alpha": the caret goes after its last letter.
+    click(window, BPoint(origin.x + wordEnd + 1, origin.y));
+    EXPECT_EQ(Selection(), std::make_pair(5, 5));
+    display->MouseDown(id_of(window), BPoint(origin.x + 1, origin.y));
+    display->MouseMoved(id_of(window), BPoint(origin.x + wordEnd + 1, origin.y));
+    display->MouseUp(id_of(window), BPoint(origin.x + wordEnd + 1, origin.y));
+    settle(window);
+    EXPECT_EQ(Selection(), std::make_pair(0, 5));
+    // Far right of the text: the end.
+    click(window, BPoint(origin.x + 200, origin.y));
+    EXPECT_EQ(Selection(), std::make_pair(10, 10));
+    click(window, BPoint(origin.x + wordEnd + 12, origin.y));
+    click(window, BPoint(origin.x + wordEnd + 12, origin.y));
+    EXPECT_EQ(Selection(), std::make_pair(6, 10));
+}
+
+TEST(TextViewTest, OffsetsStayOnCharacterBoundariesWhateverTheBytes)
+{
+    BTextView view(BRect(0, 0, 99, 19), "text", BRect(0, 0, 99, 19));
+    // é, an invalid lone continuation byte, and a truncated three-byte sequence.
+    view.SetText("\xc3\xa9x\x80y\xe2\x82");
+    view.Select(1, 1); // inside é: moves back to its start
+    int32 start;
+    int32 end;
+    view.GetSelection(&start, &end);
+    EXPECT_EQ(start, 0);
+    view.Select(-5, 1000);
+    view.GetSelection(&start, &end);
+    EXPECT_EQ(start, 0);
+    EXPECT_EQ(end, view.TextLength());
+    view.Delete(1, 2); // starts inside é: takes it whole, never half of it
+    EXPECT_STREQ(view.Text(), "x\x80y\xe2\x82");
+    view.Delete(1, 2); // a continuation byte that no character claims is one of its own
+    EXPECT_STREQ(view.Text(), "xy\xe2\x82");
+    view.Delete(3, 4); // the truncated sequence goes as one
+    EXPECT_STREQ(view.Text(), "xy");
+
+    // A byte limit cuts inserted text where a character starts.
+    view.SetText("ab");
+    view.SetMaxBytes(4);
+    view.Select(2, 2);
+    view.Insert("\xc3\xa9\xc3\xa9");
+    EXPECT_STREQ(view.Text(), "ab\xc3\xa9");
+    view.SetMaxBytes(3);
+    EXPECT_STREQ(view.Text(), "ab");
+    view.MakeEditable(false);
+    EXPECT_FALSE(view.IsEditable());
+}
+
+namespace {
+
+// A handler that keeps the commands it gets; read them with its looper locked.
+class CommandLog : public BHandler {
+public:
+    CommandLog() : BHandler("log") {}
+    void MessageReceived(BMessage* message) override { commands.push_back(message->what); }
+    std::vector<uint32> commands;
+};
+
+} // namespace
+
+TEST(InvokerTest, HandlerGivenBeforeItHasALooperIsFoundWhenInvoked)
+{
+    Recorder* recorder = new Recorder();
+    CommandLog log;
+    BInvoker invoker(new BMessage('late'), &log);
+    EXPECT_EQ(invoker.Command(), (uint32)'late');
+    EXPECT_EQ(invoker.Target(), &log);
+    EXPECT_FALSE(invoker.Messenger().IsValid());
+    EXPECT_NE(invoker.Invoke(), B_OK);
+
+    recorder->Lock();
+    recorder->AddHandler(&log);
+    recorder->Unlock();
+    EXPECT_TRUE(invoker.Messenger().IsValid());
+    EXPECT_EQ(invoker.Invoke(), B_OK);
+    BMessage other('othr');
+    EXPECT_EQ(invoker.Invoke(&other), B_OK);
+    invoker.SetMessage(nullptr);
+    EXPECT_EQ(invoker.Invoke(), B_BAD_VALUE);
+
+    BMessage reply;
+    BMessenger(&log).SendMessage('sync', &reply);
+    recorder->Lock();
+    EXPECT_EQ(log.commands, (std::vector<uint32>{'late', 'othr', 'sync'}));
+    recorder->RemoveHandler(&log);
+    recorder->Unlock();
+    recorder->Stop();
+}
