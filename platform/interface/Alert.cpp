@@ -1,11 +1,20 @@
 #include <Alert.h>
 
+#include <Application.h>
+#include <OS.h>
+#include <Window.h>
+
+#include "AlertWindow.h"
+
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string_view>
 
 BAlert::BAlert(const char* title, const char* text, const char* button0, const char* button1,
-               const char* button2, button_width, alert_type type)
-    : fTitle(title ? title : ""), fText(text ? text : ""), fType(type)
+               const char* button2, button_width width, alert_type type)
+    : fTitle(title ? title : ""), fText(text ? text : ""), fWidth(width), fType(type)
 {
     // Button 0 always exists; the others only when they are given.
     fLabels[fButtonCount++] = button0 ? button0 : "";
@@ -49,7 +58,58 @@ static const char* type_word(alert_type type)
     }
 }
 
+BWindow* BPrivate::alert_window_of(const BAlert* alert)
+{
+    return alert != nullptr ? alert->fWindow.load() : nullptr;
+}
+
 int32 BAlert::Go()
+{
+    const char* form = getenv("BE_ALERT");
+    if (be_app == nullptr || (form != nullptr && strcmp(form, "terminal") == 0))
+        return _GoInTerminal();
+
+    BPrivate::AlertContents contents;
+    contents.title = fTitle;
+    contents.text = fText;
+    for (int32 i = 0; i < fButtonCount; i++) {
+        contents.labels[i] = fLabels[i];
+        contents.shortcuts[i] = fShortcuts[i];
+    }
+    contents.buttonCount = fButtonCount;
+    contents.width = fWidth;
+    contents.type = fType;
+    auto answer = std::make_shared<BPrivate::AlertAnswer>();
+    auto* window = new BPrivate::AlertWindow(contents, answer);
+    fWindow = window;
+    window->Show();
+
+    // A window calling keeps drawing what it shows while it waits: its thread is this one,
+    // and it holds the window's lock already.
+    auto* caller = dynamic_cast<BWindow*>(BLooper::LooperForThread(find_thread(nullptr)));
+    int32 index;
+    {
+        std::unique_lock<std::mutex> lock(answer->lock);
+        while (answer->index < 0) {
+            if (caller == nullptr) {
+                answer->answered.wait(lock);
+                continue;
+            }
+            if (answer->answered.wait_for(lock, std::chrono::milliseconds(50),
+                                          [&] { return answer->index >= 0; }))
+                break;
+            lock.unlock();
+            caller->UpdateIfNeeded();
+            lock.lock();
+        }
+        index = answer->index;
+    }
+    fWindow = nullptr;
+    delete this;
+    return index;
+}
+
+int32 BAlert::_GoInTerminal()
 {
     // No window system: tell the terminal, and answer as a user who read it and pressed the
     // first button.

@@ -1,12 +1,34 @@
 #pragma once
 
-// A modal message with one to three buttons. Go() waits for a button and answers its index.
-// Without a window system the alert is written to standard error and answers button 0, so
-// that programs run in a terminal report the same things they would show.
+// A modal message with one to three buttons. Go() waits for a button and answers its index;
+// the alert deletes itself before Go() returns, whatever the form.
+//
+// Two forms, chosen when Go() is called:
+// - A window (the usual form): a modal window centred on the screen, with an icon for the
+//   alert type, the text wrapped to lines, and the buttons at the bottom right, button 0
+//   leftmost and the last one the default (Enter). A button's shortcut key (SetShortcut) presses
+//   it without any modifier; B_ESCAPE as a shortcut makes Escape press it. Called from a
+//   window's thread, Go() keeps that window drawing while it waits.
+// - The terminal: when the environment variable BE_ALERT is "terminal", or when no
+//   BApplication exists (be_app is null: a program that runs no windows). The alert is written
+//   to standard error — "[Info] " (or Idea, Warning, Stop; nothing for B_EMPTY_ALERT), the title
+//   on its own line unless the text starts with it, the text, then the labels as
+//   "[OK] [Cancel]" — and answers button 0, so that programs run in a terminal report the same
+//   things they would show.
 
 #include <SupportDefs.h>
 
+#include <atomic>
 #include <string>
+
+class BAlert;
+class BWindow;
+
+namespace BPrivate {
+// The window of an alert whose Go() is showing it, for programs and tests that drive alerts
+// through the display; nullptr before it is shown. Valid only until a button is pressed.
+BWindow* alert_window_of(const BAlert* alert);
+} // namespace BPrivate
 
 enum alert_type {
     B_EMPTY_ALERT = 0,
@@ -17,9 +39,9 @@ enum alert_type {
 };
 
 enum button_width {
-    B_WIDTH_AS_USUAL,
-    B_WIDTH_FROM_WIDEST,
-    B_WIDTH_FROM_LABEL,
+    B_WIDTH_AS_USUAL,   // as wide as the label needs, at least 75 pixels
+    B_WIDTH_FROM_WIDEST, // all as wide as the widest label needs (at least 75 pixels)
+    B_WIDTH_FROM_LABEL, // each as wide as its label needs
 };
 
 class BAlert {
@@ -40,15 +62,21 @@ public:
     const char* Text() const { return fText.c_str(); }
     alert_type Type() const { return fType; }
 
-    // Shows the alert and waits for a button. As with every alert, the object deletes itself
-    // before Go() returns.
+    // Shows the alert and waits for a button; see above.
     int32 Go();
 
 private:
+    friend BWindow* BPrivate::alert_window_of(const BAlert* alert);
+
+    int32 _GoInTerminal();
+
     std::string fTitle;
     std::string fText;
     std::string fLabels[3];
     char fShortcuts[3] = {};
     int32 fButtonCount = 0;
+    button_width fWidth;
     alert_type fType;
+    // The window while Go() shows it.
+    std::atomic<BWindow*> fWindow{nullptr};
 };

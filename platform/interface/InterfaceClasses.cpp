@@ -3,6 +3,11 @@
 #include <Button.h>
 #include <CheckBox.h>
 #include <Control.h>
+#include <Menu.h>
+#include <MenuBar.h>
+#include <MenuField.h>
+#include <MenuItem.h>
+#include <PopUpMenu.h>
 #include <RadioButton.h>
 #include <StringView.h>
 #include <TextControl.h>
@@ -30,6 +35,12 @@ void register_interface_classes()
         register_instantiation_func("BTextControl", BTextControl::Instantiate);
         register_instantiation_func("BTextView", BTextView::Instantiate);
         register_instantiation_func("_BTextInput_", TextInput::Instantiate);
+        register_instantiation_func("BMenu", BMenu::Instantiate);
+        register_instantiation_func("BMenuBar", BMenuBar::Instantiate);
+        register_instantiation_func("BMenuField", BMenuField::Instantiate);
+        register_instantiation_func("BMenuItem", BMenuItem::Instantiate);
+        register_instantiation_func("BPopUpMenu", BPopUpMenu::Instantiate);
+        register_instantiation_func("BSeparatorItem", BSeparatorItem::Instantiate);
     });
 }
 

@@ -1,0 +1,182 @@
+// Alerts: the window a user answers, and the terminal form of programs that run no windows.
+
+#include <Alert.h>
+#include <Application.h>
+#include <View.h>
+
+#include "GoldenImage.h"
+#include "WindowTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+using namespace window_test;
+
+namespace {
+
+int32 int32_of(const BMessage& message, const char* name)
+{
+    int32 value = -1;
+    message.FindInt32(name, &value);
+    return value;
+}
+
+std::string string_of(const BMessage& message, const char* name)
+{
+    const char* value = "";
+    message.FindString(name, &value);
+    return value;
+}
+
+enum { kAsk = 'ask ', kAnswer = 'answ' };
+
+// A window whose handler asks an alert, as a program's window does, and reports the answer.
+class AskingWindow : public BWindow {
+public:
+    AskingWindow(Recorder* recorder)
+        : BWindow(BRect(50, 50, 249, 149), "asking", B_TITLED_WINDOW, 0), fRecorder(recorder)
+    {
+        fView = new BView(Bounds(), "paper", B_FOLLOW_ALL, B_WILL_DRAW);
+        fView->SetViewColor(255, 255, 255);
+        AddChild(fView);
+    }
+    void MessageReceived(BMessage* message) override
+    {
+        if (message->what != kAsk) {
+            BWindow::MessageReceived(message);
+            return;
+        }
+        auto* alert = new BAlert("Save changes?",
+                                 "Save changes?\n\nThe document has changes that were "
+                                 "not saved. They are lost unless you save them now.",
+                                 "Cancel", "Save", nullptr, B_WIDTH_AS_USUAL,
+                                 B_WARNING_ALERT);
+        alert->SetShortcut(0, B_ESCAPE);
+        alert->SetShortcut(1, 's');
+        // What the window shows changes just before it waits: only a window that keeps
+        // drawing while the alert is up shows it.
+        fView->SetViewColor(200, 0, 0);
+        fView->Invalidate();
+        current = alert;
+        const int32 index = alert->Go();
+        current = nullptr;
+        BMessage answer(kAnswer);
+        answer.AddInt32("index", index);
+        fRecorder->PostMessage(&answer);
+    }
+
+    std::atomic<BAlert*> current{nullptr};
+
+private:
+    Recorder* fRecorder;
+    BView* fView;
+};
+
+BWindow* wait_for_alert_window(AskingWindow* window)
+{
+    for (int i = 0; i < 500; i++) {
+        if (BAlert* alert = window->current.load()) {
+            if (BWindow* alertWindow = BPrivate::alert_window_of(alert))
+                return alertWindow;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return nullptr;
+}
+
+struct AlertFixture : ::testing::Test {
+    static void SetUpTestSuite()
+    {
+        offscreen();
+        // Alerts show windows only in programs that have an application.
+        if (be_app == nullptr)
+            new BApplication("application/x-vnd.test-alerts");
+    }
+    void SetUp() override
+    {
+        unsetenv("BE_ALERT");
+        recorder = new Recorder();
+        window = new AskingWindow(recorder);
+        window->Show();
+    }
+    void TearDown() override
+    {
+        close(window);
+        recorder->Stop();
+    }
+
+    Watchdog watchdog;
+    Recorder* recorder = nullptr;
+    AskingWindow* window = nullptr;
+};
+
+TEST_F(AlertFixture, GoFromAWindowAnswersTheClickedButtonAndKeepsTheWindowDrawing)
+{
+    window->PostMessage(kAsk);
+    BWindow* alertWindow = wait_for_alert_window(window);
+    ASSERT_NE(alertWindow, nullptr);
+    const BPrivate::DisplayFrame shot = frame_of(alertWindow);
+    EXPECT_TRUE(matches_golden(shot, "alert_warning"));
+
+    // The asking window is stuck in Go(), yet shows its red paper.
+    BPrivate::DisplayFrame asking;
+    for (int i = 0; i < 100; i++) {
+        offscreen()->CopyFrame(id_of(window), asking);
+        if (asking.width > 0 && pixel(asking, 100, 50).red == 200)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_EQ(pixel(asking, 100, 50).red, 200);
+    EXPECT_EQ(pixel(asking, 100, 50).green, 0);
+
+    // Centred on the screen.
+    const BRect screen = offscreen()->ScreenFrame();
+    EXPECT_NEAR(alertWindow->Frame().left + alertWindow->Frame().Width() / 2, screen.Width() / 2,
+                1);
+
+    // The second button is the rightmost, 10 pixels from the right and bottom edges.
+    offscreen()->MouseDown(id_of(alertWindow), BPoint(shot.width - 20, shot.height - 20));
+    offscreen()->MouseUp(id_of(alertWindow), BPoint(shot.width - 20, shot.height - 20));
+    ASSERT_TRUE(recorder->WaitFor(1));
+    EXPECT_EQ(int32_of(recorder->Messages()[0], "index"), 1);
+    EXPECT_EQ(window->current.load(), nullptr);
+}
+
+TEST_F(AlertFixture, ShortcutKeysAndEscapePressTheirButtons)
+{
+    window->PostMessage(kAsk);
+    BWindow* alertWindow = wait_for_alert_window(window);
+    ASSERT_NE(alertWindow, nullptr);
+    type(alertWindow, "\x1b");
+    ASSERT_TRUE(recorder->WaitFor(1));
+    EXPECT_EQ(int32_of(recorder->Messages()[0], "index"), 0);
+
+    window->PostMessage(kAsk);
+    alertWindow = wait_for_alert_window(window);
+    ASSERT_NE(alertWindow, nullptr);
+    type(alertWindow, "S");
+    ASSERT_TRUE(recorder->WaitFor(2));
+    EXPECT_EQ(int32_of(recorder->Messages()[1], "index"), 1);
+}
+
+TEST(AlertTerminalTest, BE_ALERT_terminalWritesTheAlertToStandardErrorAndAnswersZero)
+{
+    offscreen();
+    setenv("BE_ALERT", "terminal", 1);
+    ::testing::internal::CaptureStderr();
+    auto* alert = new BAlert("Title", "Title\n\nSomething went wrong.", "OK", "Cancel", nullptr,
+                             B_WIDTH_AS_USUAL, B_WARNING_ALERT);
+    alert->SetShortcut(1, B_ESCAPE);
+    EXPECT_EQ(alert->Go(), 0);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "[Warning] Title\n\nSomething went wrong.\n[OK] [Cancel]\n");
+    unsetenv("BE_ALERT");
+}
+
+} // namespace

@@ -1,0 +1,450 @@
+// Menus driven the way a user drives them: clicks and keys through the offscreen display.
+
+#include <Menu.h>
+#include <MenuBar.h>
+#include <MenuField.h>
+#include <MenuItem.h>
+#include <PopUpMenu.h>
+#include <Screen.h>
+
+#include "GoldenImage.h"
+#include "WindowTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include <cstring>
+
+using namespace window_test;
+
+namespace {
+
+int32 int32_of(const BMessage& message, const char* name)
+{
+    int32 value = -1;
+    message.FindInt32(name, &value);
+    return value;
+}
+
+std::string string_of(const BMessage& message, const char* name)
+{
+    const char* value = "";
+    message.FindString(name, &value);
+    return value;
+}
+
+const char kDown[] = {B_DOWN_ARROW, 0};
+const char kEnter[] = {B_ENTER, 0};
+const char kEscape[] = {B_ESCAPE, 0};
+
+// A window that hands every message it gets as a target on to a recorder.
+class RelayWindow : public BWindow {
+public:
+    RelayWindow(BRect frame, Recorder* recorder)
+        : BWindow(frame, "menus", B_TITLED_WINDOW, 0), fRecorder(recorder)
+    {
+    }
+    void MessageReceived(BMessage* message) override
+    {
+        switch (message->what) {
+        case 'new ':
+        case 'save':
+        case 'quit':
+        case 'abou':
+        case 'bend':
+            fRecorder->PostMessage(message);
+            return;
+        }
+        BWindow::MessageReceived(message);
+    }
+
+private:
+    Recorder* fRecorder;
+};
+
+struct MenuFixture : ::testing::Test {
+    void SetUp() override
+    {
+        offscreen();
+        recorder = new Recorder();
+        window = new RelayWindow(BRect(100, 100, 399, 249), recorder);
+        bar = new BMenuBar(BRect(0, 0, 0, 0), "bar");
+        file = new BMenu("File");
+        file->AddItem(new BMenuItem("New", new BMessage('new '), 'N'));
+        file->AddSeparatorItem();
+        auto* old = new BMenuItem("Old", new BMessage('old '));
+        old->SetEnabled(false);
+        file->AddItem(old);
+        file->AddItem(new BMenuItem("Save", new BMessage('save'), 'S'));
+        file->AddItem(new BMenuItem("Quit", new BMessage('quit'), 'Q'));
+        bar->AddItem(file);
+        help = new BMenu("Help");
+        help->AddItem(new BMenuItem("About", new BMessage('abou')));
+        bar->AddItem(help);
+        window->AddChild(bar);
+    }
+    void TearDown() override
+    {
+        close(window);
+        recorder->Stop();
+    }
+
+    BPoint TitleCenter(int32 index)
+    {
+        Locked lock(window);
+        BRect frame = bar->ItemAt(index)->Frame();
+        return bar->ConvertToParent(BPoint((frame.left + frame.right) / 2,
+                                           (frame.top + frame.bottom) / 2));
+    }
+    // The window a menu is open in, or nullptr.
+    BWindow* OpenWindowOf(BMenu* menu)
+    {
+        Locked lock(window);
+        return menu->Window();
+    }
+    BPoint ItemCenter(BMenu* menu, int32 index)
+    {
+        BRect frame = menu->ItemAt(index)->Frame();
+        return BPoint((frame.left + frame.right) / 2, (frame.top + frame.bottom) / 2);
+    }
+
+    Watchdog watchdog;
+    Recorder* recorder = nullptr;
+    RelayWindow* window = nullptr;
+    BMenuBar* bar = nullptr;
+    BMenu* file = nullptr;
+    BMenu* help = nullptr;
+};
+
+TEST_F(MenuFixture, BarTakesItsHeightAtOnceAndTheWindowWidthWhenAdded)
+{
+    EXPECT_GT(bar->Frame().Height(), 12);
+    EXPECT_EQ(bar->Frame().left, 0);
+    EXPECT_EQ(bar->Frame().Width(), window->Bounds().Width());
+    EXPECT_EQ(window->KeyMenuBar(), bar);
+}
+
+TEST_F(MenuFixture, CommandShortcutInvokesItsItemWithIndexWhenShown)
+{
+    window->Show();
+    // No target of their own: the items' messages go to the window of the bar.
+    type(window, "s", B_COMMAND_KEY);
+    ASSERT_TRUE(recorder->WaitFor(1));
+    BMessage message = recorder->Messages()[0];
+    EXPECT_EQ(message.what, 'save');
+    EXPECT_EQ(int32_of(message, "index"), 3);
+    EXPECT_TRUE(message.HasInt64("when"));
+    void* source = nullptr;
+    EXPECT_EQ(message.FindPointer("source", &source), B_OK);
+    EXPECT_EQ(source, file->ItemAt(3));
+
+    // A disabled item's shortcut does nothing; SetTargetForItems moves the messages.
+    auto* other = new Recorder();
+    {
+        Locked lock(window);
+        file->ItemAt(0)->SetEnabled(false);
+        file->SetTargetForItems(other);
+    }
+    type(window, "n", B_COMMAND_KEY);
+    type(window, "q", B_COMMAND_KEY);
+    ASSERT_TRUE(other->WaitFor(1));
+    EXPECT_EQ(other->Messages()[0].what, 'quit');
+    settle(window);
+    EXPECT_EQ(recorder->Messages().size(), 1u);
+    EXPECT_EQ(other->Messages().size(), 1u);
+    other->Stop();
+}
+
+TEST_F(MenuFixture, ClickOnTitleOpensMenuAndClickOnItemChoosesAndCloses)
+{
+    window->Show();
+    click(window, TitleCenter(0));
+    BWindow* menuWindow = OpenWindowOf(file);
+    ASSERT_NE(menuWindow, nullptr);
+    // Below the title, on the screen.
+    EXPECT_EQ(menuWindow->Frame().top, window->Frame().top + bar->Frame().bottom + 1);
+
+    click(menuWindow, ItemCenter(file, 4));
+    ASSERT_TRUE(recorder->WaitFor(1));
+    EXPECT_EQ(recorder->Messages()[0].what, 'quit');
+    EXPECT_EQ(int32_of(recorder->Messages()[0], "index"), 4);
+    settle(window);
+    EXPECT_EQ(OpenWindowOf(file), nullptr);
+
+    // A separator and a disabled item are never chosen: the menu stays open.
+    click(window, TitleCenter(0));
+    menuWindow = OpenWindowOf(file);
+    ASSERT_NE(menuWindow, nullptr);
+    click(menuWindow, ItemCenter(file, 1));
+    click(menuWindow, ItemCenter(file, 2));
+    settle(window);
+    EXPECT_EQ(OpenWindowOf(file), menuWindow);
+    // A click elsewhere in the window closes it without choosing.
+    click(window, BPoint(150, 120));
+    EXPECT_EQ(OpenWindowOf(file), nullptr);
+    EXPECT_EQ(recorder->Messages().size(), 1u);
+}
+
+TEST_F(MenuFixture, PressDragAndReleaseOnAnItemChoosesIt)
+{
+    window->Show();
+    BPrivate::Display* display = offscreen();
+    display->MouseDown(id_of(window), TitleCenter(1));
+    settle(window);
+    ASSERT_NE(OpenWindowOf(help), nullptr);
+    // The pointer stays with the window that saw the press, wherever it goes.
+    const BPoint item = ItemCenter(help, 0);
+    const BRect menuFrame = OpenWindowOf(help)->Frame();
+    const BPoint inWindow = item + menuFrame.LeftTop() - window->Frame().LeftTop();
+    display->MouseMoved(id_of(window), inWindow);
+    display->MouseUp(id_of(window), inWindow);
+    ASSERT_TRUE(recorder->WaitFor(1));
+    EXPECT_EQ(recorder->Messages()[0].what, 'abou');
+}
+
+TEST_F(MenuFixture, KeyboardMovesSkippingSeparatorsAndDisabledItemsAndEscapeCloses)
+{
+    window->Show();
+    click(window, TitleCenter(0));
+    ASSERT_NE(OpenWindowOf(file), nullptr);
+    type(window, kDown);
+    type(window, kDown);
+    type(window, kEnter);
+    ASSERT_TRUE(recorder->WaitFor(1));
+    EXPECT_EQ(recorder->Messages()[0].what, 'save');
+    settle(window);
+    EXPECT_EQ(OpenWindowOf(file), nullptr);
+
+    click(window, TitleCenter(0));
+    ASSERT_NE(OpenWindowOf(file), nullptr);
+    type(window, kEscape);
+    EXPECT_EQ(OpenWindowOf(file), nullptr);
+
+    // Right from File opens Help with its first item highlighted.
+    click(window, TitleCenter(0));
+    const char right[] = {B_RIGHT_ARROW, 0};
+    type(window, right);
+    EXPECT_EQ(OpenWindowOf(file), nullptr);
+    ASSERT_NE(OpenWindowOf(help), nullptr);
+    type(window, kEnter);
+    ASSERT_TRUE(recorder->WaitFor(2));
+    EXPECT_EQ(recorder->Messages()[1].what, 'abou');
+}
+
+TEST_F(MenuFixture, SubmenusRemovedAndDeletedWhileShownTakeTheirTitlesAndShortcuts)
+{
+    window->Show();
+    click(window, TitleCenter(0)); // open while the menus are rebuilt
+    {
+        Locked lock(window);
+        while (BMenu* menu = bar->SubmenuAt(0)) {
+            ASSERT_TRUE(bar->RemoveItem(menu));
+            delete menu;
+        }
+        EXPECT_EQ(bar->CountItems(), 0);
+        auto* datei = new BMenu("Datei");
+        datei->AddItem(new BMenuItem("Beenden", new BMessage('bend'), 'B'));
+        bar->AddItem(datei);
+        file = help = nullptr;
+    }
+    type(window, "q", B_COMMAND_KEY);
+    type(window, "s", B_COMMAND_KEY);
+    type(window, "b", B_COMMAND_KEY);
+    ASSERT_TRUE(recorder->WaitFor(1));
+    settle(window);
+    ASSERT_EQ(recorder->Messages().size(), 1u);
+    EXPECT_EQ(recorder->Messages()[0].what, 'bend');
+
+    // Deleting a submenu still in the bar takes its title along.
+    {
+        Locked lock(window);
+        delete bar->SubmenuAt(0);
+        EXPECT_EQ(bar->CountItems(), 0);
+    }
+    type(window, "b", B_COMMAND_KEY);
+    settle(window);
+    EXPECT_EQ(recorder->Messages().size(), 1u);
+}
+
+TEST_F(MenuFixture, BarWithOpenMenuLooksRight)
+{
+    window->Show();
+    click(window, TitleCenter(0));
+    BWindow* menuWindow = OpenWindowOf(file);
+    ASSERT_NE(menuWindow, nullptr);
+    offscreen()->MouseMoved(id_of(menuWindow), ItemCenter(file, 3));
+    // The window with the menu window drawn over it where the screen shows it.
+    BPrivate::DisplayFrame shot = frame_of(window);
+    const BPrivate::DisplayFrame menu = frame_of(menuWindow);
+    const BPoint offset = menuWindow->Frame().LeftTop() - window->Frame().LeftTop();
+    for (int32 y = 0; y < menu.height; y++) {
+        for (int32 x = 0; x < menu.width; x++) {
+            const int32 tx = x + (int32)offset.x;
+            const int32 ty = y + (int32)offset.y;
+            if (tx >= 0 && ty >= 0 && tx < shot.width && ty < shot.height)
+                shot.pixels[(size_t)ty * shot.width + tx] = menu.At(x, y);
+        }
+    }
+    EXPECT_TRUE(matches_golden(shot, "menu_bar_open"));
+}
+
+// #pragma mark - menu fields
+
+BPopUpMenu* format_menu()
+{
+    auto* menu = new BPopUpMenu("Choose");
+    for (const char* label : {"Alt+F", "F: File", "File (F)"}) {
+        auto* message = new BMessage('form');
+        message->AddString("format", label);
+        menu->AddItem(new BMenuItem(label, message));
+    }
+    return menu;
+}
+
+TEST(MenuFieldTest, ChoosingFromThePopUpMarksShowsAndSendsTheItem)
+{
+    Watchdog watchdog;
+    offscreen();
+    auto* recorder = new Recorder();
+    auto* window = new BWindow(BRect(100, 100, 359, 159), "field", B_TITLED_WINDOW, 0);
+    BPopUpMenu* menu = format_menu();
+    menu->ItemAt(0)->SetMarked(true);
+    menu->SetTargetForItems(recorder);
+    auto* field = new BMenuField(BRect(10, 10, 249, 35), "format", "Format:", menu);
+    field->SetDivider(70);
+    window->AddChild(field);
+    window->Show();
+    EXPECT_STREQ(field->MenuItem()->Label(), "Alt+F");
+
+    click(window, BPoint(90, 22));
+    BWindow* menuWindow;
+    {
+        Locked lock(window);
+        menuWindow = menu->Window();
+    }
+    ASSERT_NE(menuWindow, nullptr);
+    BRect third = menu->ItemAt(2)->Frame();
+    click(menuWindow, BPoint(third.left + 10, (third.top + third.bottom) / 2));
+    ASSERT_TRUE(recorder->WaitFor(1));
+    EXPECT_STREQ(string_of(recorder->Messages()[0], "format").c_str(), "File (F)");
+    settle(window);
+    {
+        Locked lock(window);
+        EXPECT_EQ(menu->Window(), nullptr);
+        EXPECT_TRUE(menu->ItemAt(2)->IsMarked());
+        EXPECT_FALSE(menu->ItemAt(0)->IsMarked());
+        EXPECT_STREQ(field->MenuItem()->Label(), "File (F)");
+    }
+    EXPECT_TRUE(matches_golden(frame_of(window), "menu_field"));
+
+    // Focused, Space opens it at the marked item; Up and Enter choose the one above.
+    {
+        Locked lock(window);
+        field->MakeFocus(true);
+    }
+    type(window, " ");
+    const char up[] = {B_UP_ARROW, 0};
+    type(window, up);
+    type(window, kEnter);
+    ASSERT_TRUE(recorder->WaitFor(2));
+    EXPECT_STREQ(string_of(recorder->Messages()[1], "format").c_str(), "F: File");
+
+    // Disabled, it is out of the keyboard's way and does not open.
+    {
+        Locked lock(window);
+        field->SetEnabled(false);
+        EXPECT_EQ(field->Flags() & B_NAVIGABLE, 0u);
+    }
+    click(window, BPoint(90, 22));
+    {
+        Locked lock(window);
+        EXPECT_EQ(menu->Window(), nullptr);
+    }
+    close(window);
+    recorder->Stop();
+}
+
+TEST(MenuFieldTest, ArchiveKeepsLabelDividerMenuAndItems)
+{
+    BPopUpMenu* menu = format_menu();
+    menu->ItemAt(1)->SetMarked(true);
+    menu->ItemAt(2)->SetEnabled(false);
+    menu->ItemAt(0)->SetShortcut('f', B_SHIFT_KEY);
+    BMenuField field(BRect(0, 0, 199, 24), "format", "Format:", menu, true);
+    field.SetDivider(64);
+    field.SetEnabled(false);
+
+    BMessage archive;
+    ASSERT_EQ(field.Archive(&archive), B_OK);
+    BArchivable* object = instantiate_object(&archive);
+    auto* copy = dynamic_cast<BMenuField*>(object);
+    ASSERT_NE(copy, nullptr);
+    EXPECT_STREQ(copy->Label(), "Format:");
+    EXPECT_EQ(copy->Divider(), 64);
+    EXPECT_FALSE(copy->IsEnabled());
+    BMenu* restored = copy->Menu();
+    ASSERT_NE(dynamic_cast<BPopUpMenu*>(restored), nullptr);
+    EXPECT_TRUE(restored->IsRadioMode());
+    EXPECT_TRUE(restored->IsLabelFromMarked());
+    ASSERT_EQ(restored->CountItems(), 3);
+    EXPECT_EQ(restored->FindMarked(), restored->ItemAt(1));
+    EXPECT_FALSE(restored->ItemAt(2)->IsEnabled());
+    uint32 modifiers = 0;
+    EXPECT_EQ(restored->ItemAt(0)->Shortcut(&modifiers), 'f');
+    EXPECT_EQ(modifiers, (uint32)B_SHIFT_KEY);
+    for (int32 i = 0; i < 3; i++) {
+        EXPECT_STREQ(restored->ItemAt(i)->Label(), menu->ItemAt(i)->Label());
+        ASSERT_NE(restored->ItemAt(i)->Message(), nullptr);
+        EXPECT_EQ(restored->ItemAt(i)->Message()->what, 'form');
+        EXPECT_STREQ(string_of(*restored->ItemAt(i)->Message(), "format").c_str(),
+                     menu->ItemAt(i)->Label());
+    }
+    EXPECT_STREQ(copy->MenuItem()->Label(), "F: File");
+    delete copy;
+}
+
+TEST(MenuTest, ItemsAndSubmenusBelongToTheirMenu)
+{
+    BMenu menu("top");
+    auto* sub = new BMenu("sub");
+    auto* deep = new BMenuItem("deep", new BMessage('deep'));
+    sub->AddItem(deep);
+    EXPECT_TRUE(menu.AddItem(sub));
+    EXPECT_FALSE(menu.AddItem(deep)); // already in a menu
+    auto* stray = new BMenuItem("x", nullptr);
+    EXPECT_FALSE(menu.AddItem(stray, 5)); // past the end: still the caller's
+    EXPECT_EQ(stray->Menu(), nullptr);
+    delete stray;
+    EXPECT_EQ(menu.FindItem("deep"), deep);
+    EXPECT_EQ(menu.FindItem('deep'), deep);
+    EXPECT_EQ(sub->Supermenu(), &menu);
+    EXPECT_EQ(sub->Superitem(), menu.ItemAt(0));
+    BMenuItem* removed = sub->RemoveItem((int32)0);
+    EXPECT_EQ(removed, deep);
+    EXPECT_EQ(deep->Menu(), nullptr);
+    EXPECT_EQ(sub->RemoveItem((int32)3), nullptr);
+    delete removed;
+
+    // Radio mode: marking one unmarks the rest.
+    menu.SetRadioMode(true);
+    auto* a = new BMenuItem("a", nullptr);
+    auto* b = new BMenuItem("b", nullptr);
+    menu.AddItem(a);
+    menu.AddItem(b);
+    a->SetMarked(true);
+    b->SetMarked(true);
+    EXPECT_FALSE(a->IsMarked());
+    EXPECT_EQ(menu.FindMarked(), b);
+}
+
+TEST(ScreenTest, MainScreenIsTheDisplays)
+{
+    offscreen();
+    BScreen screen;
+    EXPECT_TRUE(screen.IsValid());
+    EXPECT_EQ(screen.Frame(), BPrivate::display()->ScreenFrame());
+    EXPECT_EQ(screen.ColorSpace(), B_RGB32);
+}
+
+} // namespace
