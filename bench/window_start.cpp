@@ -1,0 +1,103 @@
+// Start-up of a one-window program under a real X server: the time from starting the process
+// to the moment its window shows its first frame on the screen (seen by reading the window's
+// pixels from the X server, as a user would see them), and the process's peak resident
+// memory. Run under an X server, e.g.: scripts/with-xvfb build/default/bin/window_start 20
+
+#include "X11Connection.h"
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Run {
+    double milliseconds = -1;
+    long peakKilobytes = 0;
+};
+
+// The panel colour of the program's window at a point inside its panel.
+bool shows_first_frame(display_test::X11Connection& x11, display_test::XWindowID window)
+{
+    display_test::XPicture picture;
+    if (!x11.Capture(window, picture) || picture.width < 300 || picture.height < 140)
+        return false;
+    return (picture.At(200, 100) & 0xffffff) == 0xd8d8d8;
+}
+
+Run run_once(display_test::X11Connection& x11)
+{
+    Run run;
+    const Clock::time_point start = Clock::now();
+    const pid_t child = fork();
+    if (child == 0) {
+        execl(ONE_WINDOW_APP, "one_window_app", (char*)nullptr);
+        _exit(127);
+    }
+    display_test::XWindowID window = 0;
+    while (Clock::now() - start < std::chrono::seconds(10)) {
+        if (window == 0)
+            window = x11.FindWindow("One Window");
+        if (window != 0 && shows_first_frame(x11, window)) {
+            run.milliseconds =
+                std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(500));
+    }
+    // Let it settle as a started program would, so its peak memory is its steady one.
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    kill(child, SIGTERM);
+    int status;
+    rusage usage{};
+    wait4(child, &status, 0, &usage);
+    run.peakKilobytes = usage.ru_maxrss;
+    return run;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 20;
+    display_test::X11Connection x11;
+    if (!x11.IsOpen()) {
+        fprintf(stderr, "window_start: no X server (run it under scripts/with-xvfb)\n");
+        return 1;
+    }
+    std::vector<double> times;
+    std::vector<double> peaks;
+    for (int i = 0; i < runs; i++) {
+        const Run run = run_once(x11);
+        if (run.milliseconds < 0) {
+            fprintf(stderr, "window_start: run %d: no frame within 10 s\n", i + 1);
+            return 1;
+        }
+        printf("run %2d: first frame after %6.1f ms, peak resident %5.1f MB\n", i + 1,
+               run.milliseconds, run.peakKilobytes / 1024.0);
+        times.push_back(run.milliseconds);
+        peaks.push_back(run.peakKilobytes / 1024.0);
+    }
+    printf("first frame: median %.1f ms (min %.1f, max %.1f) over %d runs\n", median(times),
+           *std::min_element(times.begin(), times.end()),
+           *std::max_element(times.begin(), times.end()), runs);
+    printf("peak resident: median %.1f MB (max %.1f)\n", median(peaks),
+           *std::max_element(peaks.begin(), peaks.end()));
+    return 0;
+}
