@@ -1,3 +1,6 @@
+// The keyboard state is the window system's: the display keeps it as it reports input, so
+// modifiers() lives with the display, which the interface kit stands on.
+
 #include <InterfaceDefs.h>
 
 #include <atomic>
