@@ -54,7 +54,7 @@ public:
     status_t InitCheck() const { return fInitStatus; }
     bool IsValid() const { return fInitStatus == B_OK; }
 
-    // From (0, 0): the bounds' width and height, whatever their left-top corner was.
+    // The bounds as made; the bitmap is Width() + 1 by Height() + 1 pixels (rounded).
     BRect Bounds() const { return fBounds; }
     void* Bits() const { return fBits.get(); }
     int32 BitsLength() const { return fBitsLength; }
@@ -62,12 +62,12 @@ public:
     color_space ColorSpace() const { return fColorSpace; }
     uint32 Flags() const { return fFlags; }
 
-    // Copies pixels of colour space `space` into the bitmap from byte `offset` of its bits,
-    // converting them to the bitmap's colour space: B_CMAP8 through the system palette
-    // (B_TRANSPARENT_MAGIC_CMAP8 becomes alpha 0), B_RGB32 / B_RGBA32 / B_GRAY8 to any
-    // supported space. The data is taken to be laid out as the bitmap is (rows of
-    // BytesPerRow() bytes for data of the bitmap's own space, of the packed row length of
-    // `space` otherwise). Nothing is written past the end of the bits.
+    // Copies pixels of colour space `space` into the bitmap from byte `offset` of its bits.
+    // Data of the bitmap's own space is copied byte for byte. Data of another space is
+    // converted pixel by pixel (B_CMAP8 through the system palette, where
+    // B_TRANSPARENT_MAGIC_CMAP8 becomes alpha 0), its rows taken as the bitmap's width in
+    // that space, padded to a multiple of four bytes. Nothing is read past `length` bytes
+    // and nothing written past the end of the bits.
     void SetBits(const void* data, int32 length, int32 offset, color_space space);
     // Copies the pixels of another bitmap of the same size, converting them; B_BAD_VALUE for
     // bitmaps that differ in size or colour spaces that cannot be converted.
