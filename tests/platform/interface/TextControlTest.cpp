@@ -107,6 +107,11 @@ TEST_F(TextControlTest, TypingEditsByCharactersAndEveryChangeIsReported)
     type(window, "b");
     EXPECT_EQ(Text(), "a\xc3\xa9" "b");
     EXPECT_EQ(Count('modf'), 3u);
+    const BMessage first = recorder->Messages().front();
+    void* source = nullptr;
+    EXPECT_EQ(first.FindPointer("source", &source), B_OK);
+    EXPECT_EQ(source, field);
+    EXPECT_TRUE(first.HasInt64("when"));
 
     type(window, "\x1c"); // left: before b
     type(window, "\b");   // removes é whole
