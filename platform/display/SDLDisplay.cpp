@@ -462,7 +462,10 @@ SDLDisplay::_HandleWindowEvent(const SDL_WindowEvent& event)
             _Blit(*window);
             break;
         case SDL_WINDOWEVENT_EXPOSED:
-            _Blit(*window);
+            // The window system lost the pixels; without a frame to show again, the window
+            // has to draw one.
+            if (!_Blit(*window))
+                Exposed(window->id);
             break;
         default:
             break;
@@ -634,20 +637,20 @@ SDLDisplay::_ShowWindow(Window& window)
     _Blit(window);
 }
 
-void
+bool
 SDLDisplay::_Blit(Window& window)
 {
     if (!window.shown || !CopyFrame(window.id, fScratch))
-        return;
+        return false;
     SDL_Surface* surface = SDL_GetWindowSurface(window.window);
     if (surface == nullptr)
-        return;
+        return false;
     int width = std::min(surface->w, (int)fScratch.width);
     int height = std::min(surface->h, (int)fScratch.height);
     if (width <= 0 || height <= 0)
-        return;
+        return false;
     if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0)
-        return;
+        return false;
     // The frame is cairo's ARGB32, which is ARGB8888 here; the surface is whatever the X
     // visual is (XRGB8888 at 24 bits), and SDL converts, or copies when they are the same.
     SDL_ConvertPixels(width, height, SDL_PIXELFORMAT_ARGB8888, fScratch.pixels.data(),
@@ -666,7 +669,7 @@ SDLDisplay::_Blit(Window& window)
         SDL_Rect bottom{0, height, width, surface->h - height};
         SDL_FillRect(surface, &bottom, panel);
     }
-    SDL_UpdateWindowSurface(window.window);
+    return SDL_UpdateWindowSurface(window.window) == 0;
 }
 
 SDLDisplay::Window*

@@ -31,7 +31,8 @@ public:
     // Connects to the window system: nullptr when it cannot be reached, and while another
     // SDLDisplay exists (SDL is one per process).
     static std::unique_ptr<SDLDisplay> Open();
-    // Stops the display thread, which closes every window and lets go of SDL.
+    // Stops the display thread, which closes every window and lets go of SDL. The display
+    // thread itself never gets here: it only runs SDL and posts messages.
     ~SDLDisplay() override;
 
     const char* Name() const override { return "sdl"; }
@@ -82,7 +83,8 @@ private:
     void _CreateWindow(display_window_id id, const DisplayWindowConfig& config);
     void _DestroyWindow(display_window_id id);
     void _ShowWindow(Window& window);
-    void _Blit(Window& window);
+    // Shows the window's last frame; false when there is none to show.
+    bool _Blit(Window& window);
     Window* _Find(display_window_id id);
     Window* _FindSDL(uint32 sdlWindow);
 

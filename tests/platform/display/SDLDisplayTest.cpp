@@ -64,6 +64,15 @@ TEST_F(SDLDisplayTest, HiddenWindowShowsItsLastFrameAgainWhenShown)
     EXPECT_TRUE(ShowsColor("Hide and seek", 199, 99, Quarters().rightBottom));
 }
 
+TEST_F(SDLDisplayTest, WindowShownBeforeItsFirstFrameIsAskedForOne)
+{
+    display_window_id window = OpenWindow("Empty", BRect(80, 60, 279, 159), false);
+    fDisplay->Show(window);
+    EXPECT_FALSE(fLog->WaitFor(BPrivate::B_DISPLAY_EXPOSED).empty());
+    PresentQuarters(window, 200, 100);
+    EXPECT_TRUE(ShowsColor("Empty", 199, 99, Quarters().rightBottom));
+}
+
 TEST_F(SDLDisplayTest, MovingAndResizingReachTheScreenAndAreReported)
 {
     display_window_id window = OpenWindow("Mover", BRect(100, 100, 299, 199));
