@@ -253,6 +253,8 @@ SDLDisplay::_Run(std::promise<bool>& started)
 {
     pthread_setname_np(pthread_self(), "display");
     if (!_Start()) {
+        std::lock_guard lock(fLock);
+        fStopped = true;
         started.set_value(false);
         return;
     }

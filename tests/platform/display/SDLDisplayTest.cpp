@@ -10,6 +10,60 @@
 using namespace display_test;
 using BPrivate::display_window_id;
 
+namespace {
+
+// Sets an environment variable for the scope.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, const char* value) : fName(name)
+    {
+        const char* old = getenv(name);
+        fHadValue = old != nullptr;
+        if (fHadValue)
+            fOld = old;
+        setenv(name, value, 1);
+    }
+    ~ScopedEnvironment()
+    {
+        if (fHadValue)
+            setenv(fName.c_str(), fOld.c_str(), 1);
+        else
+            unsetenv(fName.c_str());
+    }
+
+private:
+    std::string fName;
+    std::string fOld;
+    bool fHadValue = false;
+};
+
+} // namespace
+
+TEST(SDLDisplayOpenTest, NoDisplayWithoutAReachableServer)
+{
+    looper_test::Watchdog watchdog;
+    {
+        ScopedEnvironment none("DISPLAY", "");
+        EXPECT_EQ(BPrivate::make_sdl_display(), nullptr);
+    }
+    {
+        ScopedEnvironment nowhere("DISPLAY", ":4097");
+        EXPECT_EQ(BPrivate::make_sdl_display(), nullptr);
+    }
+    // A failed start leaves nothing behind that stops the next one.
+    EXPECT_NE(BPrivate::make_sdl_display(), nullptr);
+}
+
+TEST(SDLDisplayOpenTest, OneDisplayAtATime)
+{
+    looper_test::Watchdog watchdog;
+    std::unique_ptr<BPrivate::Display> first = BPrivate::make_sdl_display();
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(BPrivate::make_sdl_display(), nullptr);
+    first.reset();
+    EXPECT_NE(BPrivate::make_sdl_display(), nullptr);
+}
+
 TEST_F(SDLDisplayTest, PresentedFrameFillsTheWindowAtItsFrame)
 {
     // BRect units: 350 by 150 pixels at 100, 100.
