@@ -1,6 +1,6 @@
 #include "SDLDisplay.h"
 
-#include "SDLKeys.h"
+#include "SDLKeyboard.h"
 
 #include <SDL.h>
 
@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cctype>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -66,13 +65,6 @@ button_for(uint8 sdlButton)
         default:
             return 0;
     }
-}
-
-bool
-same_letter(const char* text, const std::string& character)
-{
-    return character.size() == 1 && text[0] != '\0' && text[1] == '\0' &&
-           std::tolower((unsigned char)text[0]) == (unsigned char)character[0];
 }
 
 } // namespace
@@ -391,7 +383,7 @@ SDLDisplay::_Handle(SDL_Event& event)
             int32 button = button_for(event.button.button);
             if (window == nullptr || button == 0)
                 break;
-            _ReportModifiers(window->id, SDL_GetModState());
+            fKeyboard.ReportModifiers(window->id, SDL_GetModState());
             BPoint where((float)event.button.x, (float)event.button.y);
             if (event.type == SDL_MOUSEBUTTONDOWN)
                 MouseDown(window->id, where, button);
@@ -400,14 +392,19 @@ SDLDisplay::_Handle(SDL_Event& event)
             break;
         }
         case SDL_KEYDOWN:
-            _HandleKeyDown(event.key);
+            if (Window* window = _FindSDL(event.key.windowID))
+                fKeyboard.KeyDown(window->id, event.key);
             break;
-        case SDL_KEYUP:
-            _HandleKeyUp(event.key);
+        case SDL_KEYUP: {
+            Window* window = _FindSDL(event.key.windowID);
+            fKeyboard.KeyUp(window != nullptr ? window->id : -1, event.key);
             break;
+        }
         case SDL_TEXTINPUT:
-            _HandleText(event.text.windowID, event.text.text,
-                        strnlen(event.text.text, sizeof(event.text.text)));
+            if (Window* window = _FindSDL(event.text.windowID)) {
+                fKeyboard.Text(window->id, event.text.text,
+                               strnlen(event.text.text, sizeof(event.text.text)));
+            }
             break;
         case SDL_DROPBEGIN:
             fDrops[event.drop.windowID].clear();
@@ -445,7 +442,7 @@ SDLDisplay::_HandleWindowEvent(const SDL_WindowEvent& event)
             // A window that avoids focus is never the active one, even where the window
             // system handed it the keyboard anyway.
             if (!window->avoidFocus) {
-                _ReportModifiers(window->id, SDL_GetModState());
+                fKeyboard.ReportModifiers(window->id, SDL_GetModState());
                 Activated(window->id, true);
             }
             break;
@@ -475,64 +472,6 @@ SDLDisplay::_HandleWindowEvent(const SDL_WindowEvent& event)
 }
 
 void
-SDLDisplay::_HandleKeyDown(const SDL_KeyboardEvent& event)
-{
-    Window* window = _FindSDL(event.windowID);
-    if (window == nullptr)
-        return;
-    int32 scancode = event.keysym.scancode;
-    uint32 modifiers = event.keysym.mod;
-    fLastScancode = scancode;
-    _ReportModifiers(window->id, modifiers);
-
-    std::string bytes;
-    if (const char* special = sdl_special_key_bytes(event.keysym.sym, modifiers)) {
-        bytes = special;
-    } else {
-        bytes = sdl_shortcut_key_bytes(event.keysym.sym, modifiers);
-        if (bytes.empty())
-            return; // a character: it comes as text
-        // SDL queues the text of a key press right behind the key, so the text of this one,
-        // if any, is next in the queue. The key's own letter (Alt+Q types "q") is the
-        // shortcut and must not come twice; any other character (AltGr+Q types "@" on some
-        // keyboards) is what the user typed, and comes as text.
-        SDL_Event next;
-        if (SDL_PeepEvents(&next, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1 &&
-            next.type == SDL_TEXTINPUT) {
-            if (!same_letter(next.text.text, bytes))
-                return;
-            SDL_PeepEvents(&next, 1, SDL_GETEVENT, SDL_TEXTINPUT, SDL_TEXTINPUT);
-        }
-    }
-    KeyDown(window->id, bytes.c_str(), scancode);
-    fHeldKeys[scancode] = bytes;
-}
-
-void
-SDLDisplay::_HandleKeyUp(const SDL_KeyboardEvent& event)
-{
-    Window* window = _FindSDL(event.windowID);
-    if (window != nullptr)
-        _ReportModifiers(window->id, event.keysym.mod);
-    auto held = fHeldKeys.extract(event.keysym.scancode);
-    if (window != nullptr && !held.empty())
-        KeyUp(window->id, held.mapped().c_str(), event.keysym.scancode);
-}
-
-void
-SDLDisplay::_HandleText(uint32 sdlWindow, const char* text, size_t length)
-{
-    Window* window = _FindSDL(sdlWindow);
-    if (window == nullptr)
-        return;
-    // An input method may hand over several characters at once; each is a key of its own.
-    for (const std::string& character : split_utf8_characters(text, length)) {
-        KeyDown(window->id, character.c_str(), fLastScancode);
-        KeyUp(window->id, character.c_str(), fLastScancode);
-    }
-}
-
-void
 SDLDisplay::_FinishDrop(uint32 sdlWindow)
 {
     auto drop = fDrops.extract(sdlWindow);
@@ -554,16 +493,6 @@ SDLDisplay::_FinishDrop(uint32 sdlWindow)
         y -= windowY;
     }
     DropFiles(window->id, BPoint((float)x, (float)y), drop.mapped());
-}
-
-void
-SDLDisplay::_ReportModifiers(display_window_id window, uint32 sdlModifiers)
-{
-    uint32 modifiers = sdl_modifiers(sdlModifiers);
-    if (modifiers == fModifiers)
-        return;
-    fModifiers = modifiers;
-    SetModifiers(window, modifiers);
 }
 
 void

@@ -6,6 +6,8 @@
 // for the display thread once it runs, so none can deadlock against it, and Present() costs
 // a copy of the pixels and nothing more.
 
+#include "SDLKeyboard.h"
+
 #include <Display.h>
 
 #include <condition_variable>
@@ -21,7 +23,6 @@
 
 struct SDL_Window;
 union SDL_Event;
-struct SDL_KeyboardEvent;
 struct SDL_WindowEvent;
 
 namespace BPrivate {
@@ -73,11 +74,7 @@ private:
     void _RunRequests();
     void _Handle(SDL_Event& event);
     void _HandleWindowEvent(const SDL_WindowEvent& event);
-    void _HandleKeyDown(const SDL_KeyboardEvent& event);
-    void _HandleKeyUp(const SDL_KeyboardEvent& event);
-    void _HandleText(uint32 sdlWindow, const char* text, size_t length);
     void _FinishDrop(uint32 sdlWindow);
-    void _ReportModifiers(display_window_id window, uint32 sdlModifiers);
     void _UpdateScreenFrame();
 
     void _CreateWindow(display_window_id id, const DisplayWindowConfig& config);
@@ -103,9 +100,7 @@ private:
     std::map<display_window_id, Window> fWindows;
     std::map<uint32, display_window_id> fBySDLID;
     std::map<uint32, std::vector<std::string>> fDrops; // files of a drop under way, per window
-    std::map<int32, std::string> fHeldKeys; // scancode -> bytes of a key delivered as pressed
-    int32 fLastScancode = 0;
-    uint32 fModifiers = 0; // as last reported
+    SDLKeyboard fKeyboard{*this};
     DisplayFrame fScratch;
 
     std::thread fThread;

@@ -1,10 +1,89 @@
-#include "SDLKeys.h"
+#include "SDLKeyboard.h"
 
 #include <InterfaceDefs.h>
 
-#include <SDL_keyboard.h>
+#include <SDL.h>
+
+#include <cctype>
 
 namespace BPrivate {
+
+namespace {
+
+// Whether a text is just the given character, in either case: the text X gives a letter
+// typed with Alt held (Alt+Shift+Q types "Q").
+bool
+same_letter(const char* text, const std::string& character)
+{
+    return character.size() == 1 && text[0] != '\0' && text[1] == '\0' &&
+           std::tolower((unsigned char)text[0]) == (unsigned char)character[0];
+}
+
+} // namespace
+
+void
+SDLKeyboard::KeyDown(display_window_id window, const SDL_KeyboardEvent& event)
+{
+    int32 scancode = event.keysym.scancode;
+    uint32 modifiers = event.keysym.mod;
+    fLastScancode = scancode;
+    ReportModifiers(window, modifiers);
+
+    std::string bytes;
+    if (const char* special = sdl_special_key_bytes(event.keysym.sym, modifiers)) {
+        bytes = special;
+    } else {
+        bytes = sdl_shortcut_key_bytes(event.keysym.sym, modifiers);
+        if (bytes.empty())
+            return; // a character: it comes as text
+        // SDL queues the text of a key press right behind the key, so the text of this one,
+        // if any, is next in the queue. The key's own letter (Alt+Q types "q") is the
+        // shortcut and must not come twice; any other character (AltGr+Q types "@" on some
+        // keyboards) is what the user typed, and comes as text.
+        SDL_Event next;
+        if (SDL_PeepEvents(&next, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1 &&
+            next.type == SDL_TEXTINPUT) {
+            if (!same_letter(next.text.text, bytes))
+                return;
+            SDL_PeepEvents(&next, 1, SDL_GETEVENT, SDL_TEXTINPUT, SDL_TEXTINPUT);
+        }
+    }
+    fDisplay.KeyDown(window, bytes.c_str(), scancode);
+    fHeldKeys[scancode] = bytes;
+}
+
+void
+SDLKeyboard::KeyUp(display_window_id window, const SDL_KeyboardEvent& event)
+{
+    // The key may have gone down in a window that is gone now: it is no longer held anyway.
+    auto held = fHeldKeys.extract(event.keysym.scancode);
+    if (window < 0)
+        return;
+    ReportModifiers(window, event.keysym.mod);
+    if (!held.empty())
+        fDisplay.KeyUp(window, held.mapped().c_str(), event.keysym.scancode);
+}
+
+void
+SDLKeyboard::Text(display_window_id window, const char* text, size_t length)
+{
+    // An input method may hand over several characters at once; each is a key of its own.
+    for (const std::string& character : split_utf8_characters(text, length)) {
+        fDisplay.KeyDown(window, character.c_str(), fLastScancode);
+        fDisplay.KeyUp(window, character.c_str(), fLastScancode);
+    }
+}
+
+void
+SDLKeyboard::ReportModifiers(display_window_id window, uint32 sdlModifiers)
+{
+    uint32 modifiers = sdl_modifiers(sdlModifiers);
+    if (modifiers == fModifiers)
+        return;
+    fModifiers = modifiers;
+    fDisplay.SetModifiers(window, modifiers);
+}
+
 
 uint32
 sdl_modifiers(uint32 sdlModifiers)

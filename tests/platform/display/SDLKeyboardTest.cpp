@@ -1,6 +1,6 @@
 // Text from the window system split into the characters that become key presses.
 
-#include <SDLKeys.h>
+#include <SDLKeyboard.h>
 
 #include <gtest/gtest.h>
 
@@ -20,7 +20,7 @@ split(const char* text)
 
 } // namespace
 
-TEST(SDLKeysTest, TextIsSplitIntoWholeCharacters)
+TEST(SDLKeyboardTest, TextIsSplitIntoWholeCharacters)
 {
     EXPECT_EQ(split("a\xc3\xa9\xe2\x82\xac\xf0\x9f\x8e\xb5"),
               (std::vector<std::string>{"a", "\xc3\xa9", "\xe2\x82\xac", "\xf0\x9f\x8e\xb5"}));
@@ -28,7 +28,7 @@ TEST(SDLKeysTest, TextIsSplitIntoWholeCharacters)
     EXPECT_TRUE(split_utf8_characters(nullptr, 4).empty());
 }
 
-TEST(SDLKeysTest, MalformedTextLosesOnlyItsBrokenBytes)
+TEST(SDLKeyboardTest, MalformedTextLosesOnlyItsBrokenBytes)
 {
     // A stray continuation byte, a byte that is never UTF-8, an overlong "/", a surrogate,
     // a code point past U+10FFFF, and a character cut short at the end.
