@@ -27,16 +27,14 @@ struct Sample {
     double peakMegabytes = 0;
 };
 
-bool
-shows_frame(display_test::X11Connection& x11, display_test::XWindowID window)
+bool shows_frame(display_test::X11Connection& x11, display_test::XWindowID window)
 {
     display_test::XPicture picture;
     return x11.Capture(window, picture) && picture.width == 350 && picture.height == 150 &&
            picture.At(349, 149) == 0xd8d8d8;
 }
 
-Sample
-measure_once(display_test::X11Connection& x11)
+Sample measure_once(display_test::X11Connection& x11)
 {
     Sample sample;
     Clock::time_point start = Clock::now();
@@ -67,8 +65,7 @@ measure_once(display_test::X11Connection& x11)
     return sample;
 }
 
-double
-median(std::vector<double> values)
+double median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
     size_t middle = values.size() / 2;
@@ -77,8 +74,7 @@ median(std::vector<double> values)
 
 } // namespace
 
-int
-main(int argc, char** argv)
+int main(int argc, char** argv)
 {
     int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 20;
     display_test::X11Connection x11;

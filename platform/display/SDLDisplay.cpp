@@ -31,8 +31,7 @@ constexpr int kMaxSide = 16384;
 constexpr int kMaxCoordinate = 30000;
 
 // Pixels for a length in BRect units; nonsense (negative, NaN) makes the smallest window.
-int
-pixels_for(float units)
+int pixels_for(float units)
 {
     if (!(units >= 0))
         return 1;
@@ -41,8 +40,7 @@ pixels_for(float units)
     return (int)std::lround(units) + 1;
 }
 
-int
-coordinate_for(float value)
+int coordinate_for(float value)
 {
     if (!(value > -kMaxCoordinate))
         return value != value ? 0 : -kMaxCoordinate;
@@ -52,31 +50,28 @@ coordinate_for(float value)
 }
 
 // The kit's mouse buttons for SDL's: 0 for the ones it has no name for.
-int32
-button_for(uint8 sdlButton)
+int32 button_for(uint8 sdlButton)
 {
     switch (sdlButton) {
-        case SDL_BUTTON_LEFT:
-            return 1;
-        case SDL_BUTTON_RIGHT:
-            return 2;
-        case SDL_BUTTON_MIDDLE:
-            return 4;
-        default:
-            return 0;
+    case SDL_BUTTON_LEFT:
+        return 1;
+    case SDL_BUTTON_RIGHT:
+        return 2;
+    case SDL_BUTTON_MIDDLE:
+        return 4;
+    default:
+        return 0;
     }
 }
 
 } // namespace
 
-std::unique_ptr<Display>
-make_sdl_display()
+std::unique_ptr<Display> make_sdl_display()
 {
     return SDLDisplay::Open();
 }
 
-std::unique_ptr<SDLDisplay>
-SDLDisplay::Open()
+std::unique_ptr<SDLDisplay> SDLDisplay::Open()
 {
     // Without DISPLAY, SDL would quietly pick another driver or none; this display is for X11.
     const char* name = getenv("DISPLAY");
@@ -89,9 +84,8 @@ SDLDisplay::Open()
     std::unique_ptr<SDLDisplay> display(new SDLDisplay);
     std::promise<bool> started;
     std::future<bool> result = started.get_future();
-    display->fThread = std::thread([self = display.get(), started = std::move(started)]() mutable {
-        self->_Run(started);
-    });
+    display->fThread = std::thread(
+        [self = display.get(), started = std::move(started)]() mutable { self->_Run(started); });
     if (!result.get())
         return nullptr; // the destructor joins the thread, which has ended
     return display;
@@ -110,30 +104,26 @@ SDLDisplay::~SDLDisplay()
     sDisplayOpen = false;
 }
 
-BRect
-SDLDisplay::ScreenFrame()
+BRect SDLDisplay::ScreenFrame()
 {
     std::lock_guard lock(fLock);
     return fScreenFrame;
 }
 
-display_window_id
-SDLDisplay::CreateWindow(const DisplayWindowConfig& config)
+display_window_id SDLDisplay::CreateWindow(const DisplayWindowConfig& config)
 {
     display_window_id id = RegisterWindow(config);
     _Queue([this, id, config] { _CreateWindow(id, config); });
     return id;
 }
 
-void
-SDLDisplay::DestroyWindow(display_window_id window)
+void SDLDisplay::DestroyWindow(display_window_id window)
 {
     UnregisterWindow(window);
     _Queue([this, window] { _DestroyWindow(window); });
 }
 
-void
-SDLDisplay::SetTitle(display_window_id window, const char* title)
+void SDLDisplay::SetTitle(display_window_id window, const char* title)
 {
     std::string copy = title != nullptr ? title : "";
     _Queue([this, window, copy] {
@@ -142,8 +132,7 @@ SDLDisplay::SetTitle(display_window_id window, const char* title)
     });
 }
 
-void
-SDLDisplay::Show(display_window_id window)
+void SDLDisplay::Show(display_window_id window)
 {
     _Queue([this, window] {
         if (Window* record = _Find(window))
@@ -151,8 +140,7 @@ SDLDisplay::Show(display_window_id window)
     });
 }
 
-void
-SDLDisplay::Hide(display_window_id window)
+void SDLDisplay::Hide(display_window_id window)
 {
     _Queue([this, window] {
         if (Window* record = _Find(window)) {
@@ -162,8 +150,7 @@ SDLDisplay::Hide(display_window_id window)
     });
 }
 
-void
-SDLDisplay::Activate(display_window_id window)
+void SDLDisplay::Activate(display_window_id window)
 {
     _Queue([this, window] {
         // Activating takes the keyboard, which a window that avoids focus never does.
@@ -177,8 +164,7 @@ SDLDisplay::Activate(display_window_id window)
     });
 }
 
-void
-SDLDisplay::MoveTo(display_window_id window, BPoint where)
+void SDLDisplay::MoveTo(display_window_id window, BPoint where)
 {
     int x = coordinate_for(where.x);
     int y = coordinate_for(where.y);
@@ -195,8 +181,7 @@ SDLDisplay::MoveTo(display_window_id window, BPoint where)
     });
 }
 
-void
-SDLDisplay::ResizeTo(display_window_id window, float width, float height)
+void SDLDisplay::ResizeTo(display_window_id window, float width, float height)
 {
     int w = pixels_for(width);
     int h = pixels_for(height);
@@ -206,9 +191,8 @@ SDLDisplay::ResizeTo(display_window_id window, float width, float height)
     });
 }
 
-void
-SDLDisplay::Present(display_window_id window, const uint8* pixels, int32 width, int32 height,
-                    int32 bytesPerRow)
+void SDLDisplay::Present(display_window_id window, const uint8* pixels, int32 width, int32 height,
+                         int32 bytesPerRow)
 {
     if (pixels == nullptr || width <= 0 || height <= 0 || (int64)width * 4 > bytesPerRow)
         return;
@@ -219,16 +203,14 @@ SDLDisplay::Present(display_window_id window, const uint8* pixels, int32 width, 
     _Wake();
 }
 
-void
-SDLDisplay::_Queue(Request request)
+void SDLDisplay::_Queue(Request request)
 {
     std::lock_guard lock(fLock);
     fRequests.push_back(std::move(request));
     _Wake();
 }
 
-void
-SDLDisplay::_Wake()
+void SDLDisplay::_Wake()
 {
     fWorkArrived.notify_one();
     // One wake event in SDL's queue is enough: the display thread takes every request there
@@ -240,8 +222,7 @@ SDLDisplay::_Wake()
     fWakePending = SDL_PushEvent(&event) == 1;
 }
 
-void
-SDLDisplay::_Run(std::promise<bool>& started)
+void SDLDisplay::_Run(std::promise<bool>& started)
 {
     pthread_setname_np(pthread_self(), "display");
     if (!_Start()) {
@@ -264,8 +245,7 @@ SDLDisplay::_Run(std::promise<bool>& started)
     _Stop();
 }
 
-bool
-SDLDisplay::_Start()
+bool SDLDisplay::_Start()
 {
     // SDL chooses OpenGL (Mesa's software rasteriser, without a GPU) for window surfaces by
     // default, which costs tens of megabytes and milliseconds at start for nothing: the
@@ -303,8 +283,7 @@ SDLDisplay::_Start()
     return true;
 }
 
-void
-SDLDisplay::_Stop()
+void SDLDisplay::_Stop()
 {
     {
         std::lock_guard lock(fLock);
@@ -325,8 +304,7 @@ SDLDisplay::_Stop()
     SDL_Quit();
 }
 
-void
-SDLDisplay::_WaitForWork()
+void SDLDisplay::_WaitForWork()
 {
     if (fWindows.empty()) {
         {
@@ -343,8 +321,7 @@ SDLDisplay::_WaitForWork()
         _Handle(event);
 }
 
-void
-SDLDisplay::_RunRequests()
+void SDLDisplay::_RunRequests()
 {
     std::vector<Request> requests;
     std::set<display_window_id> newFrames;
@@ -362,117 +339,114 @@ SDLDisplay::_RunRequests()
     }
 }
 
-void
-SDLDisplay::_Handle(SDL_Event& event)
+void SDLDisplay::_Handle(SDL_Event& event)
 {
     if (event.type == fWakeEvent) {
         _RunRequests();
         return;
     }
     switch (event.type) {
-        case SDL_WINDOWEVENT:
-            _HandleWindowEvent(event.window);
+    case SDL_WINDOWEVENT:
+        _HandleWindowEvent(event.window);
+        break;
+    case SDL_MOUSEMOTION:
+        if (Window* window = _FindSDL(event.motion.windowID))
+            MouseMoved(window->id, BPoint((float)event.motion.x, (float)event.motion.y));
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+        Window* window = _FindSDL(event.button.windowID);
+        int32 button = button_for(event.button.button);
+        if (window == nullptr || button == 0)
             break;
-        case SDL_MOUSEMOTION:
-            if (Window* window = _FindSDL(event.motion.windowID))
-                MouseMoved(window->id, BPoint((float)event.motion.x, (float)event.motion.y));
-            break;
-        case SDL_MOUSEBUTTONDOWN:
-        case SDL_MOUSEBUTTONUP: {
-            Window* window = _FindSDL(event.button.windowID);
-            int32 button = button_for(event.button.button);
-            if (window == nullptr || button == 0)
-                break;
-            fKeyboard.ReportModifiers(window->id, SDL_GetModState());
-            BPoint where((float)event.button.x, (float)event.button.y);
-            if (event.type == SDL_MOUSEBUTTONDOWN)
-                MouseDown(window->id, where, button);
-            else
-                MouseUp(window->id, where);
-            break;
+        fKeyboard.ReportModifiers(window->id, SDL_GetModState());
+        BPoint where((float)event.button.x, (float)event.button.y);
+        if (event.type == SDL_MOUSEBUTTONDOWN)
+            MouseDown(window->id, where, button);
+        else
+            MouseUp(window->id, where);
+        break;
+    }
+    case SDL_KEYDOWN:
+        if (Window* window = _FindSDL(event.key.windowID))
+            fKeyboard.KeyDown(window->id, event.key);
+        break;
+    case SDL_KEYUP: {
+        Window* window = _FindSDL(event.key.windowID);
+        fKeyboard.KeyUp(window != nullptr ? window->id : -1, event.key);
+        break;
+    }
+    case SDL_TEXTINPUT:
+        if (Window* window = _FindSDL(event.text.windowID)) {
+            fKeyboard.Text(window->id, event.text.text,
+                           strnlen(event.text.text, sizeof(event.text.text)));
         }
-        case SDL_KEYDOWN:
-            if (Window* window = _FindSDL(event.key.windowID))
-                fKeyboard.KeyDown(window->id, event.key);
-            break;
-        case SDL_KEYUP: {
-            Window* window = _FindSDL(event.key.windowID);
-            fKeyboard.KeyUp(window != nullptr ? window->id : -1, event.key);
-            break;
-        }
-        case SDL_TEXTINPUT:
-            if (Window* window = _FindSDL(event.text.windowID)) {
-                fKeyboard.Text(window->id, event.text.text,
-                               strnlen(event.text.text, sizeof(event.text.text)));
-            }
-            break;
-        case SDL_DROPBEGIN:
-            fDrops[event.drop.windowID].clear();
-            break;
-        case SDL_DROPFILE:
-            if (event.drop.file != nullptr && event.drop.file[0] != '\0')
-                fDrops[event.drop.windowID].emplace_back(event.drop.file);
-            SDL_free(event.drop.file);
-            break;
-        case SDL_DROPTEXT:
-            SDL_free(event.drop.file);
-            break;
-        case SDL_DROPCOMPLETE:
-            _FinishDrop(event.drop.windowID);
-            break;
-        case SDL_DISPLAYEVENT:
-            _UpdateScreenFrame();
-            break;
-        default:
-            break;
+        break;
+    case SDL_DROPBEGIN:
+        fDrops[event.drop.windowID].clear();
+        break;
+    case SDL_DROPFILE:
+        if (event.drop.file != nullptr && event.drop.file[0] != '\0')
+            fDrops[event.drop.windowID].emplace_back(event.drop.file);
+        SDL_free(event.drop.file);
+        break;
+    case SDL_DROPTEXT:
+        SDL_free(event.drop.file);
+        break;
+    case SDL_DROPCOMPLETE:
+        _FinishDrop(event.drop.windowID);
+        break;
+    case SDL_DISPLAYEVENT:
+        _UpdateScreenFrame();
+        break;
+    default:
+        break;
     }
 }
 
-void
-SDLDisplay::_HandleWindowEvent(const SDL_WindowEvent& event)
+void SDLDisplay::_HandleWindowEvent(const SDL_WindowEvent& event)
 {
     Window* window = _FindSDL(event.windowID);
     if (window == nullptr)
         return;
     switch (event.event) {
-        case SDL_WINDOWEVENT_CLOSE:
-            CloseRequested(window->id);
-            break;
-        case SDL_WINDOWEVENT_FOCUS_GAINED:
-            // A window that avoids focus is never the active one, even where the window
-            // system handed it the keyboard anyway.
-            if (!window->avoidFocus) {
-                fKeyboard.ReportModifiers(window->id, SDL_GetModState());
-                Activated(window->id, true);
-            }
-            break;
-        case SDL_WINDOWEVENT_FOCUS_LOST:
-            if (!window->avoidFocus)
-                Activated(window->id, false);
-            break;
-        case SDL_WINDOWEVENT_MOVED:
-            Moved(window->id, BPoint((float)event.data1, (float)event.data2));
-            break;
-        case SDL_WINDOWEVENT_SIZE_CHANGED:
-            Resized(window->id, (float)(std::max(event.data1, 1) - 1),
-                    (float)(std::max(event.data2, 1) - 1));
-            // The window surface was made anew at the new size; show the last frame until the
-            // window presents one of the new size.
-            _Blit(*window);
-            break;
-        case SDL_WINDOWEVENT_EXPOSED:
-            // The window system lost the pixels; without a frame to show again, the window
-            // has to draw one.
-            if (!_Blit(*window))
-                Exposed(window->id);
-            break;
-        default:
-            break;
+    case SDL_WINDOWEVENT_CLOSE:
+        CloseRequested(window->id);
+        break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+        // A window that avoids focus is never the active one, even where the window
+        // system handed it the keyboard anyway.
+        if (!window->avoidFocus) {
+            fKeyboard.ReportModifiers(window->id, SDL_GetModState());
+            Activated(window->id, true);
+        }
+        break;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+        if (!window->avoidFocus)
+            Activated(window->id, false);
+        break;
+    case SDL_WINDOWEVENT_MOVED:
+        Moved(window->id, BPoint((float)event.data1, (float)event.data2));
+        break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+        Resized(window->id, (float)(std::max(event.data1, 1) - 1),
+                (float)(std::max(event.data2, 1) - 1));
+        // The window surface was made anew at the new size; show the last frame until the
+        // window presents one of the new size.
+        _Blit(*window);
+        break;
+    case SDL_WINDOWEVENT_EXPOSED:
+        // The window system lost the pixels; without a frame to show again, the window
+        // has to draw one.
+        if (!_Blit(*window))
+            Exposed(window->id);
+        break;
+    default:
+        break;
     }
 }
 
-void
-SDLDisplay::_FinishDrop(uint32 sdlWindow)
+void SDLDisplay::_FinishDrop(uint32 sdlWindow)
 {
     auto drop = fDrops.extract(sdlWindow);
     Window* window = _FindSDL(sdlWindow);
@@ -495,8 +469,7 @@ SDLDisplay::_FinishDrop(uint32 sdlWindow)
     DropFiles(window->id, BPoint((float)x, (float)y), drop.mapped());
 }
 
-void
-SDLDisplay::_UpdateScreenFrame()
+void SDLDisplay::_UpdateScreenFrame()
 {
     SDL_Rect bounds;
     if (SDL_GetDisplayBounds(0, &bounds) != 0)
@@ -506,23 +479,22 @@ SDLDisplay::_UpdateScreenFrame()
                          (float)(bounds.y + bounds.h - 1));
 }
 
-void
-SDLDisplay::_CreateWindow(display_window_id id, const DisplayWindowConfig& config)
+void SDLDisplay::_CreateWindow(display_window_id id, const DisplayWindowConfig& config)
 {
     uint32 flags = SDL_WINDOW_HIDDEN;
     const char* type = "";
     switch (config.kind) {
-        case B_DISPLAY_MODAL_WINDOW:
-            flags |= SDL_WINDOW_ALWAYS_ON_TOP;
-            type = "_NET_WM_WINDOW_TYPE_DIALOG";
-            break;
-        case B_DISPLAY_MENU_WINDOW:
-            // A pop-up menu is left alone by the window manager: no frame, no focus.
-            flags |= SDL_WINDOW_BORDERLESS | SDL_WINDOW_POPUP_MENU | SDL_WINDOW_SKIP_TASKBAR |
-                     SDL_WINDOW_ALWAYS_ON_TOP;
-            break;
-        default:
-            break;
+    case B_DISPLAY_MODAL_WINDOW:
+        flags |= SDL_WINDOW_ALWAYS_ON_TOP;
+        type = "_NET_WM_WINDOW_TYPE_DIALOG";
+        break;
+    case B_DISPLAY_MENU_WINDOW:
+        // A pop-up menu is left alone by the window manager: no frame, no focus.
+        flags |= SDL_WINDOW_BORDERLESS | SDL_WINDOW_POPUP_MENU | SDL_WINDOW_SKIP_TASKBAR |
+                 SDL_WINDOW_ALWAYS_ON_TOP;
+        break;
+    default:
+        break;
     }
     if (config.resizable && config.kind != B_DISPLAY_MENU_WINDOW)
         flags |= SDL_WINDOW_RESIZABLE;
@@ -541,8 +513,7 @@ SDLDisplay::_CreateWindow(display_window_id id, const DisplayWindowConfig& confi
     fBySDLID[SDL_GetWindowID(sdlWindow)] = id;
 }
 
-void
-SDLDisplay::_DestroyWindow(display_window_id id)
+void SDLDisplay::_DestroyWindow(display_window_id id)
 {
     auto found = fWindows.find(id);
     if (found == fWindows.end())
@@ -554,8 +525,7 @@ SDLDisplay::_DestroyWindow(display_window_id id)
     fWindows.erase(found);
 }
 
-void
-SDLDisplay::_ShowWindow(Window& window)
+void SDLDisplay::_ShowWindow(Window& window)
 {
     SDL_Window* focused = SDL_GetKeyboardFocus();
     SDL_SetHint(SDL_HINT_WINDOW_NO_ACTIVATION_WHEN_SHOWN, window.avoidFocus ? "1" : "0");
@@ -568,8 +538,7 @@ SDLDisplay::_ShowWindow(Window& window)
     _Blit(window);
 }
 
-bool
-SDLDisplay::_Blit(Window& window)
+bool SDLDisplay::_Blit(Window& window)
 {
     if (!window.shown || !CopyFrame(window.id, fScratch))
         return false;
@@ -585,8 +554,7 @@ SDLDisplay::_Blit(Window& window)
     // The frame is cairo's ARGB32, which is ARGB8888 here; the surface is whatever the X
     // visual is (XRGB8888 at 24 bits), and SDL converts, or copies when they are the same.
     SDL_ConvertPixels(width, height, SDL_PIXELFORMAT_ARGB8888, fScratch.pixels.data(),
-                      fScratch.width * 4, surface->format->format, surface->pixels,
-                      surface->pitch);
+                      fScratch.width * 4, surface->format->format, surface->pixels, surface->pitch);
     if (SDL_MUSTLOCK(surface))
         SDL_UnlockSurface(surface);
     // A window larger than its frame (it grew, and has not presented since) shows the frame
@@ -603,15 +571,13 @@ SDLDisplay::_Blit(Window& window)
     return SDL_UpdateWindowSurface(window.window) == 0;
 }
 
-SDLDisplay::Window*
-SDLDisplay::_Find(display_window_id id)
+SDLDisplay::Window* SDLDisplay::_Find(display_window_id id)
 {
     auto found = fWindows.find(id);
     return found != fWindows.end() ? &found->second : nullptr;
 }
 
-SDLDisplay::Window*
-SDLDisplay::_FindSDL(uint32 sdlWindow)
+SDLDisplay::Window* SDLDisplay::_FindSDL(uint32 sdlWindow)
 {
     auto found = fBySDLID.find(sdlWindow);
     return found != fBySDLID.end() ? _Find(found->second) : nullptr;

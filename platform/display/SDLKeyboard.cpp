@@ -12,8 +12,7 @@ namespace {
 
 // Whether a text is just the given character, in either case: the text X gives a letter
 // typed with Alt held (Alt+Shift+Q types "Q").
-bool
-same_letter(const char* text, const std::string& character)
+bool same_letter(const char* text, const std::string& character)
 {
     return character.size() == 1 && text[0] != '\0' && text[1] == '\0' &&
            std::tolower((unsigned char)text[0]) == (unsigned char)character[0];
@@ -21,8 +20,7 @@ same_letter(const char* text, const std::string& character)
 
 } // namespace
 
-void
-SDLKeyboard::KeyDown(display_window_id window, const SDL_KeyboardEvent& event)
+void SDLKeyboard::KeyDown(display_window_id window, const SDL_KeyboardEvent& event)
 {
     int32 scancode = event.keysym.scancode;
     uint32 modifiers = event.keysym.mod;
@@ -52,8 +50,7 @@ SDLKeyboard::KeyDown(display_window_id window, const SDL_KeyboardEvent& event)
     fHeldKeys[scancode] = bytes;
 }
 
-void
-SDLKeyboard::KeyUp(display_window_id window, const SDL_KeyboardEvent& event)
+void SDLKeyboard::KeyUp(display_window_id window, const SDL_KeyboardEvent& event)
 {
     // The key may have gone down in a window that is gone now: it is no longer held anyway.
     auto held = fHeldKeys.extract(event.keysym.scancode);
@@ -64,8 +61,7 @@ SDLKeyboard::KeyUp(display_window_id window, const SDL_KeyboardEvent& event)
         fDisplay.KeyUp(window, held.mapped().c_str(), event.keysym.scancode);
 }
 
-void
-SDLKeyboard::Text(display_window_id window, const char* text, size_t length)
+void SDLKeyboard::Text(display_window_id window, const char* text, size_t length)
 {
     // An input method may hand over several characters at once; each is a key of its own.
     for (const std::string& character : split_utf8_characters(text, length)) {
@@ -74,8 +70,7 @@ SDLKeyboard::Text(display_window_id window, const char* text, size_t length)
     }
 }
 
-void
-SDLKeyboard::ReportModifiers(display_window_id window, uint32 sdlModifiers)
+void SDLKeyboard::ReportModifiers(display_window_id window, uint32 sdlModifiers)
 {
     uint32 modifiers = sdl_modifiers(sdlModifiers);
     if (modifiers == fModifiers)
@@ -84,9 +79,7 @@ SDLKeyboard::ReportModifiers(display_window_id window, uint32 sdlModifiers)
     fDisplay.SetModifiers(window, modifiers);
 }
 
-
-uint32
-sdl_modifiers(uint32 sdlModifiers)
+uint32 sdl_modifiers(uint32 sdlModifiers)
 {
     struct Pair {
         uint32 sdl;
@@ -113,8 +106,7 @@ sdl_modifiers(uint32 sdlModifiers)
     return modifiers;
 }
 
-const char*
-sdl_special_key_bytes(int32 keycode, uint32 sdlModifiers)
+const char* sdl_special_key_bytes(int32 keycode, uint32 sdlModifiers)
 {
     static constexpr char kEnter[] = {B_ENTER, 0};
     static constexpr char kTab[] = {B_TAB, 0};
@@ -133,40 +125,40 @@ sdl_special_key_bytes(int32 keycode, uint32 sdlModifiers)
     static constexpr char kFunction[] = {B_FUNCTION_KEY, 0};
 
     switch (keycode) {
-        case SDLK_RETURN:
-        case SDLK_RETURN2:
-        case SDLK_KP_ENTER:
-            return kEnter;
-        case SDLK_TAB:
-        case SDLK_KP_TAB:
-            return kTab;
-        case SDLK_ESCAPE:
-            return kEscape;
-        case SDLK_BACKSPACE:
-        case SDLK_KP_BACKSPACE:
-            return kBackspace;
-        case SDLK_DELETE:
-            return kDelete;
-        case SDLK_LEFT:
-            return kLeft;
-        case SDLK_RIGHT:
-            return kRight;
-        case SDLK_UP:
-            return kUp;
-        case SDLK_DOWN:
-            return kDown;
-        case SDLK_HOME:
-            return kHome;
-        case SDLK_END:
-            return kEnd;
-        case SDLK_PAGEUP:
-            return kPageUp;
-        case SDLK_PAGEDOWN:
-            return kPageDown;
-        case SDLK_INSERT:
-            return kInsert;
-        default:
-            break;
+    case SDLK_RETURN:
+    case SDLK_RETURN2:
+    case SDLK_KP_ENTER:
+        return kEnter;
+    case SDLK_TAB:
+    case SDLK_KP_TAB:
+        return kTab;
+    case SDLK_ESCAPE:
+        return kEscape;
+    case SDLK_BACKSPACE:
+    case SDLK_KP_BACKSPACE:
+        return kBackspace;
+    case SDLK_DELETE:
+        return kDelete;
+    case SDLK_LEFT:
+        return kLeft;
+    case SDLK_RIGHT:
+        return kRight;
+    case SDLK_UP:
+        return kUp;
+    case SDLK_DOWN:
+        return kDown;
+    case SDLK_HOME:
+        return kHome;
+    case SDLK_END:
+        return kEnd;
+    case SDLK_PAGEUP:
+        return kPageUp;
+    case SDLK_PAGEDOWN:
+        return kPageDown;
+    case SDLK_INSERT:
+        return kInsert;
+    default:
+        break;
     }
     if ((keycode >= SDLK_F1 && keycode <= SDLK_F12) || (keycode >= SDLK_F13 && keycode <= SDLK_F24))
         return kFunction;
@@ -176,33 +168,32 @@ sdl_special_key_bytes(int32 keycode, uint32 sdlModifiers)
     if ((sdlModifiers & KMOD_NUM) != 0)
         return nullptr;
     switch (keycode) {
-        case SDLK_KP_0:
-            return kInsert;
-        case SDLK_KP_1:
-            return kEnd;
-        case SDLK_KP_2:
-            return kDown;
-        case SDLK_KP_3:
-            return kPageDown;
-        case SDLK_KP_4:
-            return kLeft;
-        case SDLK_KP_6:
-            return kRight;
-        case SDLK_KP_7:
-            return kHome;
-        case SDLK_KP_8:
-            return kUp;
-        case SDLK_KP_9:
-            return kPageUp;
-        case SDLK_KP_PERIOD:
-            return kDelete;
-        default:
-            return nullptr;
+    case SDLK_KP_0:
+        return kInsert;
+    case SDLK_KP_1:
+        return kEnd;
+    case SDLK_KP_2:
+        return kDown;
+    case SDLK_KP_3:
+        return kPageDown;
+    case SDLK_KP_4:
+        return kLeft;
+    case SDLK_KP_6:
+        return kRight;
+    case SDLK_KP_7:
+        return kHome;
+    case SDLK_KP_8:
+        return kUp;
+    case SDLK_KP_9:
+        return kPageUp;
+    case SDLK_KP_PERIOD:
+        return kDelete;
+    default:
+        return nullptr;
     }
 }
 
-std::string
-sdl_shortcut_key_bytes(int32 keycode, uint32 sdlModifiers)
+std::string sdl_shortcut_key_bytes(int32 keycode, uint32 sdlModifiers)
 {
     if ((sdlModifiers & (KMOD_ALT | KMOD_CTRL)) == 0)
         return {};
@@ -213,8 +204,7 @@ sdl_shortcut_key_bytes(int32 keycode, uint32 sdlModifiers)
     return std::string(1, (char)keycode);
 }
 
-std::vector<std::string>
-split_utf8_characters(const char* text, size_t length)
+std::vector<std::string> split_utf8_characters(const char* text, size_t length)
 {
     std::vector<std::string> characters;
     if (text == nullptr)

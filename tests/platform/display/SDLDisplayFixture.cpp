@@ -14,8 +14,7 @@ extern char** environ;
 
 namespace display_test {
 
-void
-MessageLog::DispatchMessage(BMessage* message, BHandler* handler)
+void MessageLog::DispatchMessage(BMessage* message, BHandler* handler)
 {
     {
         std::lock_guard lock(fLock);
@@ -28,8 +27,8 @@ MessageLog::DispatchMessage(BMessage* message, BHandler* handler)
     BLooper::DispatchMessage(message, handler);
 }
 
-std::vector<MessageLog::Entry>
-MessageLog::WaitFor(uint32 what, size_t count, std::chrono::milliseconds limit)
+std::vector<MessageLog::Entry> MessageLog::WaitFor(uint32 what, size_t count,
+                                                   std::chrono::milliseconds limit)
 {
     std::unique_lock lock(fLock);
     auto matching = [&] {
@@ -44,21 +43,18 @@ MessageLog::WaitFor(uint32 what, size_t count, std::chrono::milliseconds limit)
     return matching();
 }
 
-std::vector<MessageLog::Entry>
-MessageLog::Of(uint32 what)
+std::vector<MessageLog::Entry> MessageLog::Of(uint32 what)
 {
     return WaitFor(what, 0, 0ms);
 }
 
-std::vector<MessageLog::Entry>
-MessageLog::All()
+std::vector<MessageLog::Entry> MessageLog::All()
 {
     std::lock_guard lock(fLock);
     return fEntries;
 }
 
-void
-SDLDisplayTest::SetUp()
+void SDLDisplayTest::SetUp()
 {
     fX = std::make_unique<X11Connection>();
     ASSERT_TRUE(fX->IsOpen()) << "these tests need an X server: run them through "
@@ -70,8 +66,7 @@ SDLDisplayTest::SetUp()
     fLog->Run();
 }
 
-void
-SDLDisplayTest::TearDown()
+void SDLDisplayTest::TearDown()
 {
     fDisplay.reset();
     if (fLog != nullptr)
@@ -82,8 +77,7 @@ SDLDisplayTest::TearDown()
     }
 }
 
-MessageLog*
-SDLDisplayTest::AddLog()
+MessageLog* SDLDisplayTest::AddLog()
 {
     auto* log = new MessageLog;
     log->Run();
@@ -91,10 +85,9 @@ SDLDisplayTest::AddLog()
     return log;
 }
 
-BPrivate::display_window_id
-SDLDisplayTest::OpenWindow(const char* title, BRect frame, bool show,
-                           BPrivate::display_window_kind kind, bool avoidFocus,
-                           MessageLog* log)
+BPrivate::display_window_id SDLDisplayTest::OpenWindow(const char* title, BRect frame, bool show,
+                                                       BPrivate::display_window_kind kind,
+                                                       bool avoidFocus, MessageLog* log)
 {
     BPrivate::DisplayWindowConfig config;
     config.frame = frame;
@@ -112,9 +105,8 @@ SDLDisplayTest::OpenWindow(const char* title, BRect frame, bool show,
     return window;
 }
 
-void
-SDLDisplayTest::PresentQuarters(BPrivate::display_window_id window, int width, int height,
-                                const Quarters& colors)
+void SDLDisplayTest::PresentQuarters(BPrivate::display_window_id window, int width, int height,
+                                     const Quarters& colors)
 {
     std::vector<uint32_t> pixels((size_t)width * height);
     for (int y = 0; y < height; y++) {
@@ -129,9 +121,8 @@ SDLDisplayTest::PresentQuarters(BPrivate::display_window_id window, int width, i
                       width * 4);
 }
 
-bool
-SDLDisplayTest::ShowsColor(const char* title, int x, int y, uint32_t color,
-                           std::chrono::milliseconds limit)
+bool SDLDisplayTest::ShowsColor(const char* title, int x, int y, uint32_t color,
+                                std::chrono::milliseconds limit)
 {
     return looper_test::eventually(
         [&] {
@@ -143,14 +134,12 @@ SDLDisplayTest::ShowsColor(const char* title, int x, int y, uint32_t color,
         limit);
 }
 
-XWindowID
-SDLDisplayTest::XWindowOf(const char* title)
+XWindowID SDLDisplayTest::XWindowOf(const char* title)
 {
     return fX->FindWindow(title, 5s);
 }
 
-int
-run_program(const std::vector<std::string>& arguments, std::string* errors)
+int run_program(const std::vector<std::string>& arguments, std::string* errors)
 {
     int pipeEnds[2];
     if (arguments.empty() || pipe2(pipeEnds, O_CLOEXEC) != 0)
@@ -171,8 +160,7 @@ run_program(const std::vector<std::string>& arguments, std::string* errors)
     std::string output;
     char buffer[512];
     ssize_t got;
-    while ((got = read(pipeEnds[0], buffer, sizeof(buffer))) > 0 ||
-           (got < 0 && errno == EINTR)) {
+    while ((got = read(pipeEnds[0], buffer, sizeof(buffer))) > 0 || (got < 0 && errno == EINTR)) {
         if (got > 0)
             output.append(buffer, (size_t)got);
     }
@@ -202,8 +190,7 @@ TempFolder::~TempFolder()
     }
 }
 
-std::string
-TempFolder::AddFile(const std::string& name)
+std::string TempFolder::AddFile(const std::string& name)
 {
     std::string path = fPath + "/" + name;
     std::ofstream(path) << "MThd, or so: " << name << "\n";

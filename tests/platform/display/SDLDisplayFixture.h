@@ -69,10 +69,10 @@ protected:
     // A window of the display, its messages logged (in fLog unless told otherwise); shown
     // with a frame of quarters unless told not to, and then only returned once the screen
     // shows that frame.
-    BPrivate::display_window_id OpenWindow(
-        const char* title, BRect frame, bool show = true,
-        BPrivate::display_window_kind kind = BPrivate::B_DISPLAY_NORMAL_WINDOW,
-        bool avoidFocus = false, MessageLog* log = nullptr);
+    BPrivate::display_window_id
+    OpenWindow(const char* title, BRect frame, bool show = true,
+               BPrivate::display_window_kind kind = BPrivate::B_DISPLAY_NORMAL_WINDOW,
+               bool avoidFocus = false, MessageLog* log = nullptr);
     // Another log, for a test that tells windows apart by where their messages go.
     MessageLog* AddLog();
     void PresentQuarters(BPrivate::display_window_id window, int width, int height,
@@ -92,8 +92,7 @@ protected:
 };
 
 // A message's int32 field, -1 when it has none.
-inline int32
-int32_of(const BMessage& message, const char* name)
+inline int32 int32_of(const BMessage& message, const char* name)
 {
     int32 value = -1;
     message.FindInt32(name, &value);

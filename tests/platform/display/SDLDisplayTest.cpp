@@ -201,9 +201,9 @@ TEST_F(SDLDisplayTest, ScreenshotToolSavesTheWindowAsPNG)
     TempFolder folder;
     std::string path = folder.Path() + "/window.png";
     std::string errors;
-    ASSERT_EQ(run_program({XDND_DROP, "--screenshot", path, "--window-title", "Photographed"},
-                          &errors),
-              0)
+    ASSERT_EQ(
+        run_program({XDND_DROP, "--screenshot", path, "--window-title", "Photographed"}, &errors),
+        0)
         << errors;
 
     cairo_surface_t* image = cairo_image_surface_create_from_png(path.c_str());
@@ -212,8 +212,8 @@ TEST_F(SDLDisplayTest, ScreenshotToolSavesTheWindowAsPNG)
     ASSERT_EQ(cairo_image_surface_get_height(image), 100);
     cairo_surface_flush(image);
     auto at = [&](int x, int y) {
-        const unsigned char* row = cairo_image_surface_get_data(image) +
-                                   (size_t)y * cairo_image_surface_get_stride(image);
+        const unsigned char* row =
+            cairo_image_surface_get_data(image) + (size_t)y * cairo_image_surface_get_stride(image);
         return reinterpret_cast<const uint32_t*>(row)[x] & 0xffffff;
     };
     Quarters colors;
@@ -224,9 +224,9 @@ TEST_F(SDLDisplayTest, ScreenshotToolSavesTheWindowAsPNG)
     cairo_surface_destroy(image);
 
     // No such window: a clear failure, not an empty picture.
-    EXPECT_EQ(run_program({XDND_DROP, "--screenshot", path, "--window-title", "Nobody",
-                           "--timeout", "1"},
-                          &errors),
-              1);
+    EXPECT_EQ(
+        run_program({XDND_DROP, "--screenshot", path, "--window-title", "Nobody", "--timeout", "1"},
+                    &errors),
+        1);
     EXPECT_NE(errors.find("no window titled \"Nobody\""), std::string::npos) << errors;
 }

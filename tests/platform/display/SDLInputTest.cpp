@@ -14,16 +14,14 @@ using BPrivate::display_window_id;
 
 namespace {
 
-std::string
-bytes_of(const BMessage& message)
+std::string bytes_of(const BMessage& message)
 {
     const char* bytes = nullptr;
     return message.FindString("bytes", &bytes) == B_OK ? bytes : "";
 }
 
 // 1 when the last B_WINDOW_ACTIVATED a log got said active, 0 when inactive, -1 for none.
-int
-last_activation(MessageLog* log)
+int last_activation(MessageLog* log)
 {
     auto activations = log->Of(B_WINDOW_ACTIVATED);
     bool active = false;
@@ -43,10 +41,10 @@ TEST_F(SDLDisplayTest, EachDropArrivesAsOneMessageOfAllItsFilesAtItsPoint)
     OpenWindow("Drop target", BRect(200, 150, 599, 449));
 
     std::string errors;
-    ASSERT_EQ(run_program({XDND_DROP, "--window-title", "Drop target", "--at", "40", "30",
-                           first, second},
-                          &errors),
-              0)
+    ASSERT_EQ(
+        run_program({XDND_DROP, "--window-title", "Drop target", "--at", "40", "30", first, second},
+                    &errors),
+        0)
         << errors;
     auto drops = fLog->WaitFor(BPrivate::B_DISPLAY_DROP);
     ASSERT_EQ(drops.size(), 1u);
@@ -64,10 +62,10 @@ TEST_F(SDLDisplayTest, EachDropArrivesAsOneMessageOfAllItsFilesAtItsPoint)
     EXPECT_NEAR(where.y, 30, 1);
 
     // A second drop elsewhere is a message of its own, at its own point.
-    ASSERT_EQ(run_program({XDND_DROP, "--window-title", "Drop target", "--at", "350", "280",
-                           second},
-                          &errors),
-              0)
+    ASSERT_EQ(
+        run_program({XDND_DROP, "--window-title", "Drop target", "--at", "350", "280", second},
+                    &errors),
+        0)
         << errors;
     drops = fLog->WaitFor(BPrivate::B_DISPLAY_DROP, 2);
     ASSERT_EQ(drops.size(), 2u);
@@ -220,9 +218,8 @@ TEST_F(SDLDisplayTest, ActivatedWindowGetsTheKeys)
 
     fDisplay->Activate(first);
     // The first window hears that it is active again, and the second that it no longer is.
-    EXPECT_TRUE(looper_test::eventually([&] {
-        return last_activation(firstLog) == 1 && last_activation(fLog) == 0;
-    }));
+    EXPECT_TRUE(looper_test::eventually(
+        [&] { return last_activation(firstLog) == 1 && last_activation(fLog) == 0; }));
     fX->FakeKey("x", true);
     fX->FakeKey("x", false);
     auto keys = firstLog->WaitFor(B_KEY_DOWN);

@@ -12,8 +12,7 @@ using BPrivate::split_utf8_characters;
 
 namespace {
 
-std::vector<std::string>
-split(const char* text)
+std::vector<std::string> split(const char* text)
 {
     return split_utf8_characters(text, strlen(text));
 }

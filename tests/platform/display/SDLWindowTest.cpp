@@ -97,9 +97,9 @@ TEST(SDLWindowTest, FilesDroppedOnTheScreenReachTheViewUnderThePointerAsOneMessa
     std::string first = folder.AddFile("one.mid");
     std::string second = folder.AddFile("two words.mid");
     std::string errors;
-    ASSERT_EQ(run_program({XDND_DROP, "--window-title", "Drop window", "--at", "250", "40",
-                           first, second},
-                          &errors),
+    ASSERT_EQ(run_program(
+                  {XDND_DROP, "--window-title", "Drop window", "--at", "250", "40", first, second},
+                  &errors),
               0)
         << errors;
 

@@ -16,8 +16,7 @@ namespace {
 
 // Windows come and go while we look at them; an error about one that is gone must not end
 // the program, which is what Xlib does by default.
-int
-ignore_error(Display*, XErrorEvent*)
+int ignore_error(Display*, XErrorEvent*)
 {
     return 0;
 }
@@ -28,16 +27,15 @@ using FakeMotionEvent = int (*)(Display*, int, int, int, unsigned long);
 using FakeButtonEvent = int (*)(Display*, unsigned int, Bool, unsigned long);
 using FakeKeyEvent = int (*)(Display*, unsigned int, Bool, unsigned long);
 
-std::string
-read_text_property(Display* display, Window window, Atom property, Atom type)
+std::string read_text_property(Display* display, Window window, Atom property, Atom type)
 {
     Atom actualType = None;
     int format = 0;
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
     std::string text;
-    if (XGetWindowProperty(display, window, property, 0, 4096, False, type, &actualType,
-                           &format, &count, &after, &data) == Success &&
+    if (XGetWindowProperty(display, window, property, 0, 4096, False, type, &actualType, &format,
+                           &count, &after, &data) == Success &&
         data != nullptr && format == 8 && (type == AnyPropertyType || actualType == type)) {
         text.assign(reinterpret_cast<const char*>(data), count);
     }
@@ -47,8 +45,7 @@ read_text_property(Display* display, Window window, Atom property, Atom type)
 }
 
 // Where a mask's lowest bit is, and how many bits it has: to scale any visual to 8 bits.
-void
-mask_shape(unsigned long mask, int* shift, int* bits)
+void mask_shape(unsigned long mask, int* shift, int* bits)
 {
     *shift = 0;
     *bits = 0;
@@ -64,8 +61,7 @@ mask_shape(unsigned long mask, int* shift, int* bits)
     }
 }
 
-uint32_t
-channel(unsigned long pixel, int shift, int bits)
+uint32_t channel(unsigned long pixel, int shift, int bits)
 {
     if (bits == 0)
         return 0;
@@ -75,8 +71,7 @@ channel(unsigned long pixel, int shift, int bits)
 
 } // namespace
 
-bool
-XPicture::WritePNG(const std::string& path, std::string* error) const
+bool XPicture::WritePNG(const std::string& path, std::string* error) const
 {
     if (width <= 0 || height <= 0 || pixels.size() < (size_t)width * height) {
         if (error != nullptr)
@@ -111,14 +106,12 @@ X11Connection::~X11Connection()
         dlclose(fXTest);
 }
 
-XWindowID
-X11Connection::Root() const
+XWindowID X11Connection::Root() const
 {
     return DefaultRootWindow(fDisplay);
 }
 
-XWindowID
-X11Connection::FindWindow(const std::string& title, std::chrono::milliseconds limit)
+XWindowID X11Connection::FindWindow(const std::string& title, std::chrono::milliseconds limit)
 {
     auto deadline = std::chrono::steady_clock::now() + limit;
     while (true) {
@@ -129,13 +122,11 @@ X11Connection::FindWindow(const std::string& title, std::chrono::milliseconds li
     }
 }
 
-XWindowID
-X11Connection::_Find(XWindowID window, const std::string& title, int depth)
+XWindowID X11Connection::_Find(XWindowID window, const std::string& title, int depth)
 {
     XWindowAttributes attributes;
-    if (window != Root() &&
-        (!XGetWindowAttributes(fDisplay, window, &attributes) ||
-         attributes.map_state != IsViewable))
+    if (window != Root() && (!XGetWindowAttributes(fDisplay, window, &attributes) ||
+                             attributes.map_state != IsViewable))
         return 0;
     if (window != Root() && TitleOf(window) == title)
         return window;
@@ -157,8 +148,7 @@ X11Connection::_Find(XWindowID window, const std::string& title, int depth)
     return found;
 }
 
-std::string
-X11Connection::TitleOf(XWindowID window)
+std::string X11Connection::TitleOf(XWindowID window)
 {
     Atom utf8 = XInternAtom(fDisplay, "UTF8_STRING", False);
     std::string title =
@@ -168,23 +158,21 @@ X11Connection::TitleOf(XWindowID window)
     return title;
 }
 
-bool
-X11Connection::ToRoot(XWindowID window, int x, int y, int* rootX, int* rootY)
+bool X11Connection::ToRoot(XWindowID window, int x, int y, int* rootX, int* rootY)
 {
     Window child = None;
     return XTranslateCoordinates(fDisplay, window, Root(), x, y, rootX, rootY, &child);
 }
 
-int
-X11Connection::XdndVersion(XWindowID window)
+int X11Connection::XdndVersion(XWindowID window)
 {
     Atom type = None;
     int format = 0;
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
     int version = -1;
-    if (XGetWindowProperty(fDisplay, window, XInternAtom(fDisplay, "XdndAware", False), 0, 1,
-                           False, XA_ATOM, &type, &format, &count, &after, &data) == Success &&
+    if (XGetWindowProperty(fDisplay, window, XInternAtom(fDisplay, "XdndAware", False), 0, 1, False,
+                           XA_ATOM, &type, &format, &count, &after, &data) == Success &&
         data != nullptr && type == XA_ATOM && format == 32 && count == 1) {
         // Xlib hands 32-bit properties over as longs.
         version = (int)*reinterpret_cast<long*>(data);
@@ -194,8 +182,7 @@ X11Connection::XdndVersion(XWindowID window)
     return version;
 }
 
-bool
-X11Connection::Capture(XWindowID window, XPicture& picture, std::string* error)
+bool X11Connection::Capture(XWindowID window, XPicture& picture, std::string* error)
 {
     XWindowAttributes attributes;
     if (!XGetWindowAttributes(fDisplay, window, &attributes) ||
@@ -204,8 +191,8 @@ X11Connection::Capture(XWindowID window, XPicture& picture, std::string* error)
             *error = "the window is not on the screen";
         return false;
     }
-    XImage* image = XGetImage(fDisplay, window, 0, 0, attributes.width, attributes.height,
-                              AllPlanes, ZPixmap);
+    XImage* image =
+        XGetImage(fDisplay, window, 0, 0, attributes.width, attributes.height, AllPlanes, ZPixmap);
     if (image == nullptr) {
         if (error != nullptr)
             *error = "the server gave no image of the window";
@@ -230,28 +217,26 @@ X11Connection::Capture(XWindowID window, XPicture& picture, std::string* error)
     return true;
 }
 
-XWindowID
-X11Connection::MakeWindow(const std::string& title, int x, int y, int width, int height,
-                          bool advertisesDrops)
+XWindowID X11Connection::MakeWindow(const std::string& title, int x, int y, int width, int height,
+                                    bool advertisesDrops)
 {
-    Window window = XCreateSimpleWindow(fDisplay, Root(), x, y, (unsigned)width,
-                                        (unsigned)height, 0, 0, 0x808080);
+    Window window = XCreateSimpleWindow(fDisplay, Root(), x, y, (unsigned)width, (unsigned)height,
+                                        0, 0, 0x808080);
     XStoreName(fDisplay, window, title.c_str());
     XChangeProperty(fDisplay, window, XInternAtom(fDisplay, "_NET_WM_NAME", False),
                     XInternAtom(fDisplay, "UTF8_STRING", False), 8, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(title.data()), (int)title.size());
     if (advertisesDrops) {
         long version = 5;
-        XChangeProperty(fDisplay, window, XInternAtom(fDisplay, "XdndAware", False), XA_ATOM,
-                        32, PropModeReplace, reinterpret_cast<unsigned char*>(&version), 1);
+        XChangeProperty(fDisplay, window, XInternAtom(fDisplay, "XdndAware", False), XA_ATOM, 32,
+                        PropModeReplace, reinterpret_cast<unsigned char*>(&version), 1);
     }
     XMapWindow(fDisplay, window);
     XSync(fDisplay, False);
     return window;
 }
 
-bool
-X11Connection::RequestClose(XWindowID window)
+bool X11Connection::RequestClose(XWindowID window)
 {
     XEvent event;
     memset(&event, 0, sizeof(event));
@@ -266,15 +251,13 @@ X11Connection::RequestClose(XWindowID window)
     return sent != 0;
 }
 
-void
-X11Connection::WarpPointer(int rootX, int rootY)
+void X11Connection::WarpPointer(int rootX, int rootY)
 {
     XWarpPointer(fDisplay, None, Root(), 0, 0, 0, 0, rootX, rootY);
     XSync(fDisplay, False);
 }
 
-bool
-X11Connection::CanFakeInput()
+bool X11Connection::CanFakeInput()
 {
     if (!fXTestTried) {
         fXTestTried = true;
@@ -292,8 +275,7 @@ X11Connection::CanFakeInput()
     return fXTest != nullptr;
 }
 
-bool
-X11Connection::FakeMotion(int rootX, int rootY)
+bool X11Connection::FakeMotion(int rootX, int rootY)
 {
     if (!CanFakeInput())
         return false;
@@ -303,8 +285,7 @@ X11Connection::FakeMotion(int rootX, int rootY)
     return done;
 }
 
-bool
-X11Connection::FakeButton(unsigned int button, bool press)
+bool X11Connection::FakeButton(unsigned int button, bool press)
 {
     if (!CanFakeInput())
         return false;
@@ -314,8 +295,7 @@ X11Connection::FakeButton(unsigned int button, bool press)
     return done;
 }
 
-bool
-X11Connection::FakeKey(const char* keysymName, bool press)
+bool X11Connection::FakeKey(const char* keysymName, bool press)
 {
     if (!CanFakeInput())
         return false;
@@ -327,8 +307,7 @@ X11Connection::FakeKey(const char* keysymName, bool press)
     return done;
 }
 
-void
-X11Connection::Sync()
+void X11Connection::Sync()
 {
     XSync(fDisplay, False);
 }

@@ -20,14 +20,9 @@ using Clock = std::chrono::steady_clock;
 class DropSession {
 public:
     DropSession(Display* display, Window target, long version, std::string uriList)
-        : fDisplay(display),
-          fTarget(target),
-          fVersion(version),
-          fData(std::move(uriList)),
-          fSelection(_Atom("XdndSelection")),
-          fUriList(_Atom("text/uri-list")),
-          fTargets(_Atom("TARGETS")),
-          fActionCopy(_Atom("XdndActionCopy"))
+        : fDisplay(display), fTarget(target), fVersion(version), fData(std::move(uriList)),
+          fSelection(_Atom("XdndSelection")), fUriList(_Atom("text/uri-list")),
+          fTargets(_Atom("TARGETS")), fActionCopy(_Atom("XdndActionCopy"))
     {
         Window root = DefaultRootWindow(display);
         // The source window is never shown: it only owns the selection and gets the replies.
@@ -130,8 +125,8 @@ private:
     bool _Next(XEvent& event, Clock::time_point deadline)
     {
         while (XPending(fDisplay) == 0) {
-            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline -
-                                                                              Clock::now());
+            auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
             if (left.count() <= 0)
                 return false;
             pollfd connection{ConnectionNumber(fDisplay), POLLIN, 0};
@@ -158,8 +153,7 @@ private:
         size_t limit = (size_t)XMaxRequestSize(fDisplay) * 4 - 64;
         if (request.selection == fSelection && request.owner == fSource) {
             if (request.target == fUriList && fData.size() <= limit) {
-                XChangeProperty(fDisplay, request.requestor, property, fUriList, 8,
-                                PropModeReplace,
+                XChangeProperty(fDisplay, request.requestor, property, fUriList, 8, PropModeReplace,
                                 reinterpret_cast<const unsigned char*>(fData.data()),
                                 (int)fData.size());
                 reply.xselection.property = property;
@@ -168,8 +162,8 @@ private:
                 fError = "the list of files is too long for one request";
             } else if (request.target == fTargets) {
                 Atom targets[] = {fTargets, fUriList};
-                XChangeProperty(fDisplay, request.requestor, property, XA_ATOM, 32,
-                                PropModeReplace, reinterpret_cast<unsigned char*>(targets), 2);
+                XChangeProperty(fDisplay, request.requestor, property, XA_ATOM, 32, PropModeReplace,
+                                reinterpret_cast<unsigned char*>(targets), 2);
                 reply.xselection.property = property;
             }
         }
@@ -195,9 +189,9 @@ private:
 
 XdndDragSource::XdndDragSource(X11Connection& connection) : fConnection(connection) {}
 
-std::string
-XdndDragSource::Drop(XWindowID target, int x, int y, const std::vector<std::string>& paths,
-                     std::chrono::milliseconds limit)
+std::string XdndDragSource::Drop(XWindowID target, int x, int y,
+                                 const std::vector<std::string>& paths,
+                                 std::chrono::milliseconds limit)
 {
     if (!fConnection.IsOpen())
         return "no connection to the X server";
@@ -225,8 +219,7 @@ XdndDragSource::Drop(XWindowID target, int x, int y, const std::vector<std::stri
     return session.Run(rootX, rootY, Clock::now() + limit);
 }
 
-std::string
-file_uri(const std::string& path)
+std::string file_uri(const std::string& path)
 {
     static const char kHex[] = "0123456789ABCDEF";
     std::string uri = "file://";
@@ -245,8 +238,7 @@ file_uri(const std::string& path)
     return uri;
 }
 
-std::string
-file_uri_list(const std::vector<std::string>& paths)
+std::string file_uri_list(const std::vector<std::string>& paths)
 {
     std::string list;
     for (const std::string& path : paths)

@@ -25,8 +25,7 @@ using namespace display_test;
 
 namespace {
 
-int
-usage(const char* why)
+int usage(const char* why)
 {
     fprintf(stderr,
             "xdnd_drop: %s\n"
@@ -36,8 +35,7 @@ usage(const char* why)
     return 2;
 }
 
-bool
-parse_int(const char* text, long min, long max, long* value)
+bool parse_int(const char* text, long min, long max, long* value)
 {
     errno = 0;
     char* end = nullptr;
@@ -48,8 +46,7 @@ parse_int(const char* text, long min, long max, long* value)
     return true;
 }
 
-std::string
-absolute(const std::string& path)
+std::string absolute(const std::string& path)
 {
     if (!path.empty() && path[0] == '/')
         return path;
@@ -61,8 +58,7 @@ absolute(const std::string& path)
 
 } // namespace
 
-int
-main(int argc, char** argv)
+int main(int argc, char** argv)
 {
     std::string title;
     std::string screenshot;
@@ -124,8 +120,7 @@ main(int argc, char** argv)
     if (!screenshot.empty()) {
         XPicture picture;
         std::string error;
-        if (!connection.Capture(window, picture, &error) ||
-            !picture.WritePNG(screenshot, &error)) {
+        if (!connection.Capture(window, picture, &error) || !picture.WritePNG(screenshot, &error)) {
             fprintf(stderr, "xdnd_drop: no screenshot: %s\n", error.c_str());
             return 1;
         }
@@ -135,8 +130,7 @@ main(int argc, char** argv)
     XdndDragSource source(connection);
     std::string error = source.Drop(window, (int)x, (int)y, files, limit);
     if (!error.empty()) {
-        fprintf(stderr, "xdnd_drop: the drop on \"%s\" failed: %s\n", title.c_str(),
-                error.c_str());
+        fprintf(stderr, "xdnd_drop: the drop on \"%s\" failed: %s\n", title.c_str(), error.c_str());
         return 1;
     }
     return 0;
