@@ -20,20 +20,6 @@ using namespace window_test;
 
 namespace {
 
-int32 int32_of(const BMessage& message, const char* name)
-{
-    int32 value = -1;
-    message.FindInt32(name, &value);
-    return value;
-}
-
-std::string string_of(const BMessage& message, const char* name)
-{
-    const char* value = "";
-    message.FindString(name, &value);
-    return value;
-}
-
 enum { kAsk = 'ask ', kAnswer = 'answ' };
 
 // A window whose handler asks an alert, as a program's window does, and reports the answer.

@@ -20,20 +20,6 @@ using namespace window_test;
 
 namespace {
 
-int32 int32_of(const BMessage& message, const char* name)
-{
-    int32 value = -1;
-    message.FindInt32(name, &value);
-    return value;
-}
-
-std::string string_of(const BMessage& message, const char* name)
-{
-    const char* value = "";
-    message.FindString(name, &value);
-    return value;
-}
-
 const char kDown[] = {B_DOWN_ARROW, 0};
 const char kEnter[] = {B_ENTER, 0};
 const char kEscape[] = {B_ESCAPE, 0};

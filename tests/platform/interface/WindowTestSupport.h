@@ -11,6 +11,7 @@
 #include <Messenger.h>
 #include <Window.h>
 
+#include "LooperTestSupport.h"
 #include "WindowPrivate.h"
 
 #include <gtest/gtest.h>
@@ -86,6 +87,21 @@ inline void type(BWindow* window, const char* bytes, uint32 modifiers = 0)
     settle(window);
 }
 
+// A field of a recorded message, or -1 / "" when it has none.
+inline int32 int32_of(const BMessage& message, const char* name)
+{
+    int32 value = -1;
+    message.FindInt32(name, &value);
+    return value;
+}
+
+inline std::string string_of(const BMessage& message, const char* name)
+{
+    const char* value = "";
+    message.FindString(name, &value);
+    return value;
+}
+
 // Locks a window for the scope, for tests that look at views from outside.
 class Locked {
 public:
@@ -138,33 +154,6 @@ private:
 };
 
 // Ends the program if a test hangs.
-class Watchdog {
-public:
-    explicit Watchdog(std::chrono::seconds limit = std::chrono::seconds(60))
-        : fThread([this, limit] {
-              std::unique_lock<std::mutex> lock(fLock);
-              if (!fDone.wait_for(lock, limit, [this] { return fFinished; })) {
-                  fprintf(stderr, "watchdog: a test did not finish in time\n");
-                  std::abort();
-              }
-          })
-    {
-    }
-    ~Watchdog()
-    {
-        {
-            std::lock_guard<std::mutex> lock(fLock);
-            fFinished = true;
-        }
-        fDone.notify_one();
-        fThread.join();
-    }
-
-private:
-    std::mutex fLock;
-    std::condition_variable fDone;
-    bool fFinished = false;
-    std::thread fThread;
-};
+using Watchdog = looper_test::Watchdog;
 
 } // namespace window_test
