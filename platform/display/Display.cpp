@@ -84,8 +84,12 @@ bool Display::CopyFrame(display_window_id window, DisplayFrame& frame)
 void Display::_Post(display_window_id window, BMessage& message)
 {
     BMessenger target;
-    if (TargetOf(window, target))
-        target.SendMessage(&message);
+    if (!TargetOf(window, target))
+        return;
+    // A window too busy to take more would hold up every window's input here. A pointer
+    // move is soon followed by another and may be dropped; the rest waits for room.
+    const bigtime_t timeout = message.what == B_MOUSE_MOVED ? 0 : B_INFINITE_TIMEOUT;
+    target.SendMessage(&message, (BHandler*)nullptr, timeout);
 }
 
 void Display::MouseDown(display_window_id window, BPoint where, int32 buttons)
@@ -275,7 +279,9 @@ void Display::Exposed(display_window_id window)
 namespace {
 
 std::mutex sDisplayLock;
-std::unique_ptr<Display> sDisplay;
+// Never destroyed: window threads may still present while the program exits, and the
+// display must outlive them. Its thread ends with the process.
+Display* sDisplay = nullptr;
 std::string sChosen;
 
 // The switch --offscreen on the program's command line asks for the offscreen display, as
@@ -328,7 +334,7 @@ Display* display()
 {
     std::lock_guard<std::mutex> lock(sDisplayLock);
     if (sDisplay != nullptr)
-        return sDisplay.get();
+        return sDisplay;
     std::string wanted = sChosen;
     if (wanted.empty()) {
         const char* fromEnvironment = getenv("BE_DISPLAY");
@@ -339,10 +345,10 @@ Display* display()
     }
     // Without a display SDL would quietly make invisible windows; choose deliberately.
     if (wanted != "offscreen" && window_system_reachable())
-        sDisplay = make_sdl_display();
+        sDisplay = make_sdl_display().release();
     if (sDisplay == nullptr)
-        sDisplay = make_offscreen_display();
-    return sDisplay.get();
+        sDisplay = make_offscreen_display().release();
+    return sDisplay;
 }
 
 } // namespace BPrivate
