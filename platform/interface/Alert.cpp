@@ -5,6 +5,7 @@
 #include <Window.h>
 
 #include "AlertWindow.h"
+#include "Display.h"
 
 #include <chrono>
 #include <cstdio>
@@ -63,10 +64,21 @@ BWindow* BPrivate::alert_window_of(const BAlert* alert)
     return alert != nullptr ? alert->fWindow.load() : nullptr;
 }
 
-int32 BAlert::Go()
+bool BAlert::_ShowsWindow()
 {
     const char* form = getenv("BE_ALERT");
     if (be_app == nullptr || (form != nullptr && strcmp(form, "terminal") == 0))
+        return false;
+    if (form != nullptr && strcmp(form, "window") == 0)
+        return true;
+    // Nobody could press a button of a window on the offscreen display: a program run
+    // without a window system would wait for ever.
+    return strcmp(BPrivate::display()->Name(), "offscreen") != 0;
+}
+
+int32 BAlert::Go()
+{
+    if (!_ShowsWindow())
         return _GoInTerminal();
 
     BPrivate::AlertContents contents;

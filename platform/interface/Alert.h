@@ -9,8 +9,10 @@
 //   leftmost and the last one the default (Enter). A button's shortcut key (SetShortcut) presses
 //   it without any modifier; B_ESCAPE as a shortcut makes Escape press it. Called from a
 //   window's thread, Go() keeps that window drawing while it waits.
-// - The terminal: when the environment variable BE_ALERT is "terminal", or when no
-//   BApplication exists (be_app is null: a program that runs no windows). The alert is written
+// - The terminal: when the environment variable BE_ALERT is "terminal", when no BApplication
+//   exists (be_app is null: a program that runs no windows), or when the windows are on the
+//   offscreen display, where nobody could press a button (BE_ALERT=window shows the window
+//   there all the same, for programs and tests that press it themselves). The alert is written
 //   to standard error — "[Info] " (or Idea, Warning, Stop; nothing for B_EMPTY_ALERT), the title
 //   on its own line unless the text starts with it, the text, then the labels as
 //   "[OK] [Cancel]" — and answers button 0, so that programs run in a terminal report the same
@@ -69,6 +71,8 @@ private:
     friend BWindow* BPrivate::alert_window_of(const BAlert* alert);
 
     int32 _GoInTerminal();
+    // Whether Go() shows a window rather than writing to the terminal.
+    static bool _ShowsWindow();
 
     std::string fTitle;
     std::string fText;

@@ -86,7 +86,8 @@ struct AlertFixture : ::testing::Test {
     }
     void SetUp() override
     {
-        unsetenv("BE_ALERT");
+        // The offscreen display shows alert windows only when asked to.
+        setenv("BE_ALERT", "window", 1);
         recorder = new Recorder();
         window = new AskingWindow(recorder);
         window->Show();
@@ -95,6 +96,7 @@ struct AlertFixture : ::testing::Test {
     {
         close(window);
         recorder->Stop();
+        unsetenv("BE_ALERT");
     }
 
     Watchdog watchdog;
@@ -163,6 +165,18 @@ TEST(AlertTerminalTest, BE_ALERT_terminalWritesTheAlertToStandardErrorAndAnswers
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),
               "[Warning] Title\n\nSomething went wrong.\n[OK] [Cancel]\n");
     unsetenv("BE_ALERT");
+}
+
+TEST(AlertTerminalTest, AnApplicationOnTheOffscreenDisplayAlertsInTheTerminal)
+{
+    // Nobody could press the button of an alert window there: the program would wait for ever.
+    offscreen();
+    if (be_app == nullptr)
+        new BApplication("application/x-vnd.test-alerts");
+    unsetenv("BE_ALERT");
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ((new BAlert("Title", "Done.", "OK"))->Go(), 0);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "[Info] Title\nDone.\n[OK]\n");
 }
 
 } // namespace
