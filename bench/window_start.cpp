@@ -1,7 +1,9 @@
 // Start-up of a one-window program under a real X server: the time from starting the process
 // to the moment its window shows its first frame on the screen (seen by reading the window's
 // pixels from the X server, as a user would see them), and the process's peak resident
-// memory. Run under an X server, e.g.: scripts/with-xvfb build/default/bin/window_start 20
+// memory. Measures the whole kit (one_window_app), or with --display-layer the display layer
+// alone (display_window). Run under an X server, e.g.:
+//   scripts/with-xvfb build/default/bin/window_start [--display-layer] [RUNS]
 
 #include "X11Connection.h"
 
@@ -10,6 +12,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -26,28 +29,37 @@ struct Run {
     long peakKilobytes = 0;
 };
 
-// The panel colour of the program's window at a point inside its panel.
+// What is measured: a program and the title of its 350 x 150 window, whose panel grey shows
+// at the right bottom corner once its first frame is on the screen.
+struct Subject {
+    const char* program;
+    const char* title;
+    const char* what;
+};
+
+const Subject kWholeKit = {ONE_WINDOW_APP, "One Window", "one-window program"};
+const Subject kDisplayLayer = {DISPLAY_WINDOW, "Display Window", "display layer"};
+
 bool shows_first_frame(display_test::X11Connection& x11, display_test::XWindowID window)
 {
     display_test::XPicture picture;
-    if (!x11.Capture(window, picture) || picture.width < 300 || picture.height < 140)
-        return false;
-    return (picture.At(200, 100) & 0xffffff) == 0xd8d8d8;
+    return x11.Capture(window, picture) && picture.width == 350 && picture.height == 150 &&
+           (picture.At(349, 149) & 0xffffff) == 0xd8d8d8;
 }
 
-Run run_once(display_test::X11Connection& x11)
+Run run_once(display_test::X11Connection& x11, const Subject& subject)
 {
     Run run;
     const Clock::time_point start = Clock::now();
     const pid_t child = fork();
     if (child == 0) {
-        execl(ONE_WINDOW_APP, "one_window_app", (char*)nullptr);
+        execl(subject.program, subject.program, (char*)nullptr);
         _exit(127);
     }
     display_test::XWindowID window = 0;
     while (Clock::now() - start < std::chrono::seconds(10)) {
         if (window == 0)
-            window = x11.FindWindow("One Window");
+            window = x11.FindWindow(subject.title);
         if (window != 0 && shows_first_frame(x11, window)) {
             run.milliseconds =
                 std::chrono::duration<double, std::milli>(Clock::now() - start).count();
@@ -75,7 +87,14 @@ double median(std::vector<double> values)
 
 int main(int argc, char** argv)
 {
-    const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 20;
+    const Subject* subject = &kWholeKit;
+    int runs = 20;
+    for (int i = 1; i < argc; i++) {
+        if (strcmp(argv[i], "--display-layer") == 0)
+            subject = &kDisplayLayer;
+        else
+            runs = std::max(1, atoi(argv[i]));
+    }
     display_test::X11Connection x11;
     if (!x11.IsOpen()) {
         fprintf(stderr, "window_start: no X server (run it under scripts/with-xvfb)\n");
@@ -84,7 +103,7 @@ int main(int argc, char** argv)
     std::vector<double> times;
     std::vector<double> peaks;
     for (int i = 0; i < runs; i++) {
-        const Run run = run_once(x11);
+        const Run run = run_once(x11, *subject);
         if (run.milliseconds < 0) {
             fprintf(stderr, "window_start: run %d: no frame within 10 s\n", i + 1);
             return 1;
@@ -94,10 +113,11 @@ int main(int argc, char** argv)
         times.push_back(run.milliseconds);
         peaks.push_back(run.peakKilobytes / 1024.0);
     }
-    printf("first frame: median %.1f ms (min %.1f, max %.1f) over %d runs\n", median(times),
-           *std::min_element(times.begin(), times.end()),
+    printf("%s, process start to first frame: median %.1f ms (min %.1f, max %.1f) over %d "
+           "runs\n",
+           subject->what, median(times), *std::min_element(times.begin(), times.end()),
            *std::max_element(times.begin(), times.end()), runs);
-    printf("peak resident: median %.1f MB (max %.1f)\n", median(peaks),
+    printf("%s, peak resident: median %.1f MB (max %.1f)\n", subject->what, median(peaks),
            *std::max_element(peaks.begin(), peaks.end()));
     return 0;
 }
