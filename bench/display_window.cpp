@@ -1,7 +1,7 @@
 // The display layer alone, as window_start --display-layer measures it: a process that
-// opens the SDL display, creates one 350 x 150 window, presents one frame of the panel colour and shows
-// it, then waits to be ended. No application, no looper, no drawing kit: what is left is what
-// the window system and SDL cost.
+// opens the SDL display, creates one 350 x 150 window, presents one frame of the panel colour
+// and shows it, then waits to be ended. No application, no looper, no drawing kit: what is
+// left is what the window system and SDL cost.
 
 #include <Display.h>
 
