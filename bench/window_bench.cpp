@@ -19,11 +19,11 @@ BWindow* make_main_window()
 {
     auto* window = new BWindow(BRect(100, 100, 449, 249), "Bench", B_TITLED_WINDOW,
                                B_NOT_RESIZABLE | B_ASYNCHRONOUS_CONTROLS);
-    auto* root = new BView(window->Bounds(), "BGView", B_FOLLOW_ALL_SIDES,
-                           B_WILL_DRAW | B_FRAME_EVENTS);
+    auto* root =
+        new BView(window->Bounds(), "BGView", B_FOLLOW_ALL_SIDES, B_WILL_DRAW | B_FRAME_EVENTS);
     root->SetViewColor(216, 216, 216);
-    auto* status = new BStringView(BRect(10, 10, 340, 30), "StrViewStatus",
-                                   "Drop MIDI files here.");
+    auto* status =
+        new BStringView(BRect(10, 10, 340, 30), "StrViewStatus", "Drop MIDI files here.");
     root->AddChild(status);
     auto* box = new BBox(BRect(10, 45, 340, 140), "BoxChMasks");
     box->SetLabel("Channels");

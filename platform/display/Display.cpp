@@ -55,8 +55,8 @@ bool Display::TargetOf(display_window_id window, BMessenger& target)
     return true;
 }
 
-void Display::KeepFrame(display_window_id window, const uint8* pixels, int32 width,
-                        int32 height, int32 bytesPerRow)
+void Display::KeepFrame(display_window_id window, const uint8* pixels, int32 width, int32 height,
+                        int32 bytesPerRow)
 {
     std::lock_guard<std::mutex> lock(fLock);
     auto found = fWindows.find(window);

@@ -54,7 +54,7 @@ enum display_window_kind : uint32 {
 };
 
 struct DisplayWindowConfig {
-    BRect frame;        // content area in screen coordinates; BRect units (pixels - 1)
+    BRect frame; // content area in screen coordinates; BRect units (pixels - 1)
     std::string title;
     display_window_kind kind = B_DISPLAY_NORMAL_WINDOW;
     bool resizable = true;
@@ -98,8 +98,8 @@ public:
 
     // Hands over a finished frame of the whole window. The pixels are copied before the call
     // returns; the window may draw into its buffer again at once.
-    virtual void Present(display_window_id window, const uint8* pixels, int32 width,
-                         int32 height, int32 bytesPerRow) = 0;
+    virtual void Present(display_window_id window, const uint8* pixels, int32 width, int32 height,
+                         int32 bytesPerRow) = 0;
 
     // The last frame presented for the window; false for an unknown window or before the
     // first frame.

@@ -25,8 +25,7 @@ int32 pack_color(rgb_color color)
 rgb_color unpack_color(int32 packed)
 {
     const uint32 value = (uint32)packed;
-    return rgb_color{(uint8)(value >> 24), (uint8)(value >> 16), (uint8)(value >> 8),
-                     (uint8)value};
+    return rgb_color{(uint8)(value >> 24), (uint8)(value >> 16), (uint8)(value >> 8), (uint8)value};
 }
 
 // Where an edge goes when the parent grows by delta, by the rule of a resizing mode's nibble.
@@ -274,8 +273,7 @@ void BView::SetViewColor(rgb_color color)
 
 void BView::AddChild(BView* child, BView* before)
 {
-    if (child == nullptr || child->fParent != nullptr || child->fWindow != nullptr ||
-        child == this)
+    if (child == nullptr || child->fParent != nullptr || child->fWindow != nullptr || child == this)
         return;
     auto at = std::find(fChildren.begin(), fChildren.end(), before);
     fChildren.insert(at, child);
@@ -586,8 +584,7 @@ void BView::_SetSource(cairo_t* cr, rgb_color color) const
     // Copying ignores alpha, as on the original system; the blending modes use it.
     const double alpha =
         fDrawingMode == B_OP_ALPHA || fDrawingMode == B_OP_BLEND ? color.alpha / 255.0 : 1.0;
-    cairo_set_source_rgba(cr, color.red / 255.0, color.green / 255.0, color.blue / 255.0,
-                          alpha);
+    cairo_set_source_rgba(cr, color.red / 255.0, color.green / 255.0, color.blue / 255.0, alpha);
 }
 
 void BView::_SetSource(cairo_t* cr, const ::pattern& pattern) const
@@ -633,9 +630,9 @@ void BView::StrokeLine(BPoint start, BPoint end, ::pattern pattern)
     if (start.x == end.x || start.y == end.y) {
         cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
         const float half = std::max(fPenSize, 1.f) / 2;
-        cairo_rectangle(cr, std::min(start.x, end.x) + 0.5 - half,
-                        std::min(start.y, end.y) + 0.5 - half,
-                        std::fabs(end.x - start.x) + 2 * half, std::fabs(end.y - start.y) + 2 * half);
+        cairo_rectangle(
+            cr, std::min(start.x, end.x) + 0.5 - half, std::min(start.y, end.y) + 0.5 - half,
+            std::fabs(end.x - start.x) + 2 * half, std::fabs(end.y - start.y) + 2 * half);
         cairo_fill(cr);
         return;
     }
@@ -746,8 +743,7 @@ void BView::DrawBitmap(const BBitmap* bitmap, BRect destRect)
         return;
     const BRect source = bitmap->Bounds();
     cairo_save(cr);
-    cairo_rectangle(cr, destRect.left, destRect.top, destRect.Width() + 1,
-                    destRect.Height() + 1);
+    cairo_rectangle(cr, destRect.left, destRect.top, destRect.Width() + 1, destRect.Height() + 1);
     cairo_clip(cr);
     cairo_translate(cr, destRect.left, destRect.top);
     cairo_scale(cr, (destRect.Width() + 1) / (source.Width() + 1),
@@ -804,8 +800,7 @@ void BView::_Draw(cairo_t* cr, BRect clip)
 
     if ((fFlags & B_DRAW_ON_CHILDREN) != 0) {
         cairo_save(cr);
-        cairo_rectangle(cr, visible.left, visible.top, visible.Width() + 1,
-                        visible.Height() + 1);
+        cairo_rectangle(cr, visible.left, visible.top, visible.Width() + 1, visible.Height() + 1);
         cairo_clip(cr);
         cairo_translate(cr, origin.x, origin.y);
         fWindow->_BeginViewDraw(this, cr);

@@ -74,9 +74,9 @@ void add_window_shortcut(BWindow* window, uint32 key, uint32 modifiers, const vo
 {
     if (window == nullptr || key == 0)
         return;
-    WindowShortcuts::Of(window).list.push_back(
-        {(uint32)tolower((int)key), (modifiers | B_COMMAND_KEY) & kShortcutModifiers, owner,
-         std::move(action)});
+    WindowShortcuts::Of(window).list.push_back({(uint32)tolower((int)key),
+                                                (modifiers | B_COMMAND_KEY) & kShortcutModifiers,
+                                                owner, std::move(action)});
 }
 
 void remove_window_shortcuts(BWindow* window, const void* owner)
@@ -96,15 +96,14 @@ int32 display_window_of(const BWindow* window)
 
 } // namespace BPrivate
 
-BWindow::BWindow(BRect frame, const char* title, window_type type, uint32 flags,
-                 uint32 workspace)
+BWindow::BWindow(BRect frame, const char* title, window_type type, uint32 flags, uint32 workspace)
     : BLooper(title), fType(type), fLook(look_of(type)), fFeel(feel_of(type))
 {
     _Init(frame, title, flags, workspace);
 }
 
-BWindow::BWindow(BRect frame, const char* title, window_look look, window_feel feel,
-                 uint32 flags, uint32 workspace)
+BWindow::BWindow(BRect frame, const char* title, window_look look, window_feel feel, uint32 flags,
+                 uint32 workspace)
     : BLooper(title), fType(B_UNTYPED_WINDOW), fLook(look), fFeel(feel)
 {
     _Init(frame, title, flags, workspace);
@@ -117,9 +116,9 @@ BWindow::BWindow(Offscreen, BRect bounds, uint8* bits, int32 bytesPerRow)
     BPrivate::register_interface_classes();
     fShortcuts = std::make_unique<BPrivate::WindowShortcuts>();
     fFrame = bounds.OffsetToCopy(0, 0);
-    fBuffer = cairo_image_surface_create_for_data(bits, CAIRO_FORMAT_ARGB32,
-                                                  bounds.IntegerWidth() + 1,
-                                                  bounds.IntegerHeight() + 1, bytesPerRow);
+    fBuffer =
+        cairo_image_surface_create_for_data(bits, CAIRO_FORMAT_ARGB32, bounds.IntegerWidth() + 1,
+                                            bounds.IntegerHeight() + 1, bytesPerRow);
     fTopView = new BView(Bounds(), "top view", B_FOLLOW_ALL, 0);
     fTopView->SetViewColor(B_TRANSPARENT_COLOR);
     fTopView->_Attach(this);
@@ -310,10 +309,9 @@ void BWindow::_HandleMouse(BMessage* message)
         BView* under = fTopView->_ViewAt(where);
         if (fMouseView != nullptr) {
             const BPoint local = where - fMouseView->_OriginInWindow();
-            fMouseView->MouseMoved(local,
-                                   fMouseView->Bounds().Contains(local) ? B_INSIDE_VIEW
-                                                                        : B_OUTSIDE_VIEW,
-                                   nullptr);
+            fMouseView->MouseMoved(
+                local, fMouseView->Bounds().Contains(local) ? B_INSIDE_VIEW : B_OUTSIDE_VIEW,
+                nullptr);
             fLastMouseMovedView = under;
             break;
         }
@@ -401,8 +399,7 @@ void BWindow::_HandleDrop(BMessage* message)
         PostMessageFrom(&dropped, B_ORIGIN_DROPPED, view);
 }
 
-void BWindow::AddShortcut(uint32 key, uint32 modifierState, BMessage* message,
-                          BHandler* target)
+void BWindow::AddShortcut(uint32 key, uint32 modifierState, BMessage* message, BHandler* target)
 {
     if (message == nullptr)
         return;
@@ -410,9 +407,8 @@ void BWindow::AddShortcut(uint32 key, uint32 modifierState, BMessage* message,
     auto copy = std::make_shared<BMessage>(*message);
     delete message;
     BHandler* handler = target != nullptr ? target : this;
-    BPrivate::add_window_shortcut(this, key, modifierState, this, [copy, handler] {
-        BMessenger(handler).SendMessage(copy.get());
-    });
+    BPrivate::add_window_shortcut(this, key, modifierState, this,
+                                  [copy, handler] { BMessenger(handler).SendMessage(copy.get()); });
 }
 
 void BWindow::RemoveShortcut(uint32 key, uint32 modifierState)
@@ -635,10 +631,8 @@ void BWindow::_KeyboardNavigation(bool forward)
     fTopView->_Collect(views);
     std::vector<BView*> navigable;
     for (BView* view : views) {
-        if ((view->Flags() & B_NAVIGABLE) != 0 && !view->IsHidden(view) &&
-            [view] {
-                for (BView* parent = view->Parent(); parent != nullptr;
-                     parent = parent->Parent()) {
+        if ((view->Flags() & B_NAVIGABLE) != 0 && !view->IsHidden(view) && [view] {
+                for (BView* parent = view->Parent(); parent != nullptr; parent = parent->Parent()) {
                     if (parent->IsHidden(parent))
                         return false;
                 }

@@ -59,8 +59,8 @@ public:
     explicit DropZone(BRect frame) : BBox(frame, "DropZone")
     {
         SetLabel("Drop zone");
-        fText = new BStringView(BRect(10, 18, frame.Width() - 10, 36), "DropText",
-                                "Drop files here.");
+        fText =
+            new BStringView(BRect(10, 18, frame.Width() - 10, 36), "DropText", "Drop files here.");
         AddChild(fText);
     }
     void MessageReceived(BMessage* message) override
@@ -99,17 +99,17 @@ BView* make_gallery_view()
     // Buttons: default, normal, pressed, disabled.
     auto* buttons = new BBox(BRect(10, 10, 529, 55), "BoxButtons");
     buttons->SetLabel("Buttons");
-    auto* byDefault = new BButton(BRect(10, 15, 110, 38), "ButtonDefault", "Default",
-                                  message('bDef'));
+    auto* byDefault =
+        new BButton(BRect(10, 15, 110, 38), "ButtonDefault", "Default", message('bDef'));
     buttons->AddChild(byDefault);
-    buttons->AddChild(new BButton(BRect(125, 15, 215, 38), "ButtonNormal", "Normal",
-                                  message('bNrm')));
-    auto* pressed = new BButton(BRect(230, 15, 320, 38), "ButtonPressed", "Pressed",
-                                message('bPrs'));
+    buttons->AddChild(
+        new BButton(BRect(125, 15, 215, 38), "ButtonNormal", "Normal", message('bNrm')));
+    auto* pressed =
+        new BButton(BRect(230, 15, 320, 38), "ButtonPressed", "Pressed", message('bPrs'));
     pressed->SetValue(1);
     buttons->AddChild(pressed);
-    auto* disabled = new BButton(BRect(335, 15, 425, 38), "ButtonDisabled", "Disabled",
-                                 message('bDis'));
+    auto* disabled =
+        new BButton(BRect(335, 15, 425, 38), "ButtonDisabled", "Disabled", message('bDis'));
     disabled->SetEnabled(false);
     buttons->AddChild(disabled);
     root->AddChild(buttons);
@@ -138,12 +138,12 @@ BView* make_gallery_view()
     // Text fields, a pop-up menu field, and text in its three alignments.
     auto* texts = new BBox(BRect(275, 65, 529, 190), "BoxTexts");
     texts->SetLabel("Text");
-    auto* name = new BTextControl(BRect(10, 18, 240, 38), "TxtCtrlName", "Name:",
-                                  "Tail margin", message('tNam'));
+    auto* name = new BTextControl(BRect(10, 18, 240, 38), "TxtCtrlName", "Name:", "Tail margin",
+                                  message('tNam'));
     name->SetDivider(60);
     texts->AddChild(name);
-    auto* off = new BTextControl(BRect(10, 44, 240, 64), "TxtCtrlDisabled", "Disabled:",
-                                 "500", message('tDis'));
+    auto* off = new BTextControl(BRect(10, 44, 240, 64), "TxtCtrlDisabled", "Disabled:", "500",
+                                 message('tDis'));
     off->SetDivider(60);
     off->SetEnabled(false);
     texts->AddChild(off);
@@ -158,8 +158,8 @@ BView* make_gallery_view()
     const char* alignments[3] = {"Left", "Centre", "Right"};
     const alignment aligns[3] = {B_ALIGN_LEFT, B_ALIGN_CENTER, B_ALIGN_RIGHT};
     for (int i = 0; i < 3; i++) {
-        auto* text = new BStringView(BRect(10 + 77 * i, 98, 84 + 77 * i, 116), "StrView",
-                                     alignments[i]);
+        auto* text =
+            new BStringView(BRect(10 + 77 * i, 98, 84 + 77 * i, 116), "StrView", alignments[i]);
         text->SetAlignment(aligns[i]);
         texts->AddChild(text);
     }

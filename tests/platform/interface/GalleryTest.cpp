@@ -46,8 +46,8 @@ BView* make_panel()
         box->AddChild(check);
     }
     root->AddChild(box);
-    auto* tail = new BTextControl(BRect(10, 130, 200, 150), "TxtCtrlTailMargin", "Tail:",
-                                  "500", new BMessage('tail'));
+    auto* tail = new BTextControl(BRect(10, 130, 200, 150), "TxtCtrlTailMargin", "Tail:", "500",
+                                  new BMessage('tail'));
     tail->SetDivider(50);
     tail->SetModificationMessage(new BMessage('tmod'));
     root->AddChild(tail);
@@ -75,9 +75,9 @@ BView* through_archive(BView* view)
 
 BWindow* window_with(BView* view)
 {
-    auto* window = new BWindow(BRect(50, 50, 50 + view->Frame().Width(),
-                                     50 + view->Frame().Height()),
-                               "Panel", B_TITLED_WINDOW, B_NOT_RESIZABLE);
+    auto* window =
+        new BWindow(BRect(50, 50, 50 + view->Frame().Width(), 50 + view->Frame().Height()), "Panel",
+                    B_TITLED_WINDOW, B_NOT_RESIZABLE);
     window->AddChild(view);
     window->Show();
     return window;
@@ -121,9 +121,8 @@ TEST_F(GalleryTest, PanelSurvivesArchiveFlattenAndInstantiate)
         ASSERT_NE(check, nullptr) << i;
         EXPECT_STREQ(check->Name(), "New BCheckBox");
         EXPECT_EQ(check->Frame(), box->ChildAt(i)->Frame());
-        EXPECT_EQ(check->Frame(), dynamic_cast<BBox*>(original->FindView("BoxChMasks"))
-                                      ->ChildAt(i)
-                                      ->Frame());
+        EXPECT_EQ(check->Frame(),
+                  dynamic_cast<BBox*>(original->FindView("BoxChMasks"))->ChildAt(i)->Frame());
         EXPECT_EQ(std::string(check->Label()), std::string(1, char('A' + i)));
         EXPECT_EQ(check->Value(), i % 3 != 0 ? 1 : 0);
         ASSERT_NE(check->Message(), nullptr);

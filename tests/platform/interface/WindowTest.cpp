@@ -6,8 +6,8 @@
 #include <Archivable.h>
 #include <Bitmap.h>
 #include <DataIO.h>
-#include <Font.h>
 #include <Entry.h>
+#include <Font.h>
 #include <InterfaceDefs.h>
 #include <View.h>
 #include <Window.h>
@@ -15,8 +15,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <memory>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -55,8 +55,7 @@ public:
     }
     void MouseUp(BPoint where) override
     {
-        events.push_back("up " + std::to_string((int)where.x) + "," +
-                         std::to_string((int)where.y));
+        events.push_back("up " + std::to_string((int)where.x) + "," + std::to_string((int)where.y));
     }
     void KeyDown(const char* bytes, int32 numBytes) override
     {
@@ -144,7 +143,7 @@ TEST_F(WindowTest, ClicksReachTheViewUnderThePointerInItsCoordinates)
     window->AddChild(outer);
     window->Show();
 
-    click(window, BPoint(65, 25)); // inside inner
+    click(window, BPoint(65, 25));  // inside inner
     click(window, BPoint(120, 80)); // outer only
     click(window, BPoint(5, 5));    // no view of ours
     {
@@ -367,7 +366,8 @@ TEST_F(WindowTest, ChildrenFollowTheirParentByTheirResizingModes)
     auto* all = new BView(BRect(10, 10, 189, 89), "all", B_FOLLOW_ALL_SIDES, 0);
     auto* right = new BView(BRect(150, 10, 189, 29), "right", B_FOLLOW_RIGHT | B_FOLLOW_TOP, 0);
     auto* wide = new BView(BRect(0, 0, 199, 19), "wide", B_FOLLOW_LEFT_RIGHT | B_FOLLOW_TOP, 0);
-    auto* centre = new BView(BRect(90, 40, 109, 59), "centre", B_FOLLOW_H_CENTER | B_FOLLOW_V_CENTER, 0);
+    auto* centre =
+        new BView(BRect(90, 40, 109, 59), "centre", B_FOLLOW_H_CENTER | B_FOLLOW_V_CENTER, 0);
     auto* fixed = new BView(BRect(5, 5, 14, 14), "fixed", B_FOLLOW_LEFT | B_FOLLOW_TOP, 0);
     window->AddChild(all);
     window->AddChild(right);

@@ -65,8 +65,7 @@ inline rgb_color pixel(const BPrivate::DisplayFrame& frame, int32 x, int32 y)
     if (x < 0 || y < 0 || x >= frame.width || y >= frame.height)
         return rgb_color{0, 0, 0, 0};
     const uint32_t value = frame.At(x, y);
-    return rgb_color{(uint8)(value >> 16), (uint8)(value >> 8), (uint8)value,
-                     (uint8)(value >> 24)};
+    return rgb_color{(uint8)(value >> 16), (uint8)(value >> 8), (uint8)value, (uint8)(value >> 24)};
 }
 
 inline void click(BWindow* window, BPoint where, int32 buttons = 1)
