@@ -91,6 +91,9 @@ BView::BView(BMessage* archive) : BHandler(archive)
 
 BView::~BView()
 {
+    // A view deleted while still in the tree would leave the window pointing at it.
+    if (fParent != nullptr)
+        fParent->RemoveChild(this);
     for (BView* child : fChildren) {
         child->fParent = nullptr;
         delete child;

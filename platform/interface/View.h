@@ -84,7 +84,8 @@ public:
     BView(BRect frame, const char* name, uint32 resizingMode, uint32 flags);
     // Frame, modes, flags, colours, font and, with their archives in "_views", the children.
     explicit BView(BMessage* archive);
-    // Deletes the children. A view still in a window must be removed first.
+    // Deletes the children. A view still in a tree removes itself first (holding the
+    // window's lock, as every change of a shown window's views needs).
     ~BView() override;
 
     static BArchivable* Instantiate(BMessage* archive);

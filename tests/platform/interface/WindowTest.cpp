@@ -274,6 +274,26 @@ TEST_F(WindowTest, CommandShortcutRunsBeforeTheFocusViewSeesTheKey)
     close(window);
 }
 
+TEST_F(WindowTest, AViewDeletedInAShownWindowLeavesItCleanly)
+{
+    auto* window = new TestWindow();
+    auto* probe = new ProbeView(BRect(0, 0, 49, 49), "probe", 0, B_NAVIGABLE);
+    window->AddChild(probe);
+    window->Show();
+    {
+        Locked lock(window);
+        probe->MakeFocus(true);
+        delete probe;
+        EXPECT_EQ(window->CurrentFocus(), nullptr);
+        EXPECT_EQ(window->CountChildren(), 0);
+    }
+    // Input and drawing where it was reach nothing stale.
+    click(window, BPoint(10, 10));
+    type(window, "x");
+    EXPECT_EQ(pixel(frame_of(window), 10, 10), (rgb_color{255, 255, 255, 255}));
+    close(window);
+}
+
 TEST_F(WindowTest, DroppedFilesArriveAsRefsAtTheViewUnderTheDropPoint)
 {
     auto* window = new TestWindow();
