@@ -130,7 +130,8 @@ int32 BTextView::_NextCharacter(int32 offset) const
 int32 BTextView::_CharacterStart(int32 offset) const
 {
     offset = std::clamp(offset, (int32)0, TextLength());
-    if (offset == TextLength() || !is_continuation(fText[offset]))
+    // The text's first byte starts a character even when it is a stray continuation byte.
+    if (offset == 0 || offset == TextLength() || !is_continuation(fText[offset]))
         return offset;
     // Inside a character when a first byte a few bytes back reaches this far; a
     // continuation byte that no first byte claims is a character of its own.

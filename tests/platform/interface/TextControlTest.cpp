@@ -256,6 +256,13 @@ TEST(TextViewTest, OffsetsStayOnCharacterBoundariesWhateverTheBytes)
     view.Delete(3, 4); // the truncated sequence goes as one
     EXPECT_STREQ(view.Text(), "xy");
 
+    // Text that starts with a stray continuation byte: its first byte is a character.
+    view.SetText("\x80\x80z");
+    view.Delete(0, 1);
+    EXPECT_STREQ(view.Text(), "\x80z");
+    view.SetText("");
+    EXPECT_EQ(view.TextLength(), 0);
+
     // A byte limit cuts inserted text where a character starts.
     view.SetText("ab");
     view.SetMaxBytes(4);
