@@ -37,16 +37,10 @@ void exercise(BView* view)
 
 } // namespace
 
-// fontconfig keeps what it parsed of its configuration to the end of the process; the
-// suppression names the parser, which only a full unwind of the allocation finds.
+// fontconfig keeps what it parsed of its configuration to the end of the process.
 extern "C" const char* __lsan_default_options()
 {
-    return "suppressions=" INTERFACE_LSAN_SUPPRESSIONS;
-}
-
-extern "C" const char* __asan_default_options()
-{
-    return "fast_unwind_on_malloc=0";
+    return "suppressions=" VIEW_ARCHIVE_LSAN_SUPPRESSIONS;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
