@@ -62,16 +62,16 @@ void BCheckBox::Draw(BRect)
     SetHighColor(tint_color(base, enabled ? B_DARKEN_4_TINT : B_DARKEN_2_TINT));
     StrokeRect(box);
     box.InsetBy(1, 1);
-    const rgb_color fill = fOutlined  ? tint_color(base, B_DARKEN_1_TINT)
-                           : enabled ? ui_color(B_DOCUMENT_BACKGROUND_COLOR)
-                                     : tint_color(base, B_LIGHTEN_1_TINT);
+    const rgb_color fill = IsPressed() ? tint_color(base, B_DARKEN_1_TINT)
+                           : enabled   ? ui_color(B_DOCUMENT_BACKGROUND_COLOR)
+                                       : tint_color(base, B_LIGHTEN_1_TINT);
     SetHighColor(fill);
     FillRect(box);
 
     if (Value() != B_CONTROL_OFF) {
         // The mark: a cross.
-        const rgb_color mark = enabled ? ui_color(B_CONTROL_HIGHLIGHT_COLOR)
-                                       : tint_color(base, B_DARKEN_2_TINT);
+        const rgb_color mark =
+            enabled ? ui_color(B_CONTROL_HIGHLIGHT_COLOR) : tint_color(base, B_DARKEN_2_TINT);
         SetHighColor(tint_color(mark, B_DARKEN_3_TINT));
         const BRect inner = box.InsetByCopy(1, 1);
         SetPenSize(1.5f);
@@ -85,8 +85,8 @@ void BCheckBox::Draw(BRect)
         return;
     font_height height;
     GetFontHeight(&height);
-    const float y = std::floor((Bounds().Height() + 1 - height.ascent - height.descent) / 2 +
-                               height.ascent);
+    const float y =
+        std::floor((Bounds().Height() + 1 - height.ascent - height.descent) / 2 + height.ascent);
     SetLowColor(ViewColor());
     SetHighColor(LabelColor());
     DrawString(label, BPoint(kLabelLeft, y));
@@ -95,33 +95,17 @@ void BCheckBox::Draw(BRect)
 
 void BCheckBox::MouseDown(BPoint)
 {
-    if (!IsEnabled())
-        return;
-    SetTracking(true);
-    fOutlined = true;
-    Invalidate();
-    SetMouseEventMask(B_POINTER_EVENTS, B_LOCK_WINDOW_FOCUS);
+    StartPress();
 }
 
 void BCheckBox::MouseMoved(BPoint where, uint32, const BMessage*)
 {
-    if (!IsTracking())
-        return;
-    const bool inside = Bounds().Contains(where);
-    if (inside != fOutlined) {
-        fOutlined = inside;
-        Invalidate();
-    }
+    FollowPress(where);
 }
 
 void BCheckBox::MouseUp(BPoint where)
 {
-    if (!IsTracking())
-        return;
-    SetTracking(false);
-    fOutlined = false;
-    Invalidate();
-    if (IsEnabled() && Bounds().Contains(where)) {
+    if (EndPress(where)) {
         SetValue(Value() != B_CONTROL_OFF ? B_CONTROL_OFF : B_CONTROL_ON);
         Invoke();
     }

@@ -26,7 +26,4 @@ public:
 private:
     // The box, vertically centred at the left.
     BRect _BoxRect() const;
-
-    // While the mouse is held: whether letting go now would toggle.
-    bool fOutlined = false;
 };

@@ -8,8 +8,7 @@
 
 BControl::BControl(BRect frame, const char* name, const char* label, BMessage* message,
                    uint32 resizingMode, uint32 flags)
-    : BView(frame, name, resizingMode, flags),
-      BInvoker(message, nullptr, nullptr),
+    : BView(frame, name, resizingMode, flags), BInvoker(message, nullptr, nullptr),
       fWantsNavigation((flags & B_NAVIGABLE) != 0)
 {
     if (label != nullptr) {
@@ -146,8 +145,40 @@ void BControl::SetEnabled(bool enabled)
         if (IsFocus())
             MakeFocus(false);
         fTracking = false;
+        fPressed = false;
     }
     Invalidate();
+}
+
+void BControl::StartPress()
+{
+    if (!IsEnabled())
+        return;
+    fTracking = true;
+    fPressed = true;
+    Invalidate();
+    SetMouseEventMask(B_POINTER_EVENTS, B_LOCK_WINDOW_FOCUS);
+}
+
+void BControl::FollowPress(BPoint where)
+{
+    if (!fTracking)
+        return;
+    const bool inside = Bounds().Contains(where);
+    if (inside != fPressed) {
+        fPressed = inside;
+        Invalidate();
+    }
+}
+
+bool BControl::EndPress(BPoint where)
+{
+    if (!fTracking)
+        return false;
+    fTracking = false;
+    fPressed = false;
+    Invalidate();
+    return IsEnabled() && Bounds().Contains(where);
 }
 
 status_t BControl::Invoke(BMessage* message)

@@ -47,6 +47,14 @@ protected:
     void SetTracking(bool state) { fTracking = state; }
     // Sets the value without redrawing or invoking.
     void SetValueNoUpdate(int32 value) { fValue = value; }
+    // A press with the mouse, for the controls a click uses (check boxes, radio buttons):
+    // StartPress() on mouse-down holds the pointer; IsPressed() then follows the pointer in
+    // and out of the control, which redraws; EndPress() on mouse-up answers whether the press
+    // ended inside an enabled control, which then acts.
+    void StartPress();
+    void FollowPress(BPoint where);
+    bool EndPress(BPoint where);
+    bool IsPressed() const { return fPressed; }
     // The colour of the label: greyed while the control is disabled.
     rgb_color LabelColor() const;
     // Draws the keyboard focus mark: a line under the label's text.
@@ -58,6 +66,7 @@ private:
     int32 fValue = 0;
     bool fEnabled = true;
     bool fTracking = false;
+    bool fPressed = false;
     // Whether the control is navigable when enabled: disabling takes B_NAVIGABLE away.
     bool fWantsNavigation = false;
 };

@@ -12,8 +12,8 @@ constexpr float kMarkSize = 12;
 
 } // namespace
 
-BRadioButton::BRadioButton(BRect frame, const char* name, const char* label,
-                           BMessage* message, uint32 resizingMode, uint32 flags)
+BRadioButton::BRadioButton(BRect frame, const char* name, const char* label, BMessage* message,
+                           uint32 resizingMode, uint32 flags)
     : BControl(frame, name, label, message, resizingMode, flags | B_WILL_DRAW)
 {
 }
@@ -57,15 +57,15 @@ void BRadioButton::Draw(BRect)
     const BRect ring = mark.InsetByCopy(1, 1);
     SetHighColor(tint_color(base, enabled ? B_DARKEN_4_TINT : B_DARKEN_2_TINT));
     FillEllipse(ring);
-    const rgb_color fill = fOutlined  ? tint_color(base, B_DARKEN_1_TINT)
-                           : enabled ? ui_color(B_DOCUMENT_BACKGROUND_COLOR)
-                                     : tint_color(base, B_LIGHTEN_1_TINT);
+    const rgb_color fill = IsPressed() ? tint_color(base, B_DARKEN_1_TINT)
+                           : enabled   ? ui_color(B_DOCUMENT_BACKGROUND_COLOR)
+                                       : tint_color(base, B_LIGHTEN_1_TINT);
     SetHighColor(fill);
     FillEllipse(ring.InsetByCopy(1, 1));
 
     if (Value() != B_CONTROL_OFF) {
-        const rgb_color dot = enabled ? ui_color(B_CONTROL_HIGHLIGHT_COLOR)
-                                      : tint_color(base, B_DARKEN_2_TINT);
+        const rgb_color dot =
+            enabled ? ui_color(B_CONTROL_HIGHLIGHT_COLOR) : tint_color(base, B_DARKEN_2_TINT);
         SetHighColor(tint_color(dot, B_DARKEN_2_TINT));
         FillEllipse(ring.InsetByCopy(3, 3));
     }
@@ -75,8 +75,8 @@ void BRadioButton::Draw(BRect)
         return;
     font_height height;
     GetFontHeight(&height);
-    const float y = std::floor((Bounds().Height() + 1 - height.ascent - height.descent) / 2 +
-                               height.ascent);
+    const float y =
+        std::floor((Bounds().Height() + 1 - height.ascent - height.descent) / 2 + height.ascent);
     SetLowColor(ViewColor());
     SetHighColor(LabelColor());
     DrawString(label, BPoint(kLabelLeft, y));
@@ -102,33 +102,17 @@ void BRadioButton::SetValue(int32 value)
 
 void BRadioButton::MouseDown(BPoint)
 {
-    if (!IsEnabled())
-        return;
-    SetTracking(true);
-    fOutlined = true;
-    Invalidate();
-    SetMouseEventMask(B_POINTER_EVENTS, B_LOCK_WINDOW_FOCUS);
+    StartPress();
 }
 
 void BRadioButton::MouseMoved(BPoint where, uint32, const BMessage*)
 {
-    if (!IsTracking())
-        return;
-    const bool inside = Bounds().Contains(where);
-    if (inside != fOutlined) {
-        fOutlined = inside;
-        Invalidate();
-    }
+    FollowPress(where);
 }
 
 void BRadioButton::MouseUp(BPoint where)
 {
-    if (!IsTracking())
-        return;
-    SetTracking(false);
-    fOutlined = false;
-    Invalidate();
-    if (IsEnabled() && Bounds().Contains(where)) {
+    if (EndPress(where)) {
         SetValue(B_CONTROL_ON);
         Invoke();
     }

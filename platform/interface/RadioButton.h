@@ -28,6 +28,4 @@ public:
 
 private:
     BRect _MarkRect() const;
-
-    bool fOutlined = false;
 };
