@@ -6,7 +6,6 @@
 #include <Messenger.h>
 #include <View.h>
 
-#include "ArchiveClasses.h"
 #include "Display.h"
 #include "WindowPrivate.h"
 
@@ -58,7 +57,6 @@ namespace BPrivate {
 
 struct WindowShortcuts {
     static WindowShortcuts& Of(BWindow* window) { return *window->fShortcuts; }
-    static int32 DisplayWindowOf(const BWindow* window) { return window->fDisplayWindow; }
 
     struct Shortcut {
         uint32 key;
@@ -91,7 +89,7 @@ void remove_window_shortcuts(BWindow* window, const void* owner)
 
 int32 display_window_of(const BWindow* window)
 {
-    return window != nullptr ? WindowShortcuts::DisplayWindowOf(window) : -1;
+    return window != nullptr ? window->fDisplayWindow : -1;
 }
 
 } // namespace BPrivate
@@ -113,7 +111,6 @@ BWindow::BWindow(Offscreen, BRect bounds, uint8* bits, int32 bytesPerRow)
     : BLooper("offscreen"), fType(B_UNTYPED_WINDOW), fLook(B_NO_BORDER_WINDOW_LOOK),
       fOffscreen(true)
 {
-    BPrivate::register_interface_classes();
     fShortcuts = std::make_unique<BPrivate::WindowShortcuts>();
     fFrame = bounds.OffsetToCopy(0, 0);
     fBuffer =
@@ -128,7 +125,6 @@ BWindow::BWindow(Offscreen, BRect bounds, uint8* bits, int32 bytesPerRow)
 
 void BWindow::_Init(BRect frame, const char* title, uint32 flags, uint32 workspace)
 {
-    BPrivate::register_interface_classes();
     fShortcuts = std::make_unique<BPrivate::WindowShortcuts>();
     fTitle = title != nullptr ? title : "";
     fFlags = flags;
@@ -177,11 +173,6 @@ void BWindow::_CreateBuffer()
     cairo_set_source_rgb(cr, 1, 1, 1);
     cairo_paint(cr);
     cairo_destroy(cr);
-}
-
-thread_id BWindow::Run()
-{
-    return BLooper::Run();
 }
 
 // #pragma mark - messages
@@ -269,11 +260,6 @@ bool BWindow::QuitRequested()
     return true;
 }
 
-void BWindow::Quit()
-{
-    BLooper::Quit();
-}
-
 void BWindow::FrameMoved(BPoint) {}
 void BWindow::FrameResized(float, float) {}
 void BWindow::WindowActivated(bool) {}
@@ -334,7 +320,7 @@ void BWindow::_HandleKeyDown(BMessage* message, BHandler* target)
     message->FindString("bytes", &bytes);
     int32 modifierState = 0;
     message->FindInt32("modifiers", &modifierState);
-    if ((modifierState & B_COMMAND_KEY) != 0 && _HandleShortcut(message))
+    if ((modifierState & B_COMMAND_KEY) != 0 && _HandleShortcut(bytes, (uint32)modifierState))
         return;
     auto* view = dynamic_cast<BView*>(target);
     if (view != nullptr && view->Window() == this)
@@ -343,16 +329,12 @@ void BWindow::_HandleKeyDown(BMessage* message, BHandler* target)
         target->MessageReceived(message);
 }
 
-bool BWindow::_HandleShortcut(BMessage* message)
+bool BWindow::_HandleShortcut(const char* bytes, uint32 modifierState)
 {
-    const char* bytes = "";
-    message->FindString("bytes", &bytes);
-    int32 modifierState = 0;
-    message->FindInt32("modifiers", &modifierState);
     if (bytes[0] == '\0' || bytes[1] != '\0')
         return false;
     const uint32 key = (uint32)tolower((uint8)bytes[0]);
-    const uint32 held = (uint32)modifierState & kShortcutModifiers;
+    const uint32 held = modifierState & kShortcutModifiers;
     for (const auto& shortcut : fShortcuts->list) {
         if (shortcut.key == key && shortcut.modifiers == held) {
             // The action may change the list (a menu rebuilt): run a copy.
@@ -433,7 +415,6 @@ void BWindow::Show()
         if (fDisplayWindow >= 0)
             BPrivate::display()->Show(fDisplayWindow);
         _Invalidate(Bounds());
-        fNeedsPresent = true;
         if ((fFlags & B_AVOID_FOCUS) == 0)
             Activate(true);
     }
@@ -631,13 +612,7 @@ void BWindow::_KeyboardNavigation(bool forward)
     fTopView->_Collect(views);
     std::vector<BView*> navigable;
     for (BView* view : views) {
-        if ((view->Flags() & B_NAVIGABLE) != 0 && !view->IsHidden(view) && [view] {
-                for (BView* parent = view->Parent(); parent != nullptr; parent = parent->Parent()) {
-                    if (parent->IsHidden(parent))
-                        return false;
-                }
-                return true;
-            }())
+        if ((view->Flags() & B_NAVIGABLE) != 0 && !view->IsHidden())
             navigable.push_back(view);
     }
     if (navigable.empty())

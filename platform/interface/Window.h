@@ -21,6 +21,7 @@ class BButton;
 class BMenuBar;
 class BMenuItem;
 class BView;
+class BWindow;
 typedef struct _cairo cairo_t;
 typedef struct _cairo_surface cairo_surface_t;
 
@@ -77,7 +78,8 @@ enum {
 
 namespace BPrivate {
 struct WindowShortcuts;
-}
+int32 display_window_of(const BWindow* window);
+} // namespace BPrivate
 
 class BWindow : public BLooper {
 public:
@@ -94,7 +96,6 @@ public:
     void DispatchMessage(BMessage* message, BHandler* handler) override;
     void MessageReceived(BMessage* message) override;
     bool QuitRequested() override;
-    void Quit() override;
     virtual void FrameMoved(BPoint newPosition);
     virtual void FrameResized(float newWidth, float newHeight);
     virtual void WindowActivated(bool active);
@@ -167,13 +168,13 @@ public:
     // order of the view tree, round the end.
     void _KeyboardNavigation(bool forward);
 
-    thread_id Run() override;
 
 private:
     friend class BView;
     friend class BBitmap;
     friend class BBitmapViews;
     friend struct BPrivate::WindowShortcuts;
+    friend int32 BPrivate::display_window_of(const BWindow* window);
 
     struct Offscreen {};
     // A window that draws into a bitmap's pixels and is never shown: views added to a bitmap
@@ -191,7 +192,7 @@ private:
     void _ReleaseContext();
     void _HandleMouse(BMessage* message);
     void _HandleKeyDown(BMessage* message, BHandler* target);
-    bool _HandleShortcut(BMessage* message);
+    bool _HandleShortcut(const char* bytes, uint32 modifiers);
     void _HandleDrop(BMessage* message);
     void _ViewDetached(BView* view);
     void _ViewHidden(BView* view);
