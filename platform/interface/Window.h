@@ -168,7 +168,6 @@ public:
     // order of the view tree, round the end.
     void _KeyboardNavigation(bool forward);
 
-
 private:
     friend class BView;
     friend class BBitmap;
