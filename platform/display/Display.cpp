@@ -8,6 +8,7 @@
 
 #include <cairo.h>
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -160,43 +161,32 @@ void Display::MouseMoved(display_window_id window, BPoint where)
     _Post(window, message);
 }
 
-namespace {
-
-void add_key_fields(BMessage& message, const char* bytes, int32 key, uint32 modifierState)
-{
-    const char* text = bytes != nullptr ? bytes : "";
-    message.AddInt64("when", system_time());
-    message.AddInt32("modifiers", (int32)modifierState);
-    message.AddInt32("key", key);
-    // The character without the modifiers' effect: for the keys we report, the same.
-    message.AddInt32("raw_char", (int32)(uint8)text[0]);
-    message.AddInt8("byte", (int8)text[0]);
-    message.AddString("bytes", text);
-}
-
-} // namespace
-
 void Display::KeyDown(display_window_id window, const char* bytes, int32 key)
 {
-    BMessage message(B_KEY_DOWN);
-    uint32 modifierState;
-    {
-        std::lock_guard<std::mutex> lock(fLock);
-        modifierState = fModifiers;
-    }
-    add_key_fields(message, bytes, key, modifierState);
-    _Post(window, message);
+    _PostKey(window, B_KEY_DOWN, bytes, key);
 }
 
 void Display::KeyUp(display_window_id window, const char* bytes, int32 key)
 {
-    BMessage message(B_KEY_UP);
+    _PostKey(window, B_KEY_UP, bytes, key);
+}
+
+void Display::_PostKey(display_window_id window, uint32 what, const char* bytes, int32 key)
+{
     uint32 modifierState;
     {
         std::lock_guard<std::mutex> lock(fLock);
         modifierState = fModifiers;
     }
-    add_key_fields(message, bytes, key, modifierState);
+    const char* text = bytes != nullptr ? bytes : "";
+    BMessage message(what);
+    message.AddInt64("when", system_time());
+    message.AddInt32("modifiers", (int32)modifierState);
+    message.AddInt32("key", key);
+    // The character without the modifiers' effect: Shift or Caps Lock make no capital of it.
+    message.AddInt32("raw_char", tolower((uint8)text[0]));
+    message.AddInt8("byte", (int8)text[0]);
+    message.AddString("bytes", text);
     _Post(window, message);
 }
 

@@ -140,6 +140,7 @@ protected:
 
 private:
     void _Post(display_window_id window, BMessage& message);
+    void _PostKey(display_window_id window, uint32 what, const char* bytes, int32 key);
 
     struct WindowState {
         BMessenger target;

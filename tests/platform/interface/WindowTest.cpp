@@ -236,6 +236,37 @@ TEST_F(WindowTest, TabMovesTheFocusAmongNavigableViewsAndKeysGoToTheFocus)
     close(window);
 }
 
+TEST_F(WindowTest, RawCharIsTheKeyWithoutShift)
+{
+    // Keyboard shortcuts compare letters by raw_char: Shift or Caps Lock must not change it.
+    struct RawCharView : BView {
+        RawCharView() : BView(BRect(0, 0, 9, 9), "raw", 0, B_NAVIGABLE) {}
+        void KeyDown(const char* bytes, int32) override
+        {
+            int32 raw = 0;
+            Window()->CurrentMessage()->FindInt32("raw_char", &raw);
+            seen.push_back(std::string(bytes) + "=" + std::string(1, (char)raw));
+        }
+        std::vector<std::string> seen;
+    };
+    auto* window = new TestWindow();
+    auto* view = new RawCharView();
+    window->AddChild(view);
+    window->Show();
+    {
+        Locked lock(window);
+        view->MakeFocus(true);
+    }
+    type(window, "Q", B_SHIFT_KEY);
+    type(window, "q");
+    type(window, "7");
+    {
+        Locked lock(window);
+        EXPECT_EQ(view->seen, (std::vector<std::string>{"Q=q", "q=q", "7=7"}));
+    }
+    close(window);
+}
+
 TEST_F(WindowTest, CommandShortcutRunsBeforeTheFocusViewSeesTheKey)
 {
     auto* window = new TestWindow();
