@@ -2,17 +2,6 @@
 
 #include "ArchiveClasses.h"
 
-#include <algorithm>
-#include <cmath>
-
-namespace {
-
-// Where the label starts: the box and the gap after it.
-constexpr float kLabelLeft = 17;
-constexpr float kBoxSize = 12; // pixels on a side, the outline included
-
-} // namespace
-
 BCheckBox::BCheckBox(BRect frame, const char* name, const char* label, BMessage* message,
                      uint32 resizingMode, uint32 flags)
     : BControl(frame, name, label, message, resizingMode, flags | B_WILL_DRAW)
@@ -38,18 +27,11 @@ status_t BCheckBox::Archive(BMessage* into, bool deep) const
     return status;
 }
 
-BRect BCheckBox::_BoxRect() const
-{
-    const BRect bounds = Bounds();
-    const float top = std::floor((bounds.Height() + 1 - kBoxSize) / 2);
-    return BRect(1, top, kBoxSize, top + kBoxSize - 1);
-}
-
 void BCheckBox::Draw(BRect)
 {
     const rgb_color base = ui_color(B_PANEL_BACKGROUND_COLOR);
     const bool enabled = IsEnabled();
-    BRect box = _BoxRect();
+    BRect box = MarkRect();
 
     // An etched well: shadow above and left, light below and right.
     SetHighColor(tint_color(base, B_DARKEN_1_TINT));
@@ -80,17 +62,7 @@ void BCheckBox::Draw(BRect)
         SetPenSize(1);
     }
 
-    const char* label = Label();
-    if (label == nullptr || label[0] == '\0')
-        return;
-    font_height height;
-    GetFontHeight(&height);
-    const float y =
-        std::floor((Bounds().Height() + 1 - height.ascent - height.descent) / 2 + height.ascent);
-    SetLowColor(ViewColor());
-    SetHighColor(LabelColor());
-    DrawString(label, BPoint(kLabelLeft, y));
-    DrawFocusLine(kLabelLeft, kLabelLeft + std::ceil(StringWidth(label)) - 1, y + 2);
+    DrawLabelAfterMark();
 }
 
 void BCheckBox::MouseDown(BPoint)
@@ -113,11 +85,5 @@ void BCheckBox::MouseUp(BPoint where)
 
 void BCheckBox::GetPreferredSize(float* width, float* height)
 {
-    font_height metrics;
-    GetFontHeight(&metrics);
-    const char* label = Label();
-    if (width != nullptr)
-        *width = kLabelLeft + std::ceil(label != nullptr ? StringWidth(label) : 0) + 2;
-    if (height != nullptr)
-        *height = std::max(std::ceil(metrics.ascent + metrics.descent), kBoxSize) + 2;
+    GetMarkAndLabelSize(width, height);
 }

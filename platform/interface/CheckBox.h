@@ -22,8 +22,4 @@ public:
     void MouseMoved(BPoint where, uint32 transit, const BMessage* dragMessage) override;
     void MouseUp(BPoint where) override;
     void GetPreferredSize(float* width, float* height) override;
-
-private:
-    // The box, vertically centred at the left.
-    BRect _BoxRect() const;
 };

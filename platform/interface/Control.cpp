@@ -6,6 +6,18 @@
 
 #include "ArchiveClasses.h"
 
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// The mark of a check box or radio button, pixels on a side, and where the label after it
+// starts.
+constexpr float kMarkSize = 12;
+constexpr float kMarkLabelLeft = 17;
+
+} // namespace
+
 BControl::BControl(BRect frame, const char* name, const char* label, BMessage* message,
                    uint32 resizingMode, uint32 flags)
     : BView(frame, name, resizingMode, flags), BInvoker(message, nullptr, nullptr),
@@ -214,4 +226,36 @@ void BControl::DrawFocusLine(float left, float right, float y)
     SetHighColor(ui_color(B_NAVIGATION_BASE_COLOR));
     StrokeLine(BPoint(left, y), BPoint(right, y));
     SetHighColor(saved);
+}
+
+BRect BControl::MarkRect() const
+{
+    const float top = std::floor((Bounds().Height() + 1 - kMarkSize) / 2);
+    return BRect(1, top, kMarkSize, top + kMarkSize - 1);
+}
+
+void BControl::DrawLabelAfterMark()
+{
+    const char* label = Label();
+    if (label == nullptr || label[0] == '\0')
+        return;
+    font_height height;
+    GetFontHeight(&height);
+    const float y =
+        std::floor((Bounds().Height() + 1 - height.ascent - height.descent) / 2 + height.ascent);
+    SetLowColor(ViewColor());
+    SetHighColor(LabelColor());
+    DrawString(label, BPoint(kMarkLabelLeft, y));
+    DrawFocusLine(kMarkLabelLeft, kMarkLabelLeft + std::ceil(StringWidth(label)) - 1, y + 2);
+}
+
+void BControl::GetMarkAndLabelSize(float* width, float* height)
+{
+    font_height metrics;
+    GetFontHeight(&metrics);
+    const char* label = Label();
+    if (width != nullptr)
+        *width = kMarkLabelLeft + std::ceil(label != nullptr ? StringWidth(label) : 0) + 2;
+    if (height != nullptr)
+        *height = std::max(std::ceil(metrics.ascent + metrics.descent), kMarkSize) + 2;
 }

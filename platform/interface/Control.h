@@ -59,6 +59,12 @@ protected:
     rgb_color LabelColor() const;
     // Draws the keyboard focus mark: a line under the label's text.
     void DrawFocusLine(float left, float right, float y);
+    // For the controls that are a mark with the label right of it (check boxes, radio
+    // buttons): the mark's square, vertically centred at the left; the label after it, with
+    // the focus line; and the size that mark and label take together.
+    BRect MarkRect() const;
+    void DrawLabelAfterMark();
+    void GetMarkAndLabelSize(float* width, float* height);
 
 private:
     std::string fLabel;

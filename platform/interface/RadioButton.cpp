@@ -2,16 +2,6 @@
 
 #include "ArchiveClasses.h"
 
-#include <algorithm>
-#include <cmath>
-
-namespace {
-
-constexpr float kLabelLeft = 17;
-constexpr float kMarkSize = 12;
-
-} // namespace
-
 BRadioButton::BRadioButton(BRect frame, const char* name, const char* label, BMessage* message,
                            uint32 resizingMode, uint32 flags)
     : BControl(frame, name, label, message, resizingMode, flags | B_WILL_DRAW)
@@ -37,17 +27,11 @@ status_t BRadioButton::Archive(BMessage* into, bool deep) const
     return status;
 }
 
-BRect BRadioButton::_MarkRect() const
-{
-    const float top = std::floor((Bounds().Height() + 1 - kMarkSize) / 2);
-    return BRect(1, top, kMarkSize, top + kMarkSize - 1);
-}
-
 void BRadioButton::Draw(BRect)
 {
     const rgb_color base = ui_color(B_PANEL_BACKGROUND_COLOR);
     const bool enabled = IsEnabled();
-    const BRect mark = _MarkRect();
+    const BRect mark = MarkRect();
 
     // A round well, etched like the check box's, with a dark ring inside.
     SetHighColor(tint_color(base, B_LIGHTEN_MAX_TINT));
@@ -70,17 +54,7 @@ void BRadioButton::Draw(BRect)
         FillEllipse(ring.InsetByCopy(3, 3));
     }
 
-    const char* label = Label();
-    if (label == nullptr || label[0] == '\0')
-        return;
-    font_height height;
-    GetFontHeight(&height);
-    const float y =
-        std::floor((Bounds().Height() + 1 - height.ascent - height.descent) / 2 + height.ascent);
-    SetLowColor(ViewColor());
-    SetHighColor(LabelColor());
-    DrawString(label, BPoint(kLabelLeft, y));
-    DrawFocusLine(kLabelLeft, kLabelLeft + std::ceil(StringWidth(label)) - 1, y + 2);
+    DrawLabelAfterMark();
 }
 
 void BRadioButton::SetValue(int32 value)
@@ -132,11 +106,5 @@ void BRadioButton::KeyDown(const char* bytes, int32 numBytes)
 
 void BRadioButton::GetPreferredSize(float* width, float* height)
 {
-    font_height metrics;
-    GetFontHeight(&metrics);
-    const char* label = Label();
-    if (width != nullptr)
-        *width = kLabelLeft + std::ceil(label != nullptr ? StringWidth(label) : 0) + 2;
-    if (height != nullptr)
-        *height = std::max(std::ceil(metrics.ascent + metrics.descent), kMarkSize) + 2;
+    GetMarkAndLabelSize(width, height);
 }

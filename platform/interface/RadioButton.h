@@ -25,7 +25,4 @@ public:
     void GetPreferredSize(float* width, float* height) override;
     // Turning one on turns the others of the group off.
     void SetValue(int32 value) override;
-
-private:
-    BRect _MarkRect() const;
 };

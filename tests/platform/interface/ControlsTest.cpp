@@ -21,6 +21,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -369,4 +370,37 @@ TEST_F(ControlsTest, TabCyclesThroughTheNavigableControlsIncludingTheTextField)
         EXPECT_EQ(window->CurrentFocus(), field->TextView());
     }
     close(window);
+}
+
+TEST_F(ControlsTest, CheckBoxAndRadioButtonAskForTheirMarkAndTheWholeLabel)
+{
+    BCheckBox shortBox(BRect(0, 0, 10, 10), "short", "On", nullptr);
+    BCheckBox longBox(BRect(0, 0, 10, 10), "long", "Remove silence at the end", nullptr);
+    BCheckBox bare(BRect(0, 0, 10, 10), "bare", nullptr, nullptr);
+    BRadioButton radio(BRect(0, 0, 10, 10), "radio", "Remove silence at the end", nullptr);
+    float shortWidth;
+    float shortHeight;
+    float longWidth;
+    float longHeight;
+    float bareWidth;
+    float bareHeight;
+    float radioWidth;
+    float radioHeight;
+    shortBox.GetPreferredSize(&shortWidth, &shortHeight);
+    longBox.GetPreferredSize(&longWidth, &longHeight);
+    bare.GetPreferredSize(&bareWidth, &bareHeight);
+    radio.GetPreferredSize(&radioWidth, &radioHeight);
+
+    // The label starts after the mark and is measured whole; the height is that of a line
+    // of text, and never less than the mark's.
+    EXPECT_EQ(longWidth - shortWidth,
+              std::ceil(longBox.StringWidth("Remove silence at the end")) -
+                  std::ceil(shortBox.StringWidth("On")));
+    EXPECT_GE(bareWidth, 14);
+    EXPECT_LT(bareWidth, shortWidth);
+    EXPECT_GE(bareHeight, 14);
+    EXPECT_EQ(longHeight, shortHeight);
+    // Both kinds put the same mark before the same label.
+    EXPECT_EQ(radioWidth, longWidth);
+    EXPECT_EQ(radioHeight, longHeight);
 }
