@@ -73,8 +73,8 @@ TEST_F(SDLDisplayTest, PresentedFrameFillsTheWindowAtItsFrame)
 
     XPicture picture;
     ASSERT_TRUE(fX->Capture(window, picture));
-    EXPECT_EQ(picture.width, 350);
-    EXPECT_EQ(picture.height, 150);
+    ASSERT_EQ(picture.width, 350);
+    ASSERT_EQ(picture.height, 150);
     Quarters colors;
     EXPECT_EQ(picture.At(0, 0), colors.leftTop);
     EXPECT_EQ(picture.At(174, 74), colors.leftTop);
@@ -103,6 +103,8 @@ TEST_F(SDLDisplayTest, LastOfABurstOfFramesStaysOnTheScreen)
     std::this_thread::sleep_for(200ms);
     XPicture picture;
     ASSERT_TRUE(fX->Capture(XWindowOf("Burst"), picture));
+    ASSERT_EQ(picture.width, 200);
+    ASSERT_EQ(picture.height, 100);
     EXPECT_EQ(picture.At(0, 0), last.leftTop);
     EXPECT_EQ(picture.At(199, 99), last.rightBottom);
 }
@@ -153,8 +155,8 @@ TEST_F(SDLDisplayTest, MovingAndResizingReachTheScreenAndAreReported)
     EXPECT_TRUE(ShowsColor("Mover", 399, 249, 0xd8d8d8));
     XPicture picture;
     ASSERT_TRUE(fX->Capture(XWindowOf("Mover"), picture));
-    EXPECT_EQ(picture.width, 400);
-    EXPECT_EQ(picture.height, 250);
+    ASSERT_EQ(picture.width, 400);
+    ASSERT_EQ(picture.height, 250);
     EXPECT_EQ(picture.At(0, 0), Quarters().leftTop);
     EXPECT_EQ(picture.At(199, 99), Quarters().rightBottom);
     EXPECT_EQ(picture.At(200, 50), 0xd8d8d8u);
