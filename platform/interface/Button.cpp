@@ -132,11 +132,9 @@ void BButton::Draw(BRect)
 
 void BButton::MouseDown(BPoint)
 {
-    if (!IsEnabled())
-        return;
-    SetTracking(true);
-    SetValue(B_CONTROL_ON);
-    SetMouseEventMask(B_POINTER_EVENTS, B_LOCK_WINDOW_FOCUS);
+    StartPress();
+    if (IsPressed())
+        SetValue(B_CONTROL_ON);
 }
 
 void BButton::MouseMoved(BPoint where, uint32, const BMessage*)
@@ -145,16 +143,17 @@ void BButton::MouseMoved(BPoint where, uint32, const BMessage*)
         return;
     // Down while the pointer is over the button; up when it leaves, to show that letting go
     // there does nothing.
-    SetValue(Bounds().Contains(where) ? B_CONTROL_ON : B_CONTROL_OFF);
+    FollowPress(where);
+    SetValue(IsPressed() ? B_CONTROL_ON : B_CONTROL_OFF);
 }
 
 void BButton::MouseUp(BPoint where)
 {
-    if (!IsTracking())
-        return;
-    SetTracking(false);
+    // Up again in any case: a button switched off while it was held is no longer tracked,
+    // but must not stay drawn down.
+    const bool clicked = EndPress(where);
     SetValue(B_CONTROL_OFF);
-    if (IsEnabled() && Bounds().Contains(where))
+    if (clicked)
         Invoke();
 }
 

@@ -404,3 +404,39 @@ TEST_F(ControlsTest, CheckBoxAndRadioButtonAskForTheirMarkAndTheWholeLabel)
     EXPECT_EQ(radioWidth, longWidth);
     EXPECT_EQ(radioHeight, longHeight);
 }
+
+TEST_F(ControlsTest, ButtonSwitchedOffWhileHeldComesUpWhenLetGoAndSendsNothing)
+{
+    auto* window = new ControlWindow();
+    auto* button = new BButton(BRect(20, 20, 120, 44), "button", "Press", new BMessage('prss'));
+    button->SetTarget(recorder);
+    window->panel->AddChild(button);
+    window->Show();
+    BPoint where;
+    {
+        Locked lock(window);
+        where = center_of(button);
+    }
+    const rgb_color up = pixel(frame_of(window), 30, 40);
+
+    BPrivate::Display* display = offscreen();
+    display->MouseDown(id_of(window), where);
+    settle(window);
+    {
+        Locked lock(window);
+        EXPECT_EQ(button->Value(), B_CONTROL_ON);
+        button->SetEnabled(false);
+    }
+    display->MouseUp(id_of(window), where);
+    settle(window);
+    {
+        Locked lock(window);
+        EXPECT_EQ(button->Value(), B_CONTROL_OFF);
+        button->SetEnabled(true);
+    }
+    // Enabled again, it looks as it did before the press.
+    EXPECT_EQ(pixel(frame_of(window), 30, 40), up);
+    Drain(window);
+    EXPECT_TRUE(Received('prss').empty());
+    close(window);
+}
