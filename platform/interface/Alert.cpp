@@ -7,7 +7,6 @@
 #include "AlertWindow.h"
 #include "Display.h"
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -96,24 +95,15 @@ int32 BAlert::Go()
     fWindow = window;
     window->Show();
 
-    // A window calling keeps drawing what it shows while it waits: its thread is this one,
-    // and it holds the window's lock already.
-    auto* caller = dynamic_cast<BWindow*>(BLooper::LooperForThread(find_thread(nullptr)));
+    // A window calling shows what it drew before it asked. Its thread is this one and holds
+    // the window's lock, so nothing else can change what it shows while the alert is up: one
+    // update now is all the waiting needs.
+    if (auto* caller = dynamic_cast<BWindow*>(BLooper::LooperForThread(find_thread(nullptr))))
+        caller->UpdateIfNeeded();
     int32 index;
     {
         std::unique_lock<std::mutex> lock(answer->lock);
-        while (answer->index < 0) {
-            if (caller == nullptr) {
-                answer->answered.wait(lock);
-                continue;
-            }
-            if (answer->answered.wait_for(lock, std::chrono::milliseconds(50),
-                                          [&] { return answer->index >= 0; }))
-                break;
-            lock.unlock();
-            caller->UpdateIfNeeded();
-            lock.lock();
-        }
+        answer->answered.wait(lock, [&] { return answer->index >= 0; });
         index = answer->index;
     }
     fWindow = nullptr;
