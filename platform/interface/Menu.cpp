@@ -183,6 +183,9 @@ bool BMenu::AddItem(BMenuItem* item, int32 index)
 {
     if (item == nullptr || item->fMenu != nullptr || index < 0 || index > CountItems())
         return false;
+    // The open menu's window may be drawing the items: close it before they move.
+    if (fTracker != nullptr)
+        fTracker->Close();
     fItems.insert(fItems.begin() + index, item);
     item->fMenu = this;
     if (fRadioMode && item->fMarked) {

@@ -253,6 +253,31 @@ TEST_F(MenuFixture, SubmenusRemovedAndDeletedWhileShownTakeTheirTitlesAndShortcu
     EXPECT_EQ(recorder->Messages().size(), 1u);
 }
 
+TEST_F(MenuFixture, ItemsAddedToAnOpenMenuWhileItDrawsCloseItAndWork)
+{
+    window->Show();
+    for (int32 round = 0; round < 6; round++) {
+        click(window, TitleCenter(0));
+        BWindow* menuWindow = OpenWindowOf(file);
+        ASSERT_NE(menuWindow, nullptr);
+        // The menu window is busy highlighting (and drawing) items while they are added.
+        for (int32 i = 0; i < 5; i++)
+            offscreen()->MouseMoved(id_of(menuWindow), ItemCenter(file, i % 2 == 0 ? 0 : 3));
+        Locked lock(window);
+        for (int32 i = 0; i < 2; i++)
+            ASSERT_TRUE(file->AddItem(new BMenuItem("More", nullptr), 0));
+        EXPECT_EQ(file->Window(), nullptr);
+    }
+    // The items that were there move down and still work.
+    EXPECT_EQ(file->CountItems(), 5 + 6 * 2);
+    click(window, TitleCenter(0));
+    BWindow* menuWindow = OpenWindowOf(file);
+    ASSERT_NE(menuWindow, nullptr);
+    click(menuWindow, ItemCenter(file, file->CountItems() - 1));
+    ASSERT_TRUE(recorder->WaitFor(1));
+    EXPECT_EQ(recorder->Messages()[0].what, 'quit');
+}
+
 TEST_F(MenuFixture, BarWithOpenMenuLooksRight)
 {
     window->Show();
