@@ -73,26 +73,6 @@ BPrivate::DisplayFrame diff_frame(const BPrivate::DisplayFrame& actual,
 
 } // namespace
 
-bool write_png(const BPrivate::DisplayFrame& frame, const std::string& path)
-{
-    if (frame.width <= 0 || frame.height <= 0 ||
-        frame.pixels.size() != (size_t)frame.width * frame.height)
-        return false;
-    SurfacePointer surface(
-        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, frame.width, frame.height),
-        cairo_surface_destroy);
-    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS)
-        return false;
-    cairo_surface_flush(surface.get());
-    uint8_t* data = cairo_image_surface_get_data(surface.get());
-    int stride = cairo_image_surface_get_stride(surface.get());
-    for (int32 y = 0; y < frame.height; y++)
-        memcpy(data + (size_t)y * stride, &frame.pixels[(size_t)y * frame.width],
-               (size_t)frame.width * 4);
-    cairo_surface_mark_dirty(surface.get());
-    return cairo_surface_write_to_png(surface.get(), path.c_str()) == CAIRO_STATUS_SUCCESS;
-}
-
 bool read_png(const std::string& path, BPrivate::DisplayFrame& frame)
 {
     SurfacePointer surface(cairo_image_surface_create_from_png(path.c_str()),
@@ -140,14 +120,14 @@ bool read_png(const std::string& path, BPrivate::DisplayFrame& frame)
     std::filesystem::create_directories(outputDir, error);
     if (update_requested()) {
         std::filesystem::create_directories(goldenDir, error);
-        if (!write_png(frame, goldenPath))
+        if (frame.WritePNG(goldenPath.c_str()) != B_OK)
             return ::testing::AssertionFailure() << "could not write the golden " << goldenPath;
         return ::testing::AssertionSuccess() << "wrote the golden " << goldenPath;
     }
 
     BPrivate::DisplayFrame golden;
     if (!std::filesystem::exists(goldenPath)) {
-        write_png(frame, actualPath);
+        frame.WritePNG(actualPath.c_str());
         return ::testing::AssertionFailure()
                << "there is no golden image " << goldenPath << " yet. This frame is in "
                << actualPath << "; run the test with UPDATE_GOLDENS=1 to make it the golden, "
@@ -157,7 +137,7 @@ bool read_png(const std::string& path, BPrivate::DisplayFrame& frame)
         return ::testing::AssertionFailure() << "cannot read the golden image " << goldenPath;
 
     if (golden.width != frame.width || golden.height != frame.height) {
-        write_png(frame, actualPath);
+        frame.WritePNG(actualPath.c_str());
         return ::testing::AssertionFailure()
                << name << ": the frame is " << frame.width << " x " << frame.height
                << " pixels, the golden " << golden.width << " x " << golden.height
@@ -178,7 +158,8 @@ bool read_png(const std::string& path, BPrivate::DisplayFrame& frame)
         return ::testing::AssertionSuccess()
                << name << ": " << different << " pixels differ, within the tolerance";
 
-    bool written = write_png(frame, actualPath) && write_png(diff_frame(frame, golden), diffPath);
+    bool written = frame.WritePNG(actualPath.c_str()) == B_OK &&
+                   diff_frame(frame, golden).WritePNG(diffPath.c_str()) == B_OK;
     int32 x = (int32)(first % frame.width);
     int32 y = (int32)(first / frame.width);
     auto failure = ::testing::AssertionFailure();

@@ -27,9 +27,7 @@ inline constexpr double kDifferentFraction = 0.005;
 ::testing::AssertionResult compare(const BPrivate::DisplayFrame& frame, const char* name,
                                    const std::string& goldenDir, const std::string& outputDir);
 
-// Writes a frame as a PNG file; false when it cannot.
-bool write_png(const BPrivate::DisplayFrame& frame, const std::string& path);
-// Reads a PNG file into a frame; false when it cannot.
+// Reads a PNG file into a frame; false when it cannot. (DisplayFrame::WritePNG writes one.)
 bool read_png(const std::string& path, BPrivate::DisplayFrame& frame);
 
 } // namespace golden_image

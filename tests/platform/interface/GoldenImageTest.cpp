@@ -56,7 +56,7 @@ protected:
 
     void MakeGolden(const BPrivate::DisplayFrame& frame)
     {
-        ASSERT_TRUE(golden_image::write_png(frame, fFolder / "golden" / "window.png"));
+        ASSERT_EQ(frame.WritePNG((fFolder / "golden" / "window.png").c_str()), B_OK);
     }
 
     fs::path fFolder;
