@@ -29,9 +29,11 @@ struct FaceStyle {
 
 // The faces of a family; empty when fontconfig knows no such family. Asking fontconfig takes
 // a while, and programs ask about the same few families again and again, so the answers are
-// kept.
+// kept. Family names also come from archives, which may name any number of families: past
+// kMaxFamilies the answers start over rather than grow without end.
 std::vector<FaceStyle> family_styles(const std::string& family)
 {
+    static constexpr size_t kMaxFamilies = 64;
     static std::mutex sLock;
     static std::map<std::string, std::vector<FaceStyle>> sFamilies;
     std::lock_guard<std::mutex> guard(sLock);
@@ -60,6 +62,8 @@ std::vector<FaceStyle> family_styles(const std::string& family)
     FcObjectSetDestroy(objects);
     FcPatternDestroy(pattern);
 
+    if (sFamilies.size() >= kMaxFamilies)
+        sFamilies.clear();
     sFamilies.emplace(family, styles);
     return styles;
 }

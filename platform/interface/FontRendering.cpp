@@ -341,6 +341,8 @@ int32 x_to_offset(const BFont& font, const char* string, int32 length, float x)
 font_height font_metrics(const BFont& font)
 {
     using Key = std::tuple<std::string, std::string, float>;
+    // Sizes and families come from archives too: past kMaxFonts the cache starts over.
+    static constexpr size_t kMaxFonts = 64;
     static std::mutex sLock;
     static std::map<Key, font_height> sCache;
 
@@ -372,6 +374,8 @@ font_height font_metrics(const BFont& font)
     }
 
     std::lock_guard<std::mutex> guard(sLock);
+    if (sCache.size() >= kMaxFonts)
+        sCache.clear();
     sCache.emplace(key, height);
     return height;
 }

@@ -170,3 +170,24 @@ TEST(FontTest, EveryThreadMeasuresTheSame)
         thread.join();
     EXPECT_EQ(mismatches, std::vector<int>(4, 0));
 }
+
+TEST(FontTest, ManyFamiliesAndSizesKeepTheAnswersRight)
+{
+    // More than the kit keeps answers for, as a stream of archives could name.
+    BFont font;
+    for (int i = 0; i < 70; i++) {
+        std::string family = "No Such Family " + std::to_string(i);
+        EXPECT_EQ(font.SetFamilyAndStyle(family.c_str(), "Bold"), B_NAME_NOT_FOUND);
+    }
+    ASSERT_EQ(font.SetFamilyAndStyle("DejaVu Sans", "Bold"), B_OK);
+    EXPECT_EQ(font.Face(), B_BOLD_FACE);
+
+    font_height twelve = height_of(*be_plain_font);
+    for (int i = 0; i < 70; i++)
+        height_of(font_of_size(be_plain_font, 13 + i * 0.25f));
+    font_height again = height_of(*be_plain_font);
+    EXPECT_EQ(again.ascent, twelve.ascent);
+    EXPECT_EQ(again.descent, twelve.descent);
+    EXPECT_EQ(again.leading, twelve.leading);
+    EXPECT_EQ(height_of(font_of_size(be_plain_font, 100)).ascent, 93);
+}
