@@ -35,11 +35,12 @@ void SDLKeyboard::KeyDown(display_window_id window, const SDL_KeyboardEvent& eve
         if (bytes.empty())
             return; // a character: it comes as text
         // SDL queues the text of a key press right behind the key, so the text of this one,
-        // if any, is next in the queue. The key's own letter (Alt+Q types "q") is the
-        // shortcut and must not come twice; any other character (AltGr+Q types "@" on some
-        // keyboards) is what the user typed, and comes as text.
+        // if any, is the next keyboard event in the queue; other threads' wake events may
+        // have come in between. The key's own letter (Alt+Q types "q") is the shortcut and
+        // must not come twice; any other character (AltGr+Q types "@" on some keyboards) is
+        // what the user typed, and comes as text.
         SDL_Event next;
-        if (SDL_PeepEvents(&next, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1 &&
+        if (SDL_PeepEvents(&next, 1, SDL_PEEKEVENT, SDL_KEYDOWN, SDL_TEXTINPUT) == 1 &&
             next.type == SDL_TEXTINPUT) {
             if (!same_letter(next.text.text, bytes))
                 return;

@@ -1,10 +1,16 @@
-// Text from the window system split into the characters that become key presses.
+// How SDL's keyboard events become key presses: text split into characters, and a shortcut
+// that reaches the window once although X types its letter as text too.
+
+#include "SDLDisplayFixture.h"
 
 #include <SDLKeyboard.h>
+
+#include <SDL.h>
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -40,4 +46,53 @@ TEST(SDLKeyboardTest, MalformedTextLosesOnlyItsBrokenBytes)
               (std::vector<std::string>{"a", "b", "c", "d", "e", "f"}));
     // A cut-short character does not swallow the whole character after it.
     EXPECT_EQ(split("\xe2\x82\xc3\xa9"), (std::vector<std::string>{"\xc3\xa9"}));
+}
+
+TEST(SDLKeyboardTest, ShortcutArrivesOnceWhenAWakeEventCameBeforeItsText)
+{
+    looper_test::Watchdog watchdog;
+    ASSERT_EQ(SDL_Init(SDL_INIT_EVENTS), 0) << SDL_GetError();
+    SDL_EventState(SDL_TEXTINPUT, SDL_ENABLE);
+    const uint32 wakeType = SDL_RegisterEvents(1);
+    std::unique_ptr<BPrivate::Display> display = BPrivate::make_offscreen_display();
+    auto* log = new display_test::MessageLog;
+    log->Run();
+    BPrivate::DisplayWindowConfig config;
+    config.frame = BRect(0, 0, 99, 99);
+    config.target = BMessenger(log);
+    const BPrivate::display_window_id window = display->CreateWindow(config);
+    BPrivate::SDLKeyboard keyboard(*display);
+
+    // Alt+Q as X reports it, the key and then the letter as text, with another thread's wake
+    // event queued between the two.
+    SDL_Event key{};
+    key.type = SDL_KEYDOWN;
+    key.key.keysym.scancode = SDL_SCANCODE_Q;
+    key.key.keysym.sym = SDLK_q;
+    key.key.keysym.mod = KMOD_LALT;
+    SDL_Event wake{};
+    wake.type = wakeType;
+    SDL_Event text{};
+    text.type = SDL_TEXTINPUT;
+    strcpy(text.text.text, "q");
+    ASSERT_EQ(SDL_PushEvent(&wake), 1);
+    ASSERT_EQ(SDL_PushEvent(&text), 1);
+
+    keyboard.KeyDown(window, key.key);
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        if (event.type == SDL_TEXTINPUT)
+            keyboard.Text(window, event.text.text, strlen(event.text.text));
+    }
+
+    auto downs = log->WaitFor(B_KEY_DOWN, 2, std::chrono::milliseconds(500));
+    ASSERT_EQ(downs.size(), 1u);
+    const char* bytes = "";
+    downs[0].message.FindString("bytes", &bytes);
+    EXPECT_STREQ(bytes, "q");
+
+    display.reset();
+    log->Lock();
+    log->Quit();
+    SDL_Quit();
 }
