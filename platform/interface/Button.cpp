@@ -192,21 +192,6 @@ void BButton::GetPreferredSize(float* width, float* height)
         *height = preferredHeight;
 }
 
-void BButton::SetLabel(const char* label)
-{
-    BControl::SetLabel(label);
-}
-
-void BButton::SetValue(int32 value)
-{
-    BControl::SetValue(value);
-}
-
-status_t BButton::Invoke(BMessage* message)
-{
-    return BControl::Invoke(message);
-}
-
 void BButton::MakeDefault(bool flag)
 {
     if (flag == fDefault)

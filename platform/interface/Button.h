@@ -25,9 +25,6 @@ public:
     void KeyDown(const char* bytes, int32 numBytes) override;
     void AttachedToWindow() override;
     void GetPreferredSize(float* width, float* height) override;
-    void SetLabel(const char* label) override;
-    void SetValue(int32 value) override;
-    status_t Invoke(BMessage* message = nullptr) override;
 
     virtual void MakeDefault(bool flag);
     bool IsDefault() const { return fDefault; }

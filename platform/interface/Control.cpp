@@ -119,11 +119,6 @@ void BControl::KeyDown(const char* bytes, int32 numBytes)
     BView::KeyDown(bytes, numBytes);
 }
 
-void BControl::MessageReceived(BMessage* message)
-{
-    BView::MessageReceived(message);
-}
-
 void BControl::SetLabel(const char* label)
 {
     const bool hasLabel = label != nullptr;

@@ -30,7 +30,6 @@ public:
     void MakeFocus(bool focus = true) override;
     // Space (and Enter for the kinds that say so) uses a focused control.
     void KeyDown(const char* bytes, int32 numBytes) override;
-    void MessageReceived(BMessage* message) override;
 
     virtual void SetLabel(const char* label);
     const char* Label() const { return fLabel.empty() && !fHasLabel ? nullptr : fLabel.c_str(); }

@@ -194,19 +194,12 @@ void BTextControl::GetPreferredSize(float* width, float* height)
         *height = std::ceil(metrics.ascent + metrics.descent) + 2 * kFrameWidth + 1;
 }
 
-void BTextControl::SetLabel(const char* label)
-{
-    BControl::SetLabel(label);
-    Invalidate();
-}
-
 void BTextControl::SetEnabled(bool enabled)
 {
     if (enabled == IsEnabled())
         return;
     BControl::SetEnabled(enabled);
     _UpdateInputState();
-    Invalidate();
 }
 
 void BTextControl::SetText(const char* text)

@@ -33,7 +33,6 @@ public:
     void MouseDown(BPoint where) override;
     void MakeFocus(bool focus = true) override;
     void GetPreferredSize(float* width, float* height) override;
-    void SetLabel(const char* label) override;
     void SetEnabled(bool enabled) override;
 
     virtual void SetText(const char* text);
