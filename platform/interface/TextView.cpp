@@ -502,27 +502,20 @@ void BTextView::Draw(BRect)
 
 // #pragma mark - input
 
-bool BTextView::_CommandHeld() const
+uint32 BTextView::_HeldModifiers() const
 {
     int32 held = (int32)modifiers();
     if (Window() != nullptr && Window()->CurrentMessage() != nullptr)
         Window()->CurrentMessage()->FindInt32("modifiers", &held);
-    return (held & B_COMMAND_KEY) != 0;
-}
-
-bool BTextView::_ShiftHeld() const
-{
-    int32 held = (int32)modifiers();
-    if (Window() != nullptr && Window()->CurrentMessage() != nullptr)
-        Window()->CurrentMessage()->FindInt32("modifiers", &held);
-    return (held & B_SHIFT_KEY) != 0;
+    return (uint32)held;
 }
 
 void BTextView::KeyDown(const char* bytes, int32 numBytes)
 {
     if (numBytes <= 0 || bytes == nullptr)
         return;
-    if (_CommandHeld()) {
+    const uint32 held = _HeldModifiers();
+    if ((held & B_COMMAND_KEY) != 0) {
         // Shortcuts of the window's menus were tried first; these are what is left.
         switch (numBytes == 1 ? tolower((uint8)bytes[0]) : 0) {
         case 'x':
@@ -546,7 +539,7 @@ void BTextView::KeyDown(const char* bytes, int32 numBytes)
     int32 start;
     int32 end;
     GetSelection(&start, &end);
-    const bool extend = _ShiftHeld();
+    const bool extend = (held & B_SHIFT_KEY) != 0;
     switch (numBytes == 1 ? bytes[0] : 0) {
     case B_BACKSPACE:
         if (fEditable) {
@@ -614,7 +607,7 @@ void BTextView::MouseDown(BPoint where)
     if (clicks >= 2)
         _SelectWord(offset);
     else
-        _MoveCaret(offset, _ShiftHeld());
+        _MoveCaret(offset, (_HeldModifiers() & B_SHIFT_KEY) != 0);
     fTracking = true;
     SetMouseEventMask(B_POINTER_EVENTS, B_LOCK_WINDOW_FOCUS);
 }

@@ -98,8 +98,8 @@ private:
     void _SelectWord(int32 offset);
     // Scrolls sideways so that the caret is in sight.
     void _ScrollToCaret();
-    bool _CommandHeld() const;
-    bool _ShiftHeld() const;
+    // The modifier keys held when the message being handled was sent.
+    uint32 _HeldModifiers() const;
 
     std::string fText;
     int32 fAnchor = 0; // the end of the selection that stays while it is extended
