@@ -2,6 +2,7 @@
 // dropped on it by another X client through the drag-and-drop protocol, and the close box.
 
 #include "GoldenImage.h"
+#include "LooperTestSupport.h"
 #include "X11Connection.h"
 #include "XdndDragSource.h"
 
@@ -82,16 +83,12 @@ public:
     // The exit status once the program ended by itself within the limit, else -1.
     int WaitForExit(std::chrono::milliseconds limit)
     {
-        const auto end = std::chrono::steady_clock::now() + limit;
-        while (std::chrono::steady_clock::now() < end) {
-            int status;
-            if (waitpid(fPid, &status, WNOHANG) == fPid) {
-                fEnded = true;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
-            }
-            usleep(10000);
-        }
-        return -1;
+        int status = 0;
+        fEnded =
+            looper_test::eventually([&] { return waitpid(fPid, &status, WNOHANG) == fPid; }, limit);
+        if (!fEnded)
+            return -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
     }
 
 private:
@@ -113,13 +110,9 @@ TEST(GalleryOnX11, ShowsItsWindowTakesARealDropAndClosesByTheCloseBox)
 
     // What the screen shows is what the kit drew: the same as the offscreen golden.
     XPicture picture;
-    bool drawn = false;
-    for (int i = 0; i < 100 && !drawn; i++) {
-        drawn = x11.Capture(window, picture) && (picture.At(5, 30) & 0xffffff) == 0xd8d8d8;
-        if (!drawn)
-            usleep(20000);
-    }
-    ASSERT_TRUE(drawn);
+    ASSERT_TRUE(looper_test::eventually(
+        [&] { return x11.Capture(window, picture) && (picture.At(5, 30) & 0xffffff) == 0xd8d8d8; },
+        2000ms));
     BPrivate::DisplayFrame frame;
     frame.width = picture.width;
     frame.height = picture.height;
