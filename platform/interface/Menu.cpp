@@ -247,17 +247,13 @@ BMenuItem* BMenu::RemoveItem(int32 index)
     }
     {
         // The open menu's window may be drawing the items.
-        BWindow* shown = Window();
-        if (shown != nullptr && !shown->Lock())
-            shown = nullptr;
+        BPrivate::ShownMenuLock lock(this);
         fItems.erase(fItems.begin() + index);
         if (fSelected == index)
             fSelected = -1;
         else if (fSelected > index)
             fSelected--;
         item->fSelected = false;
-        if (shown != nullptr)
-            shown->Unlock();
     }
     item->fMenu = nullptr;
     item->fFrame = BRect();
@@ -368,7 +364,10 @@ void BMenu::SetEnabled(bool enabled)
 {
     if (enabled == fEnabled)
         return;
-    fEnabled = enabled;
+    {
+        BPrivate::ShownMenuLock lock(this);
+        fEnabled = enabled;
+    }
     _ItemChanged(nullptr);
 }
 
@@ -385,6 +384,7 @@ void BMenu::SetRadioMode(bool on)
     fRadioMode = on;
     // Radio mode may begin with several items marked; the first of them keeps its mark.
     if (on) {
+        BPrivate::ShownMenuLock lock(this);
         bool seen = false;
         for (BMenuItem* item : fItems) {
             if (item->fMarked && seen)

@@ -8,35 +8,10 @@
 #include <Window.h>
 
 #include "ArchiveClasses.h"
+#include "MenuWindow.h"
 #include "WindowPrivate.h"
 
 #include <cctype>
-
-namespace {
-
-// Locks the window a menu is shown in for a change made from the owner's thread, so that the
-// menu window's thread never draws an item while it changes.
-class ShownMenuLock {
-public:
-    explicit ShownMenuLock(BMenu* menu)
-        : fWindow(menu != nullptr ? menu->Window() : nullptr)
-    {
-        if (fWindow != nullptr && !fWindow->Lock())
-            fWindow = nullptr;
-    }
-    ~ShownMenuLock()
-    {
-        if (fWindow != nullptr)
-            fWindow->Unlock();
-    }
-    ShownMenuLock(const ShownMenuLock&) = delete;
-    ShownMenuLock& operator=(const ShownMenuLock&) = delete;
-
-private:
-    BWindow* fWindow;
-};
-
-} // namespace
 
 BMenuItem::BMenuItem(const char* label, BMessage* message, char shortcut, uint32 modifiers)
     : BInvoker(message, nullptr), fLabel(label != nullptr ? label : ""), fShortcut(shortcut),
@@ -133,7 +108,7 @@ status_t BMenuItem::Archive(BMessage* into, bool deep) const
 void BMenuItem::SetLabel(const char* label)
 {
     {
-        ShownMenuLock lock(fMenu);
+        BPrivate::ShownMenuLock lock(fMenu);
         fLabel = label != nullptr ? label : "";
     }
     if (fMenu != nullptr)
@@ -145,7 +120,7 @@ void BMenuItem::SetEnabled(bool enabled)
     if (enabled == fEnabled)
         return;
     {
-        ShownMenuLock lock(fMenu);
+        BPrivate::ShownMenuLock lock(fMenu);
         fEnabled = enabled;
     }
     if (fSubmenu != nullptr)
@@ -164,7 +139,7 @@ bool BMenuItem::IsEnabled() const
 void BMenuItem::SetMarked(bool marked)
 {
     {
-        ShownMenuLock lock(fMenu);
+        BPrivate::ShownMenuLock lock(fMenu);
         if (marked && fMenu != nullptr && fMenu->IsRadioMode()) {
             for (BMenuItem* other : fMenu->fItems) {
                 if (other != this)
@@ -181,7 +156,7 @@ void BMenuItem::SetShortcut(char shortcut, uint32 modifiers)
 {
     _UnregisterShortcut();
     {
-        ShownMenuLock lock(fMenu);
+        BPrivate::ShownMenuLock lock(fMenu);
         fShortcut = shortcut;
         fModifiers = modifiers;
     }

@@ -39,4 +39,16 @@ void MenuWindow::CloseMenu()
     Quit();
 }
 
+ShownMenuLock::ShownMenuLock(BMenu* menu) : fWindow(menu != nullptr ? menu->Window() : nullptr)
+{
+    if (fWindow != nullptr && !fWindow->Lock())
+        fWindow = nullptr;
+}
+
+ShownMenuLock::~ShownMenuLock()
+{
+    if (fWindow != nullptr)
+        fWindow->Unlock();
+}
+
 } // namespace BPrivate

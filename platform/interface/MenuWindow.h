@@ -28,4 +28,18 @@ private:
     BMenu* fMenu;
 };
 
+// Locks the window a menu is shown in for a change made from the owner's thread, so that the
+// menu window's thread never draws the menu while it changes. Nothing to lock for a menu that
+// is shown nowhere.
+class ShownMenuLock {
+public:
+    explicit ShownMenuLock(BMenu* menu);
+    ~ShownMenuLock();
+    ShownMenuLock(const ShownMenuLock&) = delete;
+    ShownMenuLock& operator=(const ShownMenuLock&) = delete;
+
+private:
+    BWindow* fWindow;
+};
+
 } // namespace BPrivate

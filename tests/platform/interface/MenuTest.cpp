@@ -278,6 +278,32 @@ TEST_F(MenuFixture, ItemsAddedToAnOpenMenuWhileItDrawsCloseItAndWork)
     EXPECT_EQ(recorder->Messages()[0].what, 'quit');
 }
 
+TEST_F(MenuFixture, AnOpenMenuDisabledWhileItDrawsChoosesNothingUntilEnabled)
+{
+    window->Show();
+    click(window, TitleCenter(0));
+    BWindow* menuWindow = OpenWindowOf(file);
+    ASSERT_NE(menuWindow, nullptr);
+    for (int32 i = 0; i < 5; i++)
+        offscreen()->MouseMoved(id_of(menuWindow), ItemCenter(file, i % 2 == 0 ? 0 : 3));
+    {
+        Locked lock(window);
+        file->SetEnabled(false);
+        file->SetRadioMode(true);
+    }
+    click(menuWindow, ItemCenter(file, 3));
+    settle(window);
+    EXPECT_EQ(OpenWindowOf(file), menuWindow);
+    EXPECT_TRUE(recorder->Messages().empty());
+    {
+        Locked lock(window);
+        file->SetEnabled(true);
+    }
+    click(menuWindow, ItemCenter(file, 3));
+    ASSERT_TRUE(recorder->WaitFor(1));
+    EXPECT_EQ(recorder->Messages()[0].what, 'save');
+}
+
 TEST_F(MenuFixture, BarWithOpenMenuLooksRight)
 {
     window->Show();
