@@ -57,8 +57,7 @@ std::vector<std::string> wrap(const BFont& font, const std::string& text, float 
 class AlertView : public BView {
 public:
     AlertView(BRect frame, const AlertContents& contents)
-        : BView(frame, "alert view", B_FOLLOW_ALL, B_WILL_DRAW | B_NAVIGABLE),
-          fContents(contents)
+        : BView(frame, "alert view", B_FOLLOW_ALL, B_WILL_DRAW | B_NAVIGABLE), fContents(contents)
     {
         SetViewColor(ui_color(B_PANEL_BACKGROUND_COLOR));
         font_height metrics;
@@ -79,7 +78,8 @@ public:
         float buttonsWidth = 0;
         for (int32 i = 0; i < fContents.buttonCount; i++)
             buttonsWidth += fButtons[i].Width() + 1 + (i > 0 ? kButtonSpacing : 0);
-        const float width = std::max(kTextLeft + kTextWidth + kMargin, kTextLeft + buttonsWidth + kMargin);
+        const float width =
+            std::max(kTextLeft + kTextWidth + kMargin, kTextLeft + buttonsWidth + kMargin);
         return BRect(0, 0, width - 1, top + _ButtonHeight() + kMargin - 1);
     }
 
@@ -148,7 +148,9 @@ public:
             // A button's own key wins; then Enter for the default (last) button.
             for (int32 i = 0; i < fContents.buttonCount; i++) {
                 const char key = fContents.shortcuts[i];
-                if (key != 0 && (key == bytes[0] || (key != B_ESCAPE && tolower(key) == tolower(bytes[0])))) {
+                if (key != 0 &&
+                    (key == bytes[0] ||
+                     (key != B_ESCAPE && tolower((uint8)key) == tolower((uint8)bytes[0])))) {
                     static_cast<AlertWindow*>(Window())->_Answer(i);
                     return;
                 }
@@ -208,19 +210,23 @@ private:
             SetHighColor(tint_color(panel, B_DARKEN_1_TINT));
             StrokeRect(frame.InsetByCopy(-2, -2));
         }
-        const rgb_color face = down ? tint_color(panel, B_DARKEN_2_TINT)
-                                    : tint_color(panel, B_LIGHTEN_1_TINT);
+        const rgb_color face =
+            down ? tint_color(panel, B_DARKEN_2_TINT) : tint_color(panel, B_LIGHTEN_1_TINT);
         SetHighColor(face);
         FillRect(frame);
         SetHighColor(tint_color(panel, B_DARKEN_4_TINT));
         StrokeRect(frame);
         if (!down) {
             SetHighColor(tint_color(panel, B_LIGHTEN_MAX_TINT));
-            StrokeLine(BPoint(frame.left + 1, frame.bottom - 1), BPoint(frame.left + 1, frame.top + 1));
-            StrokeLine(BPoint(frame.left + 1, frame.top + 1), BPoint(frame.right - 1, frame.top + 1));
+            StrokeLine(BPoint(frame.left + 1, frame.bottom - 1),
+                       BPoint(frame.left + 1, frame.top + 1));
+            StrokeLine(BPoint(frame.left + 1, frame.top + 1),
+                       BPoint(frame.right - 1, frame.top + 1));
             SetHighColor(tint_color(panel, B_DARKEN_1_TINT));
-            StrokeLine(BPoint(frame.right - 1, frame.top + 2), BPoint(frame.right - 1, frame.bottom - 1));
-            StrokeLine(BPoint(frame.left + 2, frame.bottom - 1), BPoint(frame.right - 1, frame.bottom - 1));
+            StrokeLine(BPoint(frame.right - 1, frame.top + 2),
+                       BPoint(frame.right - 1, frame.bottom - 1));
+            StrokeLine(BPoint(frame.left + 2, frame.bottom - 1),
+                       BPoint(frame.right - 1, frame.bottom - 1));
         }
         SetLowColor(face);
         SetHighColor(ui_color(B_CONTROL_TEXT_COLOR));

@@ -100,8 +100,6 @@ protected:
     // For menu bars: a menu that is a view of the window with this frame from the start.
     BMenu(BRect frame, const char* name, uint32 resizingMode, uint32 flags, menu_layout layout);
 
-    // Whether the menu is shown in a menu window right now (on the owner's thread).
-    bool _IsOpen() const { return fMenuWindow != nullptr; }
     // Places the items (their frames) for the layout; row items are as high as the font.
     void _LayoutItems();
     // Margins around the items of a row, and the extra height of each item of a column.
@@ -149,7 +147,6 @@ private:
 
     // While open: the menu window (owner's thread), and on the menu window's thread the
     // highlighted item and where to tell the owner of a choice.
-    BPrivate::MenuWindow* fMenuWindow = nullptr;
     BPrivate::MenuTracker* fTracker = nullptr;
     int32 fSelected = -1;
     BMessenger fOwner;

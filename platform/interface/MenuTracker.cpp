@@ -100,7 +100,6 @@ bool MenuTracker::Open(BMenu* menu, BPoint where, int32 select)
     auto* window = new MenuWindow(frame, menu);
     // The window is not running yet: its menu is still this thread's to set up.
     menu->_Select(select);
-    menu->fMenuWindow = window;
     menu->fTracker = this;
     fMenu = menu;
     fWindow = window;
@@ -121,7 +120,6 @@ void MenuTracker::Close()
     fMenu = nullptr;
     fWindow = nullptr;
     fMenuMessenger = BMessenger();
-    menu->fMenuWindow = nullptr;
     menu->fTracker = nullptr;
     window->CloseMenu();
     if (BWindow* owner = fOwner->Window())
