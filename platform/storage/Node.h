@@ -52,6 +52,8 @@ protected:
     int Descriptor() const { return fDescriptor; }
 
 private:
+    friend class BNodeInfo;
+
     status_t ReadWholeAttr(const std::string& name, std::string& value) const;
 
     int fDescriptor = -1;
