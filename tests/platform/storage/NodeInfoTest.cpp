@@ -1,0 +1,59 @@
+#include <Node.h>
+#include <NodeInfo.h>
+
+#include "TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+std::string type_of(BNode* node)
+{
+    BNodeInfo info(node);
+    char type[B_MIME_TYPE_LENGTH];
+    status_t status = info.GetType(type);
+    return status == B_OK ? type : "error " + std::to_string(status);
+}
+
+} // namespace
+
+TEST(NodeInfoTest, TypeFollowsTheExtensionWithoutAnAttribute)
+{
+    TempFolder folder;
+    const struct {
+        const char* leaf;
+        const char* type;
+    } cases[] = {
+        {"ReadMe_enUS.txt", "text/plain"},
+        {"Page.HTML", "text/html"},
+        {"tune.mid", "audio/midi"},
+        {"no-extension", "application/octet-stream"},
+        {"archive.xyz", "application/octet-stream"},
+    };
+    for (const auto& each : cases) {
+        BNode node(folder.Write(each.leaf, "x").c_str());
+        EXPECT_EQ(type_of(&node), each.type) << each.leaf;
+    }
+}
+
+TEST(NodeInfoTest, StoredTypeWinsOverTheExtension)
+{
+    TempFolder folder;
+    BNode node(folder.Write("notes.txt", "x").c_str());
+    BNodeInfo info(&node);
+    if (info.SetType("text/x-notes") == B_UNSUPPORTED)
+        GTEST_SKIP() << "the temporary folder keeps no attributes";
+    EXPECT_EQ(type_of(&node), "text/x-notes");
+}
+
+TEST(NodeInfoTest, UnopenedNodeHasNoType)
+{
+    BNode missing("/nonexistent/file.txt");
+    BNodeInfo info(&missing);
+    char type[B_MIME_TYPE_LENGTH];
+    EXPECT_NE(info.InitCheck(), B_OK);
+    EXPECT_EQ(info.GetType(type), B_NO_INIT);
+    EXPECT_EQ(BNodeInfo().GetType(type), B_NO_INIT);
+}
