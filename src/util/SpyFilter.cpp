@@ -2,6 +2,12 @@
 
 #include <Message.h>
 
+namespace {
+
+constexpr bigtime_t kSpySendTimeout = 250000;
+
+} // namespace
+
 TSpyFilter::TSpyFilter(uint32 what, const BMessenger& target)
     : BMessageFilter(what), fTarget(target)
 {
@@ -17,8 +23,9 @@ filter_result TSpyFilter::Filter(BMessage* message, BHandler**)
         // the bool from being added, and an unmarked copy could come back here: it goes.
         copy.RemoveName(kSpySendFlagField);
         copy.AddBool(kSpySendFlagField, true);
-        // Waits while the target's queue is full, as the window's thread may afford to.
-        fTarget.SendMessage(&copy, static_cast<BHandler*>(nullptr), B_INFINITE_TIMEOUT);
+        // Waits a while for room in the target's queue, never for ever: the target may be
+        // this looper itself, or one that waits for it, and the watched message must go on.
+        fTarget.SendMessage(&copy, static_cast<BHandler*>(nullptr), kSpySendTimeout);
     }
     return B_DISPATCH_MESSAGE;
 }

@@ -1,0 +1,341 @@
+// The window framework in real windows on the offscreen display, driven by injected input:
+// accelerator labels, placement, closing by hiding, notifications, shortcuts and gestures.
+
+#include "WindowTestSupport.h"
+
+#include "iap/IAPItemAccKeyFormat.h"
+#include "settings/Prefs.h"
+#include "ui/DialogView.h"
+#include "ui/DialogWindow.h"
+#include "ui/ShortCuts.h"
+
+#include <Button.h>
+#include <InterfaceDefs.h>
+#include <OS.h>
+#include <Screen.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <vector>
+
+using namespace window_test;
+
+namespace {
+
+// What the windows and views of a test did, in order.
+class Log {
+public:
+    void Add(const std::string& entry)
+    {
+        std::lock_guard<std::mutex> lock(fLock);
+        fEntries.push_back(entry);
+    }
+    std::string Joined()
+    {
+        std::lock_guard<std::mutex> lock(fLock);
+        std::string all;
+        for (const std::string& entry : fEntries)
+            all += (all.empty() ? "" : " ") + entry;
+        return all;
+    }
+
+private:
+    std::mutex fLock;
+    std::vector<std::string> fEntries;
+};
+
+// A top view that logs its notifications and every gesture.
+class LoggingView : public TDialogView {
+public:
+    LoggingView(BRect frame, Log* log)
+        : TDialogView(frame, "top", B_FOLLOW_NONE, B_WILL_DRAW), fLog(log)
+    {
+    }
+    void LanguageChanged() override { fLog->Add("view"); }
+    void MouseClickLeftDouble(BPoint) override { fLog->Add("ClickLeftDouble"); }
+    void MouseClickLeftSingle(BPoint) override { fLog->Add("ClickLeftSingle"); }
+    void MouseClickRightSingle(BPoint) override { fLog->Add("ClickRightSingle"); }
+    void MouseDownLeft(BPoint) override { fLog->Add("DownLeft"); }
+    void MouseDownRight(BPoint) override { fLog->Add("DownRight"); }
+    void MouseDragBeginLeft(BPoint, BPoint) override { fLog->Add("DragBeginLeft"); }
+    void MouseDragEndLeft(BPoint, BPoint) override { fLog->Add("DragEndLeft"); }
+    void MouseDraggingLeft(BPoint, BPoint) override { fLog->Add("DraggingLeft"); }
+    void MouseUpLeft(BPoint) override { fLog->Add("UpLeft"); }
+    void MouseUpRight(BPoint) override { fLog->Add("UpRight"); }
+
+private:
+    Log* fLog;
+};
+
+constexpr uint32 kBusy = 'busy';
+
+// A dialog window whose top view is a LoggingView of 100 by 100 in a 200 by 150 window, so
+// that the pointer can leave the view.
+class TestWindow : public TDialogWindow {
+public:
+    explicit TestWindow(Log* log, BRect frame = BRect(100, 100, 299, 249))
+        : TDialogWindow(frame, "test", B_TITLED_WINDOW, 0, B_CURRENT_WORKSPACE), fLog(log)
+    {
+        view = new LoggingView(BRect(0, 0, 99, 99), log);
+        AddChild(view);
+    }
+    void LanguageChanged() override { fLog->Add("window"); }
+    void MessageReceived(BMessage* message) override
+    {
+        if (message->what != kBusy) {
+            TDialogWindow::MessageReceived(message);
+            return;
+        }
+        busy = true;
+        while (!released)
+            snooze(1000);
+    }
+    BButton* AddButton(const char* name, const char* label, BHandler* target)
+    {
+        Locked lock(this);
+        auto* button = new BButton(BRect(0, 0, 80, 20), name, label, new BMessage('clik'));
+        view->AddChild(button);
+        button->SetTarget(target);
+        return button;
+    }
+
+    LoggingView* view;
+    std::atomic<bool> busy{false};
+    std::atomic<bool> released{false};
+
+private:
+    Log* fLog;
+};
+
+class UITest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        offscreen();
+        window = new TestWindow(&log);
+        window->Show();
+        recorder = new Recorder();
+    }
+    void TearDown() override
+    {
+        window->released = true;
+        close(window);
+        recorder->Stop();
+    }
+    // The names of the buttons that the recorder heard from, once the window is done.
+    std::string Clicked()
+    {
+        settle(window);
+        BMessage reply;
+        BMessenger(nullptr, recorder).SendMessage('sync', &reply);
+        std::string names;
+        for (const BMessage& message : recorder->Messages()) {
+            BView* source = nullptr;
+            if (message.what == 'clik' && message.FindPointer("source", (void**)&source) == B_OK)
+                names += (names.empty() ? "" : " ") + std::string(source->Name());
+        }
+        return names;
+    }
+
+    Watchdog watchdog;
+    Log log;
+    TestWindow* window;
+    Recorder* recorder;
+};
+
+TEST(AccLabel, PlacesTheLetterAsTheFormatSays)
+{
+    const std::string dots = "Preferences...";
+    const struct {
+        std::string format, key, label, expected;
+    } cases[] = {
+        // The five formats of the common preference, in order.
+        {kAccKeyFormats[0], "Q", "Quit", "Quit(Q)"},
+        {kAccKeyFormats[1], "Q", "Quit", "Q) Quit"},
+        {kAccKeyFormats[2], "Q", "Quit", "Q\u30FBQuit"},
+        {kAccKeyFormats[3], "Q", "Quit", "Q - Quit"},
+        {kAccKeyFormats[4], "Q", "Quit", "Quit"},
+        // After the text, before a trailing marker and the spaces in front of it.
+        {kAccKeyFormats[0], "P", dots, "Preferences(P)..."},
+        {kAccKeyFormats[1], "P", dots, "P) Preferences..."},
+        {kAccKeyFormats[0], "N", "Name :", "Name(N) :"},
+        {kAccKeyFormats[0], "S", "Save as [text]...", "Save as [text](S)..."},
+        {kAccKeyFormats[0], "W", "Width\uFF1A", "Width(W)\uFF1A"},
+        {kAccKeyFormats[0], "N", "Next \u2192", "Next(N) \u2192"},
+        // Formats from outside: the template's "a" never stands at the placement byte.
+        {"a", "Q", "Quit", "Quit"},
+        {"a(a)", "Q", "Quit", "Quit(Q)"},
+        {"\002", "Q", "Quit", "Quit"},
+        {"\001", "Q", "Quit", "Quit"},
+    };
+    for (const auto& each : cases) {
+        EXPECT_EQ(merge_accelerator_key(each.format, each.key, each.label), each.expected)
+            << each.label;
+        gAppPrivacy->fAccFormat = each.format;
+        EXPECT_EQ(acc_label(each.key, each.label), each.expected) << each.label;
+    }
+    gAppPrivacy->fAccFormat.clear();
+}
+
+TEST(ShortCutFromLabel, FindsTheLetterOfEveryFormat)
+{
+    const struct {
+        const char* label;
+        char letter;
+    } cases[] = {
+        {"Quit(Q)", 'q'}, {"Q) Quit", 'q'}, {"Q\u30FBQuit", 'q'}, {"Q - Quit", 'q'},
+        {"Quit", 0},      {"(x) Yes", 'x'}, {"Exit (now)", 0},    {"", 0},
+    };
+    for (const auto& each : cases)
+        EXPECT_EQ(short_cut_from_label(each.label), each.letter) << each.label;
+}
+
+TEST_F(UITest, IntelligentMoveToKeepsTheWindowOnTheScreen)
+{
+    const BRect screen = BScreen().Frame();
+    const struct {
+        float width;
+        BPoint where, expected;
+    } cases[] = {
+        {300, BPoint(100, 100), BPoint(100, 100)},
+        // 5 pixels from the right and bottom edges.
+        {300, BPoint(2000, 1500), BPoint(screen.right - 305, screen.bottom - 205)},
+        {300, BPoint(-50, -50), BPoint(0, 0)},
+        // Wider than the screen: the left edge wins.
+        {screen.Width() + 100, BPoint(50, 50), BPoint(0, 50)},
+    };
+    for (const auto& each : cases) {
+        Locked lock(window);
+        window->ResizeTo(each.width, 200);
+        EXPECT_EQ(window->IntelligentMoveTo(each.where), each.expected);
+        EXPECT_EQ(window->Frame().LeftTop(), each.expected);
+    }
+}
+
+TEST_F(UITest, LanguageChangeReachesTheWindowThenItsTopView)
+{
+    window->PostMessage(kLanguageChangedMessage);
+    settle(window);
+    EXPECT_EQ(log.Joined(), "window view");
+}
+
+TEST_F(UITest, CloseBoxHidesAndAppearShowsTheSameWindow)
+{
+    offscreen()->CloseRequested(id_of(window));
+    settle(window);
+    EXPECT_TRUE(window->IsHidden());
+    window->Appear();
+    EXPECT_FALSE(window->IsHidden());
+    EXPECT_TRUE(window->IsActive());
+}
+
+TEST_F(UITest, QuitRequestedFromAnotherThreadWhileBusyAgrees)
+{
+    window->PostMessage(kBusy);
+    while (!window->busy)
+        snooze(1000);
+    EXPECT_TRUE(window->QuitRequested());
+    EXPECT_FALSE(window->IsHidden());
+}
+
+TEST_F(UITest, SetTargetToThisKeepsAimedControlsUnlessForced)
+{
+    BButton* aimed = window->AddButton("aimed", "Aimed", recorder);
+    BButton* plain = window->AddButton("plain", "Plain", nullptr);
+    Locked lock(window);
+    window->view->SetTargetToThis(window->view, false);
+    EXPECT_EQ(aimed->Target(), recorder);
+    EXPECT_EQ(plain->Target(), window->view);
+    window->view->SetTargetToThis(window->view, true);
+    EXPECT_EQ(aimed->Target(), window->view);
+}
+
+TEST_F(UITest, ControlLetterClicksTheEnabledButtonThatCarriesIt)
+{
+    BButton* button = window->AddButton("understand", "Understand(U)", recorder);
+    type(window, "u", B_CONTROL_KEY);
+    EXPECT_EQ(Clicked(), "understand");
+    {
+        Locked lock(window);
+        button->SetEnabled(false);
+    }
+    type(window, "u", B_CONTROL_KEY);
+    EXPECT_EQ(Clicked(), "understand");
+}
+
+TEST_F(UITest, EscapeClicksTheCancelButtonWhateverItsLetter)
+{
+    window->AddButton("ButtonCancel", "Close(X)", recorder);
+    type(window, "\x1b");
+    EXPECT_EQ(Clicked(), "ButtonCancel");
+}
+
+TEST_F(UITest, EnterWithoutFocusClicksTheDefaultButtonOnce)
+{
+    BButton* button = window->AddButton("ok", "OK", recorder);
+    {
+        Locked lock(window);
+        button->MakeDefault(true);
+        ASSERT_EQ(window->CurrentFocus(), nullptr);
+    }
+    type(window, "\n");
+    EXPECT_EQ(Clicked(), "ok");
+}
+
+TEST(Gestures, MouseEventsBecomeGestures)
+{
+    offscreen();
+    Watchdog watchdog;
+    struct Event {
+        char kind; // 'd' down, 'm' move, 'u' up
+        BPoint where;
+        int32 buttons;
+    };
+    const BPoint at(50, 50);
+    const struct {
+        const char* name;
+        std::vector<Event> events;
+        const char* expected;
+    } cases[] = {
+        {"4 pixels is a click",
+         {{'d', at, 1}, {'m', BPoint(54, 50), 1}, {'u', BPoint(54, 50), 1}},
+         "DownLeft ClickLeftSingle UpLeft"},
+        // Held outside the view, the pointer still reports to it.
+        {"5 pixels is a drag",
+         {{'d', at, 1},
+          {'m', BPoint(55, 50), 1},
+          {'m', BPoint(150, 50), 1},
+          {'u', BPoint(150, 50), 1}},
+         "DownLeft DragBeginLeft DraggingLeft DraggingLeft DragEndLeft UpLeft"},
+        {"3 by 3 is a drag",
+         {{'d', at, 1}, {'m', BPoint(53, 53), 1}, {'u', BPoint(53, 53), 1}},
+         "DownLeft DragBeginLeft DraggingLeft DragEndLeft UpLeft"},
+        {"triple click",
+         {{'d', at, 1}, {'u', at, 1}, {'d', at, 1}, {'u', at, 1}, {'d', at, 1}, {'u', at, 1}},
+         "DownLeft ClickLeftSingle UpLeft ClickLeftDouble"},
+        {"right click", {{'d', at, 2}, {'u', at, 2}}, "DownRight ClickRightSingle UpRight"},
+        {"both buttons", {{'d', at, 3}, {'m', BPoint(70, 70), 3}, {'u', at, 3}}, ""},
+        {"release alone", {{'u', at, 1}}, ""},
+    };
+    for (const auto& each : cases) {
+        Log log;
+        auto* window = new TestWindow(&log);
+        window->Show();
+        for (const Event& event : each.events) {
+            if (event.kind == 'd')
+                offscreen()->MouseDown(id_of(window), event.where, event.buttons);
+            else if (event.kind == 'm')
+                offscreen()->MouseMoved(id_of(window), event.where);
+            else
+                offscreen()->MouseUp(id_of(window), event.where);
+        }
+        settle(window);
+        EXPECT_EQ(log.Joined(), each.expected) << each.name;
+        close(window);
+    }
+}
+
+} // namespace
