@@ -3,6 +3,7 @@
 
 #include "ResourceDescription.h"
 
+#include <Entry.h>
 #include <File.h>
 #include <Message.h>
 
@@ -446,8 +447,7 @@ private:
     {
         if (token.text.empty())
             throw Failure{token.line, "a file item needs a file name"};
-        const std::string path =
-            token.text[0] == '/' || fFolder.empty() ? token.text : fFolder + "/" + token.text;
+        const std::string path = _FindFile(token.text);
         BFile file(path.c_str(), B_READ_ONLY);
         off_t size = 0;
         if (file.InitCheck() != B_OK || file.GetSize(&size) != B_OK)
@@ -459,6 +459,23 @@ private:
         if (size > 0 && file.ReadAt(0, out.data() + start, (size_t)size) != (ssize_t)size)
             throw Failure{token.line, "cannot read '" + path + "'"};
         fResult->filesRead.push_back(path);
+    }
+
+    // A relative name is looked for in the description's folder, then in the search folders
+    // in order; a name found nowhere is reported as in the description's folder.
+    std::string _FindFile(const std::string& name) const
+    {
+        if (name[0] == '/' || fFolder.empty())
+            return name;
+        const std::string inFolder = fFolder + "/" + name;
+        if (BEntry(inFolder.c_str()).Exists())
+            return inFolder;
+        for (const std::string& folder : fResult->searchFolders) {
+            const std::string candidate = folder + "/" + name;
+            if (BEntry(candidate.c_str()).Exists())
+                return candidate;
+        }
+        return inFolder;
     }
 
     std::vector<Token> fTokens;

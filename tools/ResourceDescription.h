@@ -15,12 +15,16 @@
 
 struct ResourceDescription {
     BPrivate::ResourceWriter writer;
+    // Where `file` items with a relative name are looked for after the description's folder:
+    // files made during the build live in the build tree. Set before compiling.
+    std::vector<std::string> searchFolders;
     // The files that `file` items read, as opened, for the build's dependency tracking.
     std::vector<std::string> filesRead;
 };
 
 // Compiles text; sourceName labels error messages and `file` items are found relative to
-// folder. Returns false with *error as "sourceName:line: what is wrong" at the first mistake.
+// folder, then to result->searchFolders. Returns false with *error as "sourceName:line: what is
+// wrong" at the first mistake.
 bool compile_resource_description(const std::string& text, const std::string& sourceName,
                                   const std::string& folder, ResourceDescription* result,
                                   std::string* error);

@@ -1,8 +1,10 @@
 // Compiles a resource description into a resource blob: as a blob file (--blob), and as a C++
 // source (--cpp) that holds the blob and registers it as the resources of the executable it
 // is linked into. --depfile names the files read, for the build to know when to run again.
+// --search adds a folder where `file` items are looked for after the description's own
+// (files made by other tools of the build, in the build tree); it may be given more than once.
 //
-//     make_resources DESCRIPTION [--blob FILE] [--cpp FILE] [--depfile FILE]
+//     make_resources DESCRIPTION [--blob FILE] [--cpp FILE] [--depfile FILE] [--search DIR]
 
 #include "ResourceDescription.h"
 
@@ -72,7 +74,7 @@ std::string depfile_name(const std::string& path)
 int usage()
 {
     fprintf(stderr, "Usage: make_resources DESCRIPTION [--blob FILE] [--cpp FILE] "
-                    "[--depfile FILE]\n");
+                    "[--depfile FILE] [--search DIR]\n");
     return 2;
 }
 
@@ -84,7 +86,12 @@ int main(int argc, char** argv)
     const char* blobPath = nullptr;
     const char* cppPath = nullptr;
     const char* depfilePath = nullptr;
+    ResourceDescription result;
     for (int i = 1; i < argc; i++) {
+        if (strcmp(argv[i], "--search") == 0 && i + 1 < argc) {
+            result.searchFolders.emplace_back(argv[++i]);
+            continue;
+        }
         const char** option = strcmp(argv[i], "--blob") == 0      ? &blobPath
                               : strcmp(argv[i], "--cpp") == 0     ? &cppPath
                               : strcmp(argv[i], "--depfile") == 0 ? &depfilePath
@@ -111,7 +118,6 @@ int main(int argc, char** argv)
         fprintf(stderr, "make_resources: cannot find the folder of %s\n", description);
         return 1;
     }
-    ResourceDescription result;
     std::string error;
     if (!compile_resource_description(text, description, folder.Path(), &result, &error)) {
         fprintf(stderr, "%s\n", error.c_str());
