@@ -34,7 +34,9 @@ void TDialogWindow::Init()
 
 void TDialogWindow::MessageReceived(BMessage* message)
 {
-    if (message->what == B_KEY_DOWN) {
+    // The window also gets the keys that find no focus view; only the ones the shortcut
+    // filter sends here are shortcuts; the rest (Tab into the window) go on as usual.
+    if (message->what == B_KEY_DOWN && TShortCutFilter::IsShortCut(message)) {
         KeyDown(message);
         return;
     }

@@ -80,15 +80,19 @@ TShortCutFilter::TShortCutFilter(BHandler* handler) : BMessageFilter(B_KEY_DOWN)
 
 TShortCutFilter::~TShortCutFilter() = default;
 
-filter_result TShortCutFilter::Filter(BMessage* message, BHandler** target)
+bool TShortCutFilter::IsShortCut(const BMessage* message)
 {
     int32 modifierState = 0;
     int32 rawChar = 0;
     message->FindInt32("modifiers", &modifierState);
     message->FindInt32("raw_char", &rawChar);
-    if ((modifierState & B_CONTROL_KEY) != 0 || rawChar == B_ESCAPE || rawChar == B_ENTER ||
-        rawChar == B_FUNCTION_KEY) {
+    return (modifierState & B_CONTROL_KEY) != 0 || rawChar == B_ESCAPE || rawChar == B_ENTER ||
+           rawChar == B_FUNCTION_KEY;
+}
+
+filter_result TShortCutFilter::Filter(BMessage* message, BHandler** target)
+{
+    if (IsShortCut(message))
         *target = fHandler != nullptr ? fHandler : Looper();
-    }
     return B_DISPATCH_MESSAGE;
 }

@@ -32,6 +32,9 @@ public:
     // Always B_DISPATCH_MESSAGE.
     filter_result Filter(BMessage* message, BHandler** target) override;
 
+    // Whether the filter redirects this key-down message.
+    static bool IsShortCut(const BMessage* message);
+
 private:
     BHandler* fHandler;
 };

@@ -256,6 +256,8 @@ TEST_F(UITest, SetTargetToThisKeepsAimedControlsUnlessForced)
 TEST_F(UITest, ControlLetterClicksTheEnabledButtonThatCarriesIt)
 {
     BButton* button = window->AddButton("understand", "Understand(U)", recorder);
+    type(window, "u");
+    EXPECT_EQ(Clicked(), "");
     type(window, "u", B_CONTROL_KEY);
     EXPECT_EQ(Clicked(), "understand");
     {
@@ -283,6 +285,15 @@ TEST_F(UITest, EnterWithoutFocusClicksTheDefaultButtonOnce)
     }
     type(window, "\n");
     EXPECT_EQ(Clicked(), "ok");
+}
+
+TEST_F(UITest, TabWithoutFocusStillMovesTheFocus)
+{
+    window->AddButton("first", "First(F)", recorder);
+    type(window, "\t");
+    Locked lock(window);
+    ASSERT_NE(window->CurrentFocus(), nullptr);
+    EXPECT_STREQ(window->CurrentFocus()->Name(), "first");
 }
 
 TEST(Gestures, MouseEventsBecomeGestures)
