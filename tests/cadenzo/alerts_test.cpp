@@ -7,11 +7,13 @@
 #include "util/SpyFilter.h"
 
 #include <Button.h>
+#include <Entry.h>
 #include <Handler.h>
 #include <Looper.h>
 #include <Message.h>
 #include <Messenger.h>
 #include <OS.h>
+#include <Path.h>
 #include <Window.h>
 
 #include <gtest/gtest.h>
@@ -82,6 +84,21 @@ TEST(ShowUrl, OpensThePageWithTheDesktopsOpener)
     const char* url = "https://www.vantor.example/?a=1&b=2";
     EXPECT_EQ(show_url(url), 0);
     EXPECT_EQ(opener.WaitForArgument(), url);
+}
+
+TEST(GetSaveRef, NamesTheFileInTheChosenFolder)
+{
+    TempFolder folder;
+    entry_ref directory;
+    ASSERT_EQ(BEntry(folder.Path().c_str()).GetRef(&directory), B_OK);
+    BMessage saved('save');
+    saved.AddRef("directory", &directory);
+    saved.AddString("name", "song.fem");
+    entry_ref ref;
+    ASSERT_EQ(get_save_ref(&saved, &ref), B_OK);
+    EXPECT_EQ(BPath(&ref).Path(), folder / "song.fem");
+    BMessage empty('save');
+    EXPECT_NE(get_save_ref(&empty, &ref), B_OK);
 }
 
 TEST(SendMessageWithLock, GivesUpOnATargetThatVanishedOrStaysLocked)

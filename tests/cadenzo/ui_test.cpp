@@ -13,6 +13,7 @@
 #include <InterfaceDefs.h>
 #include <OS.h>
 #include <Screen.h>
+#include <TextView.h>
 
 #include <gtest/gtest.h>
 
@@ -285,6 +286,24 @@ TEST_F(UITest, EnterWithoutFocusClicksTheDefaultButtonOnce)
     }
     type(window, "\n");
     EXPECT_EQ(Clicked(), "ok");
+}
+
+TEST_F(UITest, EnterInAFreeTextAreaBreaksTheLine)
+{
+    window->AddButton("ok", "OK", recorder);
+    BTextView* area;
+    {
+        Locked lock(window);
+        static_cast<BButton*>(window->FindView("ok"))->MakeDefault(true);
+        area = new BTextView(BRect(0, 30, 99, 99), "area", BRect(0, 0, 99, 69), B_FOLLOW_NONE,
+                             B_WILL_DRAW | B_NAVIGABLE);
+        window->view->AddChild(area);
+        area->MakeFocus(true);
+    }
+    type(window, "\n");
+    EXPECT_EQ(Clicked(), "");
+    Locked lock(window);
+    EXPECT_STREQ(area->Text(), "\n");
 }
 
 TEST_F(UITest, TabWithoutFocusStillMovesTheFocus)
