@@ -2,6 +2,7 @@
 
 #include "app/AppConstants.h"
 #include "app/Batch.h"
+#include "app/CadenzoApp.h"
 #include "app/Catalogue.h"
 #include "settings/Prefs.h"
 #include "util/PathUtils.h"
@@ -9,6 +10,7 @@
 #include <Entry.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -16,10 +18,23 @@
 static void print_usage(FILE* stream)
 {
     fprintf(stream,
-            "Usage: cadenzo [--batch] FILE...\n"
-            "Converts each MIDI FILE into a .fem file beside it, one after another, and stops\n"
-            "at the first file that cannot be converted. The exit status is 0 only when\n"
-            "every file was converted.\n");
+            "Usage: cadenzo [FILE...]\n"
+            "       cadenzo --batch FILE...\n"
+            "Opens the window that converts the MIDI files dropped on it, and the FILEs named,\n"
+            "into .fem files beside them. With --batch, or without a window system, converts\n"
+            "each FILE (a folder: the MIDI files in it) one after another in the terminal, and\n"
+            "stops at the first file that cannot be converted; the exit status is then 0 only\n"
+            "when every file was converted.\n");
+}
+
+// The display the windows would be on is the offscreen one without a window system, or when
+// asked for: nobody could drop a file on it, so the files are converted in the terminal.
+static bool window_system_wanted()
+{
+    const char* display = getenv("DISPLAY");
+    const char* backend = getenv("BE_DISPLAY");
+    return display != nullptr && display[0] != '\0' &&
+           (backend == nullptr || strcmp(backend, "offscreen") != 0);
 }
 
 int main(int argc, char** argv)
@@ -32,6 +47,8 @@ int main(int argc, char** argv)
     gPrefs->LoadFromFile();
 
     std::vector<entry_ref> refs;
+    std::vector<std::string> files;
+    bool batch = false;
     bool optionsEnded = false;
     for (int i = 1; i < argc; i++) {
         const char* argument = argv[i];
@@ -39,7 +56,7 @@ int main(int argc, char** argv)
             if (strcmp(argument, "--") == 0) {
                 optionsEnded = true;
             } else if (strcmp(argument, "--batch") == 0) {
-                // There is no window yet: every run is a batch.
+                batch = true;
             } else if (strcmp(argument, "--help") == 0 || strcmp(argument, "-h") == 0) {
                 print_usage(stdout);
                 return 0;
@@ -53,6 +70,7 @@ int main(int argc, char** argv)
             }
             continue;
         }
+        files.emplace_back(argument);
         entry_ref ref;
         if (get_ref_for_path(argument, &ref) != B_OK) {
             // Still converted, so that the file gets the alert every unreadable file gets.
@@ -60,6 +78,11 @@ int main(int argc, char** argv)
                             extract_file_name(argument).c_str());
         }
         refs.push_back(ref);
+    }
+
+    if (!batch && window_system_wanted()) {
+        files.insert(files.begin(), argv[0]);
+        return run_application(files);
     }
 
     if (refs.empty()) {

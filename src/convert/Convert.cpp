@@ -13,13 +13,6 @@
 
 #include <new>
 
-
-TCadenzoView::TCadenzoView(BRect frame, const char* name) : BView(frame, name, 0, 0) {}
-
-TCadenzoView::TCadenzoView(BMessage* archive) : BView(archive) {}
-
-TCadenzoView::~TCadenzoView() = default;
-
 static int32 conversion_failed(const char* messageKey)
 {
     show_alert3(alert_caption(), locale_text(messageKey), locale_text("Understand"), "", "", -1,

@@ -38,7 +38,7 @@ protected:
                               fFolder.Path() + "/err' </dev/null";
         int status = system(command.c_str());
         Outcome run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(fFolder / "out"),
-                slurp(fFolder / "err")};
+                    slurp(fFolder / "err")};
         std::filesystem::remove(fFolder / "out");
         std::filesystem::remove(fFolder / "err");
         return run;
@@ -80,6 +80,28 @@ TEST_F(Batch, StopsAtTheFirstFailure)
     EXPECT_TRUE(fFolder.Exists("a.fem"));
     EXPECT_FALSE(fFolder.Exists("bad.fem"));
     EXPECT_FALSE(fFolder.Exists("c.fem"));
+}
+
+// A folder stands for the MIDI files in it and its subfolders, found by name or by content,
+// in the order of their paths; one without any is named in an alert.
+TEST_F(Batch, FolderStandsForItsMidiFilesInPathOrder)
+{
+    std::filesystem::create_directories(fFolder / "songs/sub");
+    std::filesystem::create_directory(fFolder / "empty");
+    fFolder.Write("songs/b.MID", Song());
+    fFolder.Write("songs/a.kar", Song());
+    fFolder.Write("songs/sub/c", Song());
+    fFolder.Write("songs/done.fem", Song());
+    fFolder.Write("songs/notes.txt", {'h', 'i', '!', '!'});
+    Outcome run = Cadenzo("songs empty");
+    EXPECT_EQ(1, run.exitStatus);
+    EXPECT_EQ("Converting... [1/4] a.kar\nConverting... [2/4] b.MID\n"
+              "Converting... [3/4] c\nConverting... [4/4] empty\n",
+              run.out);
+    EXPECT_NE(std::string::npos, run.err.find(fFolder / "empty")) << run.err;
+    EXPECT_TRUE(fFolder.Exists("songs/a.fem"));
+    EXPECT_TRUE(fFolder.Exists("songs/b.fem"));
+    EXPECT_TRUE(fFolder.Exists("songs/sub/c.fem"));
 }
 
 TEST_F(Batch, WithoutACatalogueTheKeysShow)

@@ -1,0 +1,276 @@
+#pragma once
+
+// The whole application in the test's process, on the offscreen display, driven the way a
+// user drives it: clicks, keys and file drops go in through the display, and what the main
+// window shows comes back as the frames it presented. Alerts go to the terminal (captured
+// here) unless BE_ALERT=window is set before the start.
+
+#include "MidiBytes.h"
+#include "TempFolder.h"
+#include "WindowTestSupport.h"
+#include "app/CadenzoApp.h"
+#include "app/CadenzoView.h"
+#include "app/CadenzoWindow.h"
+#include "settings/Prefs.h"
+
+#include <CheckBox.h>
+#include <MenuBar.h>
+#include <StringView.h>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <fcntl.h>
+#include <functional>
+#include <future>
+#include <mutex>
+#include <string>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace app_test {
+
+using namespace window_test;
+
+// A small song every conversion accepts.
+inline Bytes song()
+{
+    return smf_header(0, 1, 96) +
+           smf_track({0x00, 0x90, 0x3C, 0x40, 0x60, 0x80, 0x3C, 0x40, 0x00, 0xFF, 0x2F, 0x00});
+}
+
+// Everything written to standard error (the terminal form of alerts) while it lives.
+class StderrCapture {
+public:
+    StderrCapture() : fFile(tmpfile())
+    {
+        fflush(stderr);
+        fSaved = dup(STDERR_FILENO);
+        dup2(fileno(fFile), STDERR_FILENO);
+    }
+    ~StderrCapture()
+    {
+        fflush(stderr);
+        dup2(fSaved, STDERR_FILENO);
+        close(fSaved);
+        fclose(fFile);
+    }
+    std::string Text()
+    {
+        fflush(stderr);
+        std::string text;
+        char buffer[4096];
+        ssize_t read;
+        for (off_t at = 0; (read = pread(fileno(fFile), buffer, sizeof(buffer), at)) > 0;
+             at += read)
+            text.append(buffer, (size_t)read);
+        return text;
+    }
+
+private:
+    FILE* fFile;
+    int fSaved;
+};
+
+// A MIDI file that holds its conversion until the test lets it through: a named pipe that
+// the test keeps open for writing, so that the conversion waits for its bytes right after the
+// window drew the file's status line. Released with a song at the end at the latest.
+class GatedFile {
+public:
+    explicit GatedFile(std::string path) : fPath(std::move(path))
+    {
+        mkfifo(fPath.c_str(), 0600);
+        fWriter = open(fPath.c_str(), O_RDWR | O_NONBLOCK);
+    }
+    ~GatedFile() { Release(); }
+
+    // Lets the conversion read bytes and the end of the file.
+    void Release(const Bytes& bytes = song())
+    {
+        if (fWriter < 0)
+            return;
+        [[maybe_unused]] ssize_t written = write(fWriter, bytes.data(), bytes.size());
+        close(fWriter);
+        fWriter = -1;
+        unlink(fPath.c_str());
+    }
+
+private:
+    std::string fPath;
+    int fWriter = -1;
+};
+
+// One run of the application: started by the constructor as main starts it, on a thread of
+// its own, with the main window shown and drawn.
+class RunningApp {
+public:
+    explicit RunningApp(std::vector<std::string> files = {})
+    {
+        offscreen();
+        files.insert(files.begin(), "cadenzo");
+        std::future<void> ready = fStarted.get_future();
+        fThread = std::thread([this, files] {
+            gExitStates->LoadFromFile();
+            gPrefs->LoadFromFile();
+            run_application(files, [this](TCadenzoApp* app) {
+                fApp = app;
+                fWindow = app->MainWindow();
+                fStarted.set_value();
+            });
+            std::lock_guard<std::mutex> lock(fLock);
+            fEnded = true;
+            fChanged.notify_all();
+        });
+        if (ready.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+            fprintf(stderr, "the application did not start\n");
+            std::abort();
+        }
+        fId = id_of(fWindow);
+        for (int i = 0; i < 1000 && Frame().width == 0; i++)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        settle(fWindow);
+        if (View() != nullptr)
+            fStatusLine = InWindow("StrViewStatus");
+    }
+    ~RunningApp()
+    {
+        if (!Ended(std::chrono::seconds(0)))
+            CloseBox();
+        EXPECT_TRUE(Ended(std::chrono::seconds(20)));
+        fThread.join();
+    }
+
+    TCadenzoWindow* Window() const { return fWindow; }
+    TCadenzoView* View() const { return fWindow->MainView(); }
+    int32 Id() const { return fId; }
+
+    // The frame last presented, without waiting for the window: it may be busy.
+    BPrivate::DisplayFrame Frame() const
+    {
+        BPrivate::DisplayFrame frame;
+        offscreen()->CopyFrame(fId, frame);
+        return frame;
+    }
+    // Returns once the window is idle again and drew everything.
+    void Settle() const { settle(fWindow); }
+
+    void Drop(const std::vector<std::string>& paths) const
+    {
+        offscreen()->DropFiles(fId, BPoint(175, 120), paths);
+    }
+    void AltQ() const
+    {
+        offscreen()->SetModifiers(fId, B_COMMAND_KEY);
+        offscreen()->KeyDown(fId, "q");
+        offscreen()->SetModifiers(fId, 0);
+    }
+    void CloseBox() const { offscreen()->CloseRequested(fId); }
+    // Whether the application's loop ended and main's work after it is done.
+    bool Ended(std::chrono::seconds limit)
+    {
+        std::unique_lock<std::mutex> lock(fLock);
+        return fChanged.wait_for(lock, limit, [this] { return fEnded; });
+    }
+
+    // A view of the drop view's tree, by name, for looking at it under the window's lock.
+    template <typename T>
+    T* Find(const char* name) const
+    {
+        return dynamic_cast<T*>(View()->FindView(name));
+    }
+    BCheckBox* ChannelBox(int32 index) const
+    {
+        return dynamic_cast<BCheckBox*>(View()->FindView("BoxChMasks")->ChildAt(index));
+    }
+    // Where a view lies in the window.
+    BRect InWindow(const char* name) const
+    {
+        Locked lock(fWindow);
+        return InWindow(View()->FindView(name));
+    }
+    BRect ChannelBoxInWindow(int32 index) const
+    {
+        Locked lock(fWindow);
+        return InWindow(ChannelBox(index));
+    }
+    BRect InWindow(const BView* view) const
+    {
+        BRect rect = view->ConvertToScreen(view->Bounds());
+        rect.OffsetBy(-fWindow->Frame().left, -fWindow->Frame().top);
+        return rect;
+    }
+
+    // The pixels of a rectangle of a frame, for comparing parts of frames.
+    static std::vector<uint32_t> Pixels(const BPrivate::DisplayFrame& frame, BRect rect)
+    {
+        std::vector<uint32_t> pixels;
+        for (int32 y = (int32)rect.top; y <= (int32)rect.bottom; y++) {
+            for (int32 x = (int32)rect.left; x <= (int32)rect.right; x++)
+                pixels.push_back(x < frame.width && y < frame.height ? frame.At(x, y) : 0);
+        }
+        return pixels;
+    }
+    // Waits up to ten seconds for the window to draw its status line as given (by
+    // StatusShowing), without disturbing it; the frame that showed it, else the last one.
+    BPrivate::DisplayFrame WaitForStatus(const std::vector<uint32_t>& status, bool* shown) const
+    {
+        BPrivate::DisplayFrame frame;
+        for (int i = 0; i < 2000; i++) {
+            frame = Frame();
+            if ((*shown = Pixels(frame, fStatusLine) == status))
+                break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return frame;
+    }
+    // What the status line looks like showing text: drawn by the idle window for the test.
+    std::vector<uint32_t> StatusShowing(const char* text) const
+    {
+        std::string shown;
+        {
+            Locked lock(fWindow);
+            auto* status = Find<BStringView>("StrViewStatus");
+            shown = status->Text();
+            status->SetText(text);
+        }
+        const std::vector<uint32_t> pixels = Pixels(frame_of(fWindow), fStatusLine);
+        {
+            Locked lock(fWindow);
+            Find<BStringView>("StrViewStatus")->SetText(shown.c_str());
+        }
+        settle(fWindow);
+        return pixels;
+    }
+
+private:
+    std::promise<void> fStarted;
+    std::thread fThread;
+    TCadenzoApp* fApp = nullptr;
+    TCadenzoWindow* fWindow = nullptr;
+    int32 fId = -1;
+    BRect fStatusLine;
+    std::mutex fLock;
+    std::condition_variable fChanged;
+    bool fEnded = false;
+};
+
+// Every test starts as a first start: settings of its own, no read-me beside the executable.
+struct AppFixture : ::testing::Test {
+    void SetUp() override
+    {
+        setenv("XDG_CONFIG_HOME", (folder / "config").c_str(), 1);
+        gAppPrivacy->AnalyzeExePath((folder / "bin/cadenzo").c_str());
+        *gPrefs = TPrefs();
+        gExitStates->WFr = BRect(50, 50, 200, 200);
+    }
+
+    Watchdog watchdog;
+    TempFolder folder;
+};
+
+} // namespace app_test
