@@ -4,12 +4,18 @@
 
 #include "Display.h"
 
+#include <InterfaceDefs.h>
+
 namespace BPrivate {
 
 namespace {
 
 class OffscreenDisplay : public Display {
 public:
+    // No window system stands behind it: the keyboard is what its callers say, nothing held
+    // until they say otherwise.
+    OffscreenDisplay() { set_modifiers(0); }
+
     const char* Name() const override { return "offscreen"; }
     BRect ScreenFrame() override { return BRect(0, 0, 1279, 799); }
 

@@ -74,8 +74,9 @@ void SDLKeyboard::Text(display_window_id window, const char* text, size_t length
 void SDLKeyboard::ReportModifiers(display_window_id window, uint32 sdlModifiers)
 {
     uint32 modifiers = sdl_modifiers(sdlModifiers);
-    if (modifiers == fModifiers)
+    if (fReported && modifiers == fModifiers)
         return;
+    fReported = true;
     fModifiers = modifiers;
     fDisplay.SetModifiers(window, modifiers);
 }

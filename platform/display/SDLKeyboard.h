@@ -26,7 +26,8 @@ public:
     // window is -1 when the key's window is gone.
     void KeyUp(display_window_id window, const SDL_KeyboardEvent& event);
     void Text(display_window_id window, const char* text, size_t length);
-    // Tells the window the modifiers held (an SDL_Keymod) when they changed.
+    // Tells the window the modifiers held (an SDL_Keymod) when they changed, and the first
+    // time in any case: from then on the display, not the window system, answers modifiers().
     void ReportModifiers(display_window_id window, uint32 sdlModifiers);
 
 private:
@@ -34,6 +35,7 @@ private:
     std::map<int32, std::string> fHeldKeys; // scancode -> bytes of a key delivered as pressed
     int32 fLastScancode = 0; // of the last key down: the raw key of the text it typed
     uint32 fModifiers = 0;   // as last reported
+    bool fReported = false;
 };
 
 // The kit's modifier mask for SDL's (SDL_Keymod): Alt is Command, Ctrl is Control, the

@@ -44,7 +44,8 @@ enum {
     B_FUNCTION_KEY = 0x10,
 };
 
-// The modifier keys held now. Until a window system reports the keyboard, nothing is held.
+// The modifier keys held now. Before a display reports the keyboard (early in main, say), the
+// X server is asked; without one, nothing is held.
 uint32 modifiers();
 
 namespace BPrivate {
