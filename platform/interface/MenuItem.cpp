@@ -225,7 +225,9 @@ status_t BMenuItem::Invoke(BMessage* message)
     BWindow* window = _Window();
     if (window == nullptr)
         return B_BAD_VALUE;
-    return BMessenger(nullptr, window).SendMessage(&copy);
+    // The window itself, not its focus view: a view would take the window's own commands
+    // (B_QUIT_REQUESTED, say) for its own and drop them.
+    return BMessenger(window).SendMessage(&copy);
 }
 
 void BMenuItem::GetContentSize(float* width, float* height)
@@ -249,8 +251,7 @@ void BMenuItem::Draw()
         return;
     const bool row = menu->Layout() == B_ITEMS_IN_ROW;
     const rgb_color background = ui_color(B_MENU_BACKGROUND_COLOR);
-    rgb_color text = ui_color(fSelected ? B_MENU_SELECTED_ITEM_TEXT_COLOR
-                                        : B_MENU_ITEM_TEXT_COLOR);
+    rgb_color text = ui_color(fSelected ? B_MENU_SELECTED_ITEM_TEXT_COLOR : B_MENU_ITEM_TEXT_COLOR);
     if (fSelected && IsEnabled()) {
         menu->SetHighColor(ui_color(B_MENU_SELECTED_BACKGROUND_COLOR));
         menu->FillRect(fFrame);
@@ -266,8 +267,7 @@ void BMenuItem::Draw()
     font_height metrics;
     menu->GetFontHeight(&metrics);
     const float lineHeight = metrics.ascent + metrics.descent;
-    const float baseline =
-        fFrame.top + (fFrame.Height() + 1 - lineHeight) / 2 + metrics.ascent;
+    const float baseline = fFrame.top + (fFrame.Height() + 1 - lineHeight) / 2 + metrics.ascent;
     menu->SetHighColor(text);
     if (row) {
         menu->DrawString(fLabel.c_str(), BPoint(fFrame.left + 8, baseline));
@@ -284,8 +284,8 @@ void BMenuItem::Draw()
     }
     if (fSubmenu != nullptr) {
         const float midY = fFrame.top + fFrame.Height() / 2;
-        menu->FillTriangle(BPoint(fFrame.right - 10, midY - 4),
-                           BPoint(fFrame.right - 10, midY + 4), BPoint(fFrame.right - 6, midY));
+        menu->FillTriangle(BPoint(fFrame.right - 10, midY - 4), BPoint(fFrame.right - 10, midY + 4),
+                           BPoint(fFrame.right - 6, midY));
     } else if (fShortcut != 0) {
         const std::string shortcut = ShortcutLabel();
         const float width = menu->StringWidth(shortcut.c_str());

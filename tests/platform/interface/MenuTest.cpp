@@ -142,6 +142,20 @@ TEST_F(MenuFixture, CommandShortcutInvokesItsItemWithIndexWhenShown)
     other->Stop();
 }
 
+TEST_F(MenuFixture, CommandShortcutReachesTheWindowWhateverViewHasTheFocus)
+{
+    auto* field = new BView(BRect(10, 40, 100, 60), "focusable", B_FOLLOW_NONE, B_NAVIGABLE);
+    window->AddChild(field);
+    window->Show();
+    {
+        Locked lock(window);
+        field->MakeFocus(true);
+    }
+    type(window, "q", B_COMMAND_KEY);
+    ASSERT_TRUE(recorder->WaitFor(1));
+    EXPECT_EQ(recorder->Messages()[0].what, 'quit');
+}
+
 TEST_F(MenuFixture, ClickOnTitleOpensMenuAndClickOnItemChoosesAndCloses)
 {
     window->Show();
