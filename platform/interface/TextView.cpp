@@ -536,6 +536,16 @@ void BTextView::KeyDown(const char* bytes, int32 numBytes)
         }
     }
 
+    if ((held & B_CONTROL_KEY) != 0 && (uint8)bytes[0] >= 0x20) {
+        // Control with a character is a command, never text: Control+A selects all, the
+        // rest are the window's (its filters route them to the controls they name).
+        if (numBytes == 1 && tolower((uint8)bytes[0]) == 'a')
+            SelectAll();
+        else
+            BView::KeyDown(bytes, numBytes);
+        return;
+    }
+
     int32 start;
     int32 end;
     GetSelection(&start, &end);
