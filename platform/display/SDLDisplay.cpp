@@ -419,13 +419,26 @@ void SDLDisplay::_HandleWindowEvent(const SDL_WindowEvent& event)
         // system handed it the keyboard anyway.
         if (!window->avoidFocus) {
             fKeyboard.ReportModifiers(window->id, SDL_GetModState());
-            Activated(window->id, true);
+            if (!window->active) {
+                window->active = true;
+                Activated(window->id, true);
+            }
         }
         break;
-    case SDL_WINDOWEVENT_FOCUS_LOST:
-        if (!window->avoidFocus)
-            Activated(window->id, false);
+    case SDL_WINDOWEVENT_FOCUS_LOST: {
+        // Without a window manager SDL hands the keyboard to every window it shows, a menu
+        // included, which gives it straight back (see _ShowWindow): a window whose keyboard
+        // only passed through a window that avoids focus, or is back already, stays active,
+        // and its open menu open.
+        SDL_Window* focus = SDL_GetKeyboardFocus();
+        Window* holder = focus != nullptr ? _FindSDL(SDL_GetWindowID(focus)) : nullptr;
+        if (window->avoidFocus || !window->active ||
+            (holder != nullptr && (holder == window || holder->avoidFocus)))
+            break;
+        window->active = false;
+        Activated(window->id, false);
         break;
+    }
     case SDL_WINDOWEVENT_MOVED:
         Moved(window->id, BPoint((float)event.data1, (float)event.data2));
         break;

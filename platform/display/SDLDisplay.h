@@ -59,6 +59,7 @@ private:
         SDL_Window* window = nullptr;
         bool avoidFocus = false;
         bool shown = false;
+        bool active = false; // as last reported to the window
     };
     using Request = std::function<void()>;
 

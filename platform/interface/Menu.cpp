@@ -13,16 +13,15 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 
 BMenu::BMenu(const char* name, menu_layout layout)
-    : BView(BRect(0, 0, 0, 0), name, B_FOLLOW_LEFT | B_FOLLOW_TOP, B_WILL_DRAW),
-      fLayout(layout)
+    : BView(BRect(0, 0, 0, 0), name, B_FOLLOW_LEFT | B_FOLLOW_TOP, B_WILL_DRAW), fLayout(layout)
 {
     _InitData();
 }
 
-BMenu::BMenu(BRect frame, const char* name, uint32 resizingMode, uint32 flags,
-             menu_layout layout)
+BMenu::BMenu(BRect frame, const char* name, uint32 resizingMode, uint32 flags, menu_layout layout)
     : BView(frame, name, resizingMode, flags), fLayout(layout)
 {
     _InitData();
@@ -60,6 +59,7 @@ void BMenu::_InitData()
 
 BMenu::~BMenu()
 {
+    fSubmenus.reset();
     if (fTracker != nullptr)
         fTracker->Close();
     if (fSuperitem != nullptr) {
@@ -123,14 +123,21 @@ void BMenu::AttachedToWindow()
 {
     BView::AttachedToWindow();
     // An open menu is shown in a menu window, but its shortcuts stay with its owner's window.
-    if (dynamic_cast<BPrivate::MenuWindow*>(Window()) == nullptr && fSuperitem == nullptr &&
-        !fShortcutsRegistered)
+    const bool inMenuWindow = dynamic_cast<BPrivate::MenuWindow*>(Window()) != nullptr;
+    if (!inMenuWindow && fSuperitem == nullptr && !fShortcutsRegistered)
         _RegisterShortcuts(Window());
+    if (!inMenuWindow && fLayout == B_ITEMS_IN_COLUMN) {
+        if (fSubmenus == nullptr)
+            fSubmenus = std::make_unique<BPrivate::MenuTracker>(this);
+        fSubmenus->Attach();
+    }
     _LayoutItems();
 }
 
 void BMenu::DetachedFromWindow()
 {
+    if (fSubmenus != nullptr)
+        fSubmenus->Detach();
     if (fShortcutsRegistered && fShortcutWindow == Window())
         _UnregisterShortcuts(fShortcutWindow);
     BView::DetachedFromWindow();
@@ -375,8 +382,7 @@ bool BMenu::IsEnabled() const
 {
     if (!fEnabled)
         return false;
-    return fSuperitem == nullptr || fSuperitem->fMenu == nullptr ||
-           fSuperitem->fMenu->IsEnabled();
+    return fSuperitem == nullptr || fSuperitem->fMenu == nullptr || fSuperitem->fMenu->IsEnabled();
 }
 
 void BMenu::SetRadioMode(bool on)
@@ -553,6 +559,19 @@ static bool is_choosable(const BMenuItem* item)
            dynamic_cast<const BSeparatorItem*>(item) == nullptr;
 }
 
+// What the pointer and the keyboard may highlight: a choosable item, or one that opens a
+// submenu.
+static bool is_selectable(const BMenuItem* item)
+{
+    return item != nullptr && item->IsEnabled() &&
+           dynamic_cast<const BSeparatorItem*>(item) == nullptr;
+}
+
+static bool opens_submenu(const BMenuItem* item)
+{
+    return is_selectable(item) && item->Submenu() != nullptr;
+}
+
 void BMenu::_Select(int32 index)
 {
     if (index == fSelected)
@@ -570,6 +589,37 @@ void BMenu::_Select(int32 index)
     }
 }
 
+void BMenu::_Highlight(int32 index)
+{
+    if (!is_selectable(ItemAt(index))) {
+        // Nothing to highlight there (a separator, the space between the menus): an item
+        // whose submenu is open keeps it, for the pointer on its way into it.
+        if (opens_submenu(ItemAt(fSelected)))
+            return;
+        index = -1;
+    }
+    if (index == fSelected)
+        return;
+    _Select(index);
+    _AskForSubmenu(index, false);
+}
+
+void BMenu::_AskForSubmenu(int32 index, bool selectFirst)
+{
+    if (fSubmenus != nullptr) {
+        fSubmenus->OpenSubmenu(-1, index, selectFirst);
+        return;
+    }
+    if (!fOwner.IsValid())
+        return;
+    BMessage submenu(BPrivate::kMenuSubmenu);
+    submenu.AddInt32("serial", fOpenSerial);
+    submenu.AddInt32("level", fLevel);
+    submenu.AddInt32("index", index);
+    submenu.AddBool("select", selectFirst);
+    fOwner.SendMessage(&submenu);
+}
+
 int32 BMenu::_NextSelectable(int32 from, int32 direction) const
 {
     const int32 count = CountItems();
@@ -579,7 +629,7 @@ int32 BMenu::_NextSelectable(int32 from, int32 direction) const
             index = direction > 0 ? 0 : count - 1;
         else
             index = (index + direction + count) % count;
-        if (is_choosable(fItems[(size_t)index]))
+        if (is_selectable(fItems[(size_t)index]))
             return index;
     }
     return -1;
@@ -587,18 +637,30 @@ int32 BMenu::_NextSelectable(int32 from, int32 direction) const
 
 void BMenu::_ChooseSelected()
 {
+    if (opens_submenu(ItemAt(fSelected))) {
+        _AskForSubmenu(fSelected, true);
+        return;
+    }
     if (!is_choosable(ItemAt(fSelected)))
         return;
+    if (fSubmenus != nullptr) {
+        // Shown as a view: the menu is its own owner, on this very thread.
+        const int32 index = fSelected;
+        fSubmenus->Close();
+        _Select(-1);
+        _ItemChosen(index);
+        return;
+    }
     BMessage chosen(BPrivate::kMenuChosen);
     chosen.AddInt32("serial", fOpenSerial);
+    chosen.AddInt32("level", fLevel);
     chosen.AddInt32("index", fSelected);
     fOwner.SendMessage(&chosen);
 }
 
 void BMenu::MouseDown(BPoint where)
 {
-    const int32 index = _ItemIndexAt(where);
-    _Select(is_choosable(ItemAt(index)) ? index : -1);
+    _Highlight(_ItemIndexAt(where));
 }
 
 void BMenu::MouseUp(BPoint where)
@@ -612,24 +674,31 @@ void BMenu::MouseUp(BPoint where)
 
 void BMenu::MouseMoved(BPoint where, uint32 transit, const BMessage*)
 {
-    if (transit == B_EXITED_VIEW || transit == B_OUTSIDE_VIEW) {
-        _Select(-1);
-        return;
-    }
-    const int32 index = _ItemIndexAt(where);
-    _Select(is_choosable(ItemAt(index)) ? index : -1);
+    const bool outside = transit == B_EXITED_VIEW || transit == B_OUTSIDE_VIEW;
+    _Highlight(outside ? -1 : _ItemIndexAt(where));
 }
 
 void BMenu::MessageReceived(BMessage* message)
 {
+    BMenu* menu = nullptr;
+    int32 index = -1;
+    if (fSubmenus != nullptr && fSubmenus->TakeChoice(message, &menu, &index)) {
+        if (menu != nullptr)
+            menu->_ItemChosen(index);
+        return;
+    }
     switch (message->what) {
     case BPrivate::kMenuKey: {
         int32 key = 0;
         message->FindInt32("key", &key);
-        if (key == B_UP_ARROW || key == B_DOWN_ARROW)
+        if (key == B_UP_ARROW || key == B_DOWN_ARROW) {
             _Select(_NextSelectable(fSelected, key == B_DOWN_ARROW ? 1 : -1));
-        else if (key == B_ENTER || key == B_SPACE)
+            // A submenu opened from the item left behind closes; the new item's opens with
+            // Right.
+            _AskForSubmenu(-1, false);
+        } else if (key == B_ENTER || key == B_SPACE) {
             _ChooseSelected();
+        }
         break;
     }
     case BPrivate::kMenuHighlight:
@@ -637,10 +706,11 @@ void BMenu::MessageReceived(BMessage* message)
         BPoint where;
         if (message->FindPoint("where", &where) != B_OK || Window() == nullptr)
             break;
-        const int32 index = _ItemIndexAt(ConvertFromScreen(where));
-        _Select(is_choosable(ItemAt(index)) ? index : -1);
-        if (message->what == BPrivate::kMenuRelease)
-            _ChooseSelected();
+        const BPoint local = ConvertFromScreen(where);
+        if (message->what == BPrivate::kMenuHighlight)
+            _Highlight(_ItemIndexAt(local));
+        else
+            MouseUp(local);
         break;
     }
     default:

@@ -12,6 +12,7 @@
 #include <Messenger.h>
 #include <View.h>
 
+#include <memory>
 #include <vector>
 
 class BMenuField;
@@ -20,7 +21,7 @@ class BMenuItem;
 namespace BPrivate {
 class MenuTracker;
 class MenuWindow;
-}
+} // namespace BPrivate
 
 enum menu_layout {
     B_ITEMS_IN_ROW = 0,
@@ -128,6 +129,13 @@ private:
     void _StructureChanged();
     int32 _ItemIndexAt(BPoint where) const;
     void _Select(int32 index);
+    // The pointer highlights the item at index (or nothing, for one it cannot highlight);
+    // when that changes the highlight, the submenu of the new one opens beside it and any
+    // opened from another item closes.
+    void _Highlight(int32 index);
+    // Asks the owner for the submenu of the item at index, its first item highlighted when
+    // selectFirst; for an item without one (or -1), closes those opened from this menu.
+    void _AskForSubmenu(int32 index, bool selectFirst);
     // The next item the keyboard can highlight, from the highlighted one in direction.
     int32 _NextSelectable(int32 from, int32 direction) const;
     // On the menu window's thread: asks the owner to choose the highlighted item.
@@ -151,4 +159,8 @@ private:
     int32 fSelected = -1;
     BMessenger fOwner;
     int32 fOpenSerial = 0;
+    int32 fLevel = 0; // in the chain of open menus
+
+    // A menu in a column shown as a view of a window opens its submenus itself.
+    std::unique_ptr<BPrivate::MenuTracker> fSubmenus;
 };

@@ -39,6 +39,7 @@ public:
         case 'quit':
         case 'abou':
         case 'bend':
+        case 'insd':
             fRecorder->PostMessage(message);
             return;
         }
@@ -80,8 +81,8 @@ struct MenuFixture : ::testing::Test {
     {
         Locked lock(window);
         BRect frame = bar->ItemAt(index)->Frame();
-        return bar->ConvertToParent(BPoint((frame.left + frame.right) / 2,
-                                           (frame.top + frame.bottom) / 2));
+        return bar->ConvertToParent(
+            BPoint((frame.left + frame.right) / 2, (frame.top + frame.bottom) / 2));
     }
     // The window a menu is open in, or nullptr.
     BWindow* OpenWindowOf(BMenu* menu)
@@ -154,6 +155,48 @@ TEST_F(MenuFixture, CommandShortcutReachesTheWindowWhateverViewHasTheFocus)
     type(window, "q", B_COMMAND_KEY);
     ASSERT_TRUE(recorder->WaitFor(1));
     EXPECT_EQ(recorder->Messages()[0].what, 'quit');
+}
+
+TEST_F(MenuFixture, SubmenuOpensBesideItsItemByPointerOrKeysAndItsChoiceClosesTheChain)
+{
+    auto* more = new BMenu("More");
+    more->AddItem(new BMenuItem("Inside", new BMessage('insd')));
+    file->AddItem(more);
+    window->Show();
+    const int32 moreIndex = file->IndexOf(more);
+    // The pointer over the item opens the submenu to the right of it.
+    click(window, TitleCenter(0));
+    BWindow* fileWindow = OpenWindowOf(file);
+    ASSERT_NE(fileWindow, nullptr);
+    offscreen()->MouseMoved(id_of(fileWindow), ItemCenter(file, moreIndex));
+    settle(fileWindow);
+    settle(window);
+    BWindow* moreWindow = OpenWindowOf(more);
+    ASSERT_NE(moreWindow, nullptr);
+    EXPECT_EQ(moreWindow->Frame().left, fileWindow->Frame().right + 1);
+    click(moreWindow, ItemCenter(more, 0));
+    ASSERT_TRUE(recorder->WaitFor(1));
+    EXPECT_EQ(recorder->Messages()[0].what, 'insd');
+    settle(window);
+    EXPECT_EQ(OpenWindowOf(file), nullptr);
+    EXPECT_EQ(OpenWindowOf(more), nullptr);
+
+    // Keys: down to it, Right opens it at its first item, Left goes back, Enter chooses.
+    const char right[] = {B_RIGHT_ARROW, 0};
+    const char left[] = {B_LEFT_ARROW, 0};
+    click(window, TitleCenter(0));
+    for (int32 i = 0; i < 4; i++) // New, Save, Quit, More
+        type(window, kDown);
+    settle(OpenWindowOf(file));
+    type(window, right);
+    ASSERT_NE(OpenWindowOf(more), nullptr);
+    type(window, left);
+    EXPECT_EQ(OpenWindowOf(more), nullptr);
+    EXPECT_NE(OpenWindowOf(file), nullptr);
+    type(window, right);
+    type(window, kEnter);
+    ASSERT_TRUE(recorder->WaitFor(2));
+    EXPECT_EQ(recorder->Messages()[1].what, 'insd');
 }
 
 TEST_F(MenuFixture, ClickOnTitleOpensMenuAndClickOnItemChoosesAndCloses)

@@ -1,0 +1,271 @@
+// A window of the interface kit on the SDL display, used through the X server as a user
+// would (XTEST): menus opened and chosen from with real clicks, Command shortcuts with the
+// focus anywhere, Control keys in a text field. Its own program, since the display of a
+// process is chosen once.
+
+#include "LooperTestSupport.h"
+#include "X11Connection.h"
+
+#include <AppDefs.h>
+#include <Button.h>
+#include <Display.h>
+#include <Menu.h>
+#include <MenuBar.h>
+#include <MenuField.h>
+#include <MenuItem.h>
+#include <MessageFilter.h>
+#include <PopUpMenu.h>
+#include <TextControl.h>
+#include <TextView.h>
+#include <Window.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <mutex>
+#include <string>
+#include <vector>
+
+using namespace display_test;
+using namespace std::chrono_literals;
+
+namespace {
+
+// Keeps the commands it is sent, the quit requests among them, and refuses to quit.
+class InputWindow : public BWindow {
+public:
+    InputWindow() : BWindow(BRect(100, 100, 499, 299), "Input", B_TITLED_WINDOW, B_NOT_RESIZABLE) {}
+    void MessageReceived(BMessage* message) override
+    {
+        Record(message->what);
+        BWindow::MessageReceived(message);
+    }
+    bool QuitRequested() override
+    {
+        Record(B_QUIT_REQUESTED);
+        return false;
+    }
+    void Record(uint32 what)
+    {
+        std::lock_guard lock(fLock);
+        fReceived.push_back(what);
+    }
+    size_t CountOf(uint32 what)
+    {
+        std::lock_guard lock(fLock);
+        return (size_t)std::count(fReceived.begin(), fReceived.end(), what);
+    }
+
+private:
+    std::mutex fLock;
+    std::vector<uint32> fReceived;
+};
+
+// Sees every key press first, as an application's shortcut filter does.
+class KeyFilter : public BMessageFilter {
+public:
+    KeyFilter() : BMessageFilter(B_KEY_DOWN) {}
+    filter_result Filter(BMessage* message, BHandler**) override
+    {
+        int32 held = 0, raw = 0;
+        message->FindInt32("modifiers", &held);
+        message->FindInt32("raw_char", &raw);
+        std::lock_guard lock(fLock);
+        fKeys.push_back({(uint32)held, raw});
+        return B_DISPATCH_MESSAGE;
+    }
+    struct Key {
+        uint32 modifiers;
+        int32 rawChar;
+    };
+    std::vector<Key> Keys()
+    {
+        std::lock_guard lock(fLock);
+        return fKeys;
+    }
+
+private:
+    std::mutex fLock;
+    std::vector<Key> fKeys;
+};
+
+BMessage* command(uint32 what)
+{
+    return new BMessage(what);
+}
+
+class SDLWindowInput : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(fX.IsOpen()) << "this test needs an X server: run it through "
+                                    "scripts/with-xvfb";
+        if (!fX.CanFakeInput())
+            GTEST_SKIP() << "libXtst.so.6 is not installed: no real input can be made";
+        ASSERT_TRUE(BPrivate::select_display("sdl"));
+
+        fWindow = new InputWindow;
+        auto* bar = new BMenuBar(BRect(0, 0, 0, 0), "bar");
+        fFile = new BMenu("File");
+        fFile->AddItem(new BMenuItem("Open", command('open'), 'O'));
+        fMore = new BMenu("More");
+        fMore->AddItem(new BMenuItem("Inside", command('insd')));
+        fFile->AddItem(fMore);
+        fFile->AddItem(new BMenuItem("Quit", new BMessage(B_QUIT_REQUESTED), 'Q'));
+        bar->AddItem(fFile);
+        fWindow->AddChild(bar);
+        fFormat = new BPopUpMenu("Format");
+        for (uint32 what : {'fmtA', 'fmtB'})
+            fFormat->AddItem(new BMenuItem(what == 'fmtA' ? "First" : "Second", command(what)));
+        fFormat->ItemAt(0)->SetMarked(true);
+        fField = new BMenuField(BRect(10, 40, 200, 62), "field", "Format:", fFormat);
+        fField->SetDivider(60);
+        fWindow->AddChild(fField);
+        fText = new BTextControl(BRect(10, 80, 200, 100), "text", "Name:", "abc", nullptr);
+        fText->SetDivider(60);
+        fWindow->AddChild(fText);
+        fButton = new BButton(BRect(10, 120, 100, 145), "button", "Button", nullptr);
+        fWindow->AddChild(fButton);
+        fKeys = new KeyFilter;
+        fWindow->AddCommonFilter(fKeys);
+        fWindow->Show();
+        fXWindow = fX.FindWindow("Input", 5s);
+        ASSERT_NE(fXWindow, 0u);
+        // The menu bar drawn, and so the window ready for the pointer.
+        ASSERT_TRUE(looper_test::eventually([&] {
+            XPicture picture;
+            return fX.Capture(fXWindow, picture) && picture.At(300, 5) == 0xd8d8d8;
+        }));
+    }
+    void TearDown() override
+    {
+        if (fWindow != nullptr && fWindow->Lock())
+            fWindow->Quit();
+    }
+
+    // A click (press and let go at once, as a user's quick click) at a point of an X window.
+    void Click(XWindowID window, BPoint where)
+    {
+        int x = 0, y = 0;
+        ASSERT_TRUE(fX.ToRoot(window, (int)where.x, (int)where.y, &x, &y));
+        fX.FakeMotion(x, y);
+        fX.FakeButton(1, true);
+        fX.FakeButton(1, false);
+    }
+    void Press(const char* key, const char* modifier)
+    {
+        fX.FakeKey(modifier, true);
+        fX.FakeKey(key, true);
+        fX.FakeKey(key, false);
+        fX.FakeKey(modifier, false);
+    }
+    static BPoint Middle(BRect frame)
+    {
+        return BPoint((frame.left + frame.right) / 2, (frame.top + frame.bottom) / 2);
+    }
+    BPoint ItemMiddle(BMenu* menu, int32 index)
+    {
+        fWindow->Lock();
+        const BPoint middle = Middle(menu->ItemAt(index)->Frame());
+        fWindow->Unlock();
+        return middle;
+    }
+    // Waits for the menu window of that title and clicks the item at index in it.
+    void ClickItem(const char* title, BMenu* menu, int32 index)
+    {
+        const XWindowID window = fX.FindWindow(title, 5s);
+        ASSERT_NE(window, 0u) << "the menu \"" << title << "\" did not open";
+        Click(window, ItemMiddle(menu, index));
+    }
+    bool Received(uint32 what, size_t count = 1)
+    {
+        return looper_test::eventually([&] { return fWindow->CountOf(what) >= count; });
+    }
+    void Focus(BView* view)
+    {
+        fWindow->Lock();
+        if (view != nullptr)
+            view->MakeFocus(true);
+        else if (BView* focus = fWindow->CurrentFocus())
+            focus->MakeFocus(false);
+        fWindow->Unlock();
+    }
+
+    looper_test::Watchdog fWatchdog{std::chrono::seconds(90)};
+    X11Connection fX; // before SDL starts: SDL chains to its error handler
+    InputWindow* fWindow = nullptr;
+    XWindowID fXWindow = 0;
+    BMenu* fFile = nullptr;
+    BMenu* fMore = nullptr;
+    BPopUpMenu* fFormat = nullptr;
+    BMenuField* fField = nullptr;
+    BTextControl* fText = nullptr;
+    BButton* fButton = nullptr;
+    KeyFilter* fKeys = nullptr;
+};
+
+TEST_F(SDLWindowInput, ClicksOpenBarMenusFieldMenusAndSubmenusAndChooseTheirItems)
+{
+    // The bar's title, then an item of its menu.
+    fWindow->Lock();
+    const BPoint title = Middle(fFile->Superitem()->Frame());
+    const BPoint field(fField->Frame().left + 80, Middle(fField->Frame()).y);
+    fWindow->Unlock();
+    Click(fXWindow, title);
+    ClickItem("File", fFile, 0);
+    EXPECT_TRUE(Received('open'));
+    EXPECT_TRUE(looper_test::eventually([&] { return fX.FindWindow("File") == 0; }));
+
+    // The field's button, then the second choice.
+    Click(fXWindow, field);
+    ClickItem("Format", fFormat, 1);
+    EXPECT_TRUE(Received('fmtB'));
+
+    // A submenu opens beside its item; its item chosen closes the whole chain.
+    Click(fXWindow, title);
+    ClickItem("File", fFile, 1);
+    ClickItem("More", fMore, 0);
+    EXPECT_TRUE(Received('insd'));
+    EXPECT_TRUE(looper_test::eventually(
+        [&] { return fX.FindWindow("File") == 0 && fX.FindWindow("More") == 0; }));
+}
+
+TEST_F(SDLWindowInput, CommandShortcutWorksWhateverViewHasTheFocus)
+{
+    BView* textView = fText->TextView();
+    const struct {
+        const char* focus;
+        BView* view;
+    } kCases[] = {{"none", nullptr}, {"text field", textView}, {"button", fButton}};
+    size_t expected = 0;
+    for (const auto& row : kCases) {
+        SCOPED_TRACE(row.focus);
+        Focus(row.view);
+        Press("q", "Alt_L");
+        EXPECT_TRUE(Received(B_QUIT_REQUESTED, ++expected));
+    }
+}
+
+TEST_F(SDLWindowInput, ControlLetterInATextFieldTypesNothingAndReachesTheFilters)
+{
+    Focus(fText->TextView());
+    Press("a", "Control_L"); // selects all
+    Press("b", "Control_L"); // the window's: nothing in the field
+    ASSERT_TRUE(looper_test::eventually([&] { return fKeys->Keys().size() >= 2; }));
+    fWindow->Lock();
+    const std::string text = fText->Text();
+    int32 start = -1, end = -1;
+    fText->TextView()->GetSelection(&start, &end);
+    fWindow->Unlock();
+    EXPECT_EQ(text, "abc");
+    EXPECT_EQ(start, 0);
+    EXPECT_EQ(end, 3);
+    const auto keys = fKeys->Keys();
+    ASSERT_EQ(keys.size(), 2u);
+    for (size_t i = 0; i < keys.size(); i++) {
+        EXPECT_NE(keys[i].modifiers & B_CONTROL_KEY, 0u);
+        EXPECT_EQ(keys[i].rawChar, "ab"[i]);
+    }
+}
+
+} // namespace
