@@ -276,7 +276,7 @@ TEST_F(RosterProcesses, StoppedApplicationDoesNotHoldUpTheSender)
     AppProcess running(kSignatureB, LogPath("running"));
     ASSERT_TRUE(stopped.WaitReady() && running.WaitReady());
 
-    stopped.Child().Signal(SIGSTOP);
+    ASSERT_TRUE(stopped.Child().Stop());
     const status_t status =
         with_watchdog([] { return broadcast(11); }, 20s, [&] { stopped.Child().Signal(SIGCONT); });
     EXPECT_EQ(status, B_OK);

@@ -66,6 +66,20 @@ public:
             kill(fPid, signal);
     }
 
+    // Stops the child and returns once it has stopped: SIGSTOP takes effect some time after
+    // it is sent, and until then the child still answers whatever is sent to it.
+    bool Stop() const
+    {
+        if (fPid <= 0 || kill(fPid, SIGSTOP) != 0)
+            return false;
+        int status;
+        pid_t done;
+        do {
+            done = waitpid(fPid, &status, WUNTRACED);
+        } while (done < 0 && errno == EINTR);
+        return done == fPid && WIFSTOPPED(status);
+    }
+
     // The exit status, 128 + the signal for a child killed by one, or -1 when the deadline
     // passed (the child is then killed).
     int Wait(std::chrono::milliseconds deadline = std::chrono::seconds(20))
