@@ -541,14 +541,27 @@ void SDLDisplay::_DestroyWindow(display_window_id id)
 
 void SDLDisplay::_ShowWindow(Window& window)
 {
-    SDL_Window* focused = SDL_GetKeyboardFocus();
+    // Where the keyboard belongs: the active window; before any is, the window that has it.
+    // Never a window that avoids focus, which may have it for a moment (see below) while
+    // another one, a submenu, opens.
+    Window* owner = nullptr;
+    for (auto& [id, other] : fWindows) {
+        if (other.active)
+            owner = &other;
+    }
+    if (owner == nullptr) {
+        SDL_Window* focused = SDL_GetKeyboardFocus();
+        owner = focused != nullptr ? _FindSDL(SDL_GetWindowID(focused)) : nullptr;
+        if (owner != nullptr && owner->avoidFocus)
+            owner = nullptr;
+    }
     SDL_SetHint(SDL_HINT_WINDOW_NO_ACTIVATION_WHEN_SHOWN, window.avoidFocus ? "1" : "0");
     SDL_ShowWindow(window.window);
     window.shown = true;
     // Without a window manager SDL gives the keyboard to every window it shows; a window
     // that avoids focus gives it back at once.
-    if (window.avoidFocus && focused != nullptr && focused != window.window)
-        SDL_SetWindowInputFocus(focused);
+    if (window.avoidFocus && owner != nullptr && owner != &window)
+        SDL_SetWindowInputFocus(owner->window);
     _Blit(window);
 }
 

@@ -15,6 +15,25 @@
 #include <cstring>
 #include <memory>
 
+static bool is_choosable(const BMenuItem* item)
+{
+    return item != nullptr && item->IsEnabled() && item->Submenu() == nullptr &&
+           dynamic_cast<const BSeparatorItem*>(item) == nullptr;
+}
+
+// What the pointer and the keyboard may highlight: a choosable item, or one that opens a
+// submenu.
+static bool is_selectable(const BMenuItem* item)
+{
+    return item != nullptr && item->IsEnabled() &&
+           dynamic_cast<const BSeparatorItem*>(item) == nullptr;
+}
+
+static bool opens_submenu(const BMenuItem* item)
+{
+    return is_selectable(item) && item->Submenu() != nullptr;
+}
+
 BMenu::BMenu(const char* name, menu_layout layout)
     : BView(BRect(0, 0, 0, 0), name, B_FOLLOW_LEFT | B_FOLLOW_TOP, B_WILL_DRAW), fLayout(layout)
 {
@@ -127,8 +146,14 @@ void BMenu::AttachedToWindow()
     if (!inMenuWindow && fSuperitem == nullptr && !fShortcutsRegistered)
         _RegisterShortcuts(Window());
     if (!inMenuWindow && fLayout == B_ITEMS_IN_COLUMN) {
-        if (fSubmenus == nullptr)
+        if (fSubmenus == nullptr) {
             fSubmenus = std::make_unique<BPrivate::MenuTracker>(this);
+            // The item whose submenu was open lets go of its highlight with it.
+            fSubmenus->onClosed = [this] {
+                if (opens_submenu(ItemAt(fSelected)))
+                    _Select(-1);
+            };
+        }
         fSubmenus->Attach();
     }
     _LayoutItems();
@@ -551,25 +576,6 @@ int32 BMenu::_ItemIndexAt(BPoint where) const
             return (int32)i;
     }
     return -1;
-}
-
-static bool is_choosable(const BMenuItem* item)
-{
-    return item != nullptr && item->IsEnabled() && item->Submenu() == nullptr &&
-           dynamic_cast<const BSeparatorItem*>(item) == nullptr;
-}
-
-// What the pointer and the keyboard may highlight: a choosable item, or one that opens a
-// submenu.
-static bool is_selectable(const BMenuItem* item)
-{
-    return item != nullptr && item->IsEnabled() &&
-           dynamic_cast<const BSeparatorItem*>(item) == nullptr;
-}
-
-static bool opens_submenu(const BMenuItem* item)
-{
-    return is_selectable(item) && item->Submenu() != nullptr;
 }
 
 void BMenu::_Select(int32 index)
