@@ -24,5 +24,6 @@ uint32 modifiers()
 void BPrivate::set_modifiers(uint32 modifiers)
 {
     sModifiers.store(modifiers, std::memory_order_relaxed);
-    sReported.store(true, std::memory_order_release);
+    if (!sReported.exchange(true, std::memory_order_acq_rel))
+        x11_close_modifiers_connection(); // the display answers from now on
 }

@@ -53,17 +53,27 @@ const Xlib* xlib()
 
 } // namespace
 
+namespace {
+
+// One connection, kept until the display takes over: connecting is most of the cost, and
+// the server may be slow to take a connection again right after one closed.
+std::mutex sLock; // and Xlib's calls on one connection are not thread-safe
+::Display* sConnection = nullptr;
+
+} // namespace
+
 bool x11_held_modifiers(uint32* held)
 {
     const char* name = getenv("DISPLAY");
     if (name == nullptr || name[0] == '\0')
         return false;
-    static std::mutex sLock; // Xlib's calls on one connection are not thread-safe
     std::lock_guard lock(sLock);
     const Xlib* x = xlib();
     if (x == nullptr)
         return false;
-    ::Display* display = x->openDisplay(name);
+    if (sConnection == nullptr)
+        sConnection = x->openDisplay(name);
+    ::Display* display = sConnection;
     if (display == nullptr)
         return false;
 
@@ -98,9 +108,16 @@ bool x11_held_modifiers(uint32* held)
                         &y0, &mask) &&
         (mask & LockMask) != 0)
         result |= B_CAPS_LOCK;
-    x->closeDisplay(display);
     *held = result;
     return true;
+}
+
+void x11_close_modifiers_connection()
+{
+    std::lock_guard lock(sLock);
+    if (sConnection != nullptr)
+        xlib()->closeDisplay(sConnection);
+    sConnection = nullptr;
 }
 
 } // namespace BPrivate
