@@ -78,6 +78,9 @@ void BMenu::_InitData()
 
 BMenu::~BMenu()
 {
+    // Deleted while in its window: its filter must not outlive it there.
+    if (fSubmenus != nullptr && Window() != nullptr)
+        fSubmenus->Detach();
     fSubmenus.reset();
     if (fTracker != nullptr)
         fTracker->Close();
