@@ -1,0 +1,217 @@
+// The cadenzo program as a user meets it on a real X server: its window drawn on the screen,
+// its menus opened with real clicks, MIDI files dropped on it by another X client or named on
+// its command line, the completion alert answered with a key, and Alt+Q. What it writes must
+// be what batch mode writes for the same files.
+
+#include "LooperTestSupport.h"
+#include "MidiBytes.h"
+#include "TempFolder.h"
+#include "X11Connection.h"
+#include "XdndDragSource.h"
+#include "settings/Prefs.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+using namespace display_test;
+using namespace std::chrono_literals;
+
+namespace {
+
+Bytes song(uint8_t key)
+{
+    return smf_header(0, 1, 96) +
+           smf_track({0x00, 0x90, key, 0x40, 0x60, 0x80, key, 0x40, 0x00, 0xFF, 0x2F, 0x00});
+}
+
+// The program in a process of its own, with the test's settings folder.
+class Cadenzo {
+public:
+    Cadenzo(const TempFolder& folder, const std::vector<std::string>& args)
+    {
+        fPid = fork();
+        if (fPid == 0) {
+            setenv("XDG_CONFIG_HOME", (folder / "config").c_str(), 1);
+            unsetenv("BE_ALERT");
+            // Leaks are checked in the tests that run the application in their own process;
+            // SDL's caches would be reported at exit here.
+            setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
+            setenv("TSAN_OPTIONS", "suppressions=" CADENZO_TSAN_SUPPRESSIONS, 1);
+            std::vector<char*> argv = {const_cast<char*>(CADENZO)};
+            for (const std::string& arg : args)
+                argv.push_back(const_cast<char*>(arg.c_str()));
+            argv.push_back(nullptr);
+            execv(CADENZO, argv.data());
+            _exit(127);
+        }
+    }
+    ~Cadenzo()
+    {
+        if (fPid > 0 && !fEnded) {
+            kill(fPid, SIGKILL);
+            waitpid(fPid, nullptr, 0);
+        }
+    }
+    // The exit status once the program ended within the limit, else -1.
+    int WaitForExit(std::chrono::milliseconds limit)
+    {
+        int status = 0;
+        fEnded =
+            looper_test::eventually([&] { return waitpid(fPid, &status, WNOHANG) == fPid; }, limit);
+        return !fEnded ? -1 : WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+    }
+
+private:
+    pid_t fPid = -1;
+    bool fEnded = false;
+};
+
+struct CadenzoOnX11 : ::testing::Test {
+    void SetUp() override
+    {
+        ASSERT_TRUE(x11.IsOpen()) << "run this test through scripts/with-xvfb";
+        if (!x11.CanFakeInput())
+            GTEST_SKIP() << "libXtst.so.6 is not installed: no real input can be made";
+        setenv("XDG_CONFIG_HOME", (folder / "config").c_str(), 1);
+        std::filesystem::create_directory(folder / "batch");
+        for (const char* name : {"a.mid", "b b.mid"}) {
+            folder.Write(name, song(name[0] == 'a' ? 0x3C : 0x40));
+            folder.Write(std::string("batch/") + name, song(name[0] == 'a' ? 0x3C : 0x40));
+        }
+        Cadenzo batch(folder, {"--batch", folder / "batch/a.mid", folder / "batch/b b.mid"});
+        ASSERT_EQ(batch.WaitForExit(20s), 0);
+    }
+
+    // The main window, once its first frame is on the screen.
+    XWindowID MainWindow()
+    {
+        const XWindowID window = x11.FindWindow("Cadenzo", 10000ms);
+        EXPECT_TRUE(window != 0 && looper_test::eventually([&] {
+                        XPicture picture;
+                        return x11.Capture(window, picture) &&
+                               (picture.At(picture.width - 1, picture.height - 1) & 0xffffff) ==
+                                   0xd8d8d8;
+                    }));
+        return window;
+    }
+    void Click(XWindowID window, int x, int y)
+    {
+        int rootX = 0, rootY = 0;
+        ASSERT_TRUE(x11.ToRoot(window, x, y, &rootX, &rootY));
+        x11.FakeMotion(rootX, rootY);
+        x11.FakeButton(1, true);
+        x11.FakeButton(1, false);
+    }
+    void Press(const char* key, const char* modifier = nullptr)
+    {
+        if (modifier != nullptr)
+            x11.FakeKey(modifier, true);
+        x11.FakeKey(key, true);
+        x11.FakeKey(key, false);
+        if (modifier != nullptr)
+            x11.FakeKey(modifier, false);
+        x11.Sync();
+    }
+    // Answers the completion alert with Enter, with the pointer over it (the focus follows
+    // the pointer without a window manager).
+    void AnswerCompletionAlert()
+    {
+        const XWindowID alert = x11.FindWindow("* Cadenzo *", 20000ms);
+        ASSERT_NE(alert, 0u) << "no completion alert";
+        int x = 0, y = 0;
+        ASSERT_TRUE(x11.ToRoot(alert, 10, 10, &x, &y));
+        x11.FakeMotion(x, y);
+        Press("Return");
+        EXPECT_TRUE(looper_test::eventually([&] { return x11.FindWindow("* Cadenzo *") == 0; }));
+    }
+    void ExpectBatchOutputs()
+    {
+        EXPECT_EQ(folder.Read("a.fem"), folder.Read("batch/a.fem"));
+        EXPECT_EQ(folder.Read("b b.fem"), folder.Read("batch/b b.fem"));
+        EXPECT_FALSE(folder.Read("a.fem").empty());
+    }
+    // Alt+Q over the window, or its close box; the run ends and has saved where the window
+    // was.
+    void QuitAndExpectFrameSaved(Cadenzo& cadenzo, XWindowID window, bool altQ)
+    {
+        int left = 0, top = 0;
+        ASSERT_TRUE(x11.ToRoot(window, 0, 0, &left, &top));
+        x11.FakeMotion(left + 100, top + 60);
+        if (altQ)
+            Press("q", "Alt_L");
+        else
+            x11.RequestClose(window);
+        EXPECT_EQ(cadenzo.WaitForExit(10000ms), 0);
+        TExitStates saved;
+        ASSERT_EQ(saved.LoadFromFile(), 0);
+        EXPECT_EQ(saved.WFr.LeftTop(), BPoint(left, top));
+    }
+
+    looper_test::Watchdog watchdog{std::chrono::seconds(100)};
+    X11Connection x11;
+    TempFolder folder;
+};
+
+} // namespace
+
+TEST_F(CadenzoOnX11, MenusOpenOnClicksAndDroppedFilesConvertAsInBatchMode)
+{
+    Cadenzo cadenzo(folder, {});
+    const XWindowID window = MainWindow();
+    ASSERT_NE(window, 0u);
+
+    // The titles "File(F)" and "Help(H)" of the menu bar, then a click beside the open menu.
+    const std::pair<const char*, int> menus[] = {{"File(F)", 20}, {"Help(H)", 135}};
+    for (const auto& [title, x] : menus) {
+        Click(window, x, 8);
+        const XWindowID menu = x11.FindWindow(title, 5000ms);
+        ASSERT_NE(menu, 0u) << title << " did not open";
+        XPicture picture;
+        EXPECT_TRUE(looper_test::eventually([&] {
+            if (!x11.Capture(menu, picture))
+                return false;
+            for (uint32_t pixel : picture.pixels) {
+                if ((pixel & 0xff) < 0x40)
+                    return true; // the items' text
+            }
+            return false;
+        })) << title
+            << " is not drawn";
+        Click(window, 340, 125);
+        EXPECT_TRUE(looper_test::eventually([&] { return x11.FindWindow(title) == 0; }));
+    }
+
+    XdndDragSource source(x11);
+    EXPECT_EQ(source.Drop(window, 175, 120, {folder / "a.mid", folder / "b b.mid"}, 5000ms), "");
+    AnswerCompletionAlert();
+    ExpectBatchOutputs();
+    // The keyboard does not come back to the window from a closed alert on the SDL display
+    // yet: the close box ends this run, Alt+Q the next test's.
+    QuitAndExpectFrameSaved(cadenzo, window, false);
+}
+
+TEST_F(CadenzoOnX11, FilesNamedOnTheCommandLineConvertAsInBatchMode)
+{
+    Cadenzo cadenzo(folder, {folder / "a.mid", folder / "b b.mid"});
+    const XWindowID window = MainWindow();
+    ASSERT_NE(window, 0u);
+    AnswerCompletionAlert();
+    ExpectBatchOutputs();
+    QuitAndExpectFrameSaved(cadenzo, window, false);
+}
+
+TEST_F(CadenzoOnX11, AltQEndsTheRunAndTheFrameIsSaved)
+{
+    Cadenzo cadenzo(folder, {});
+    const XWindowID window = MainWindow();
+    ASSERT_NE(window, 0u);
+    QuitAndExpectFrameSaved(cadenzo, window, true);
+}
