@@ -351,8 +351,11 @@ void SDLDisplay::_Handle(SDL_Event& event)
         _HandleWindowEvent(event.window);
         break;
     case SDL_MOUSEMOTION:
-        if (Window* window = _FindSDL(event.motion.windowID))
-            MouseMoved(window->id, BPoint((float)event.motion.x, (float)event.motion.y));
+        if (Window* window = _FindSDL(event.motion.windowID)) {
+            BPoint where((float)event.motion.x, (float)event.motion.y);
+            window = _PointerHolder(window, where);
+            MouseMoved(window->id, where);
+        }
         break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP: {
@@ -362,10 +365,17 @@ void SDLDisplay::_Handle(SDL_Event& event)
             break;
         fKeyboard.ReportModifiers(window->id, SDL_GetModState());
         BPoint where((float)event.button.x, (float)event.button.y);
-        if (event.type == SDL_MOUSEBUTTONDOWN)
+        window = _PointerHolder(window, where);
+        if (event.type == SDL_MOUSEBUTTONDOWN) {
+            fPointerHolder = window->id;
+            fHeldButtons |= (uint32)button;
             MouseDown(window->id, where, button);
-        else
+        } else {
+            fHeldButtons &= ~(uint32)button;
+            if (fHeldButtons == 0)
+                fPointerHolder = -1;
             MouseUp(window->id, where);
+        }
         break;
     }
     case SDL_KEYDOWN:
@@ -460,6 +470,21 @@ void SDLDisplay::_HandleWindowEvent(const SDL_WindowEvent& event)
     }
 }
 
+SDLDisplay::Window* SDLDisplay::_PointerHolder(Window* window, BPoint& where)
+{
+    Window* holder = fPointerHolder >= 0 ? _Find(fPointerHolder) : nullptr;
+    if (holder == nullptr || holder == window)
+        return window;
+    // SDL reports the pointer to the window under it, one of ours (an open menu) included,
+    // even while a button pressed in another is held; that one has it until let go, as the
+    // window system's own grab would have it.
+    int x = 0, y = 0, holderX = 0, holderY = 0;
+    SDL_GetWindowPosition(window->window, &x, &y);
+    SDL_GetWindowPosition(holder->window, &holderX, &holderY);
+    where += BPoint((float)(x - holderX), (float)(y - holderY));
+    return holder;
+}
+
 void SDLDisplay::_FinishDrop(uint32 sdlWindow)
 {
     auto drop = fDrops.extract(sdlWindow);
@@ -532,6 +557,8 @@ void SDLDisplay::_DestroyWindow(display_window_id id)
     auto found = fWindows.find(id);
     if (found == fWindows.end())
         return;
+    if (fPointerHolder == id)
+        fPointerHolder = -1;
     uint32 sdlID = SDL_GetWindowID(found->second.window);
     fBySDLID.erase(sdlID);
     fDrops.erase(sdlID);

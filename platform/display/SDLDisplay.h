@@ -76,6 +76,9 @@ private:
     void _Handle(SDL_Event& event);
     void _HandleWindowEvent(const SDL_WindowEvent& event);
     void _FinishDrop(uint32 sdlWindow);
+    // The window the pointer's event belongs to: the one a held button was pressed in, with
+    // where moved into it; else window itself.
+    Window* _PointerHolder(Window* window, BPoint& where);
     void _UpdateScreenFrame();
 
     void _CreateWindow(display_window_id id, const DisplayWindowConfig& config);
@@ -101,6 +104,8 @@ private:
     std::map<display_window_id, Window> fWindows;
     std::map<uint32, display_window_id> fBySDLID;
     std::map<uint32, std::vector<std::string>> fDrops; // files of a drop under way, per window
+    display_window_id fPointerHolder = -1;             // where the held buttons were pressed
+    uint32 fHeldButtons = 0;
     SDLKeyboard fKeyboard{*this};
     DisplayFrame fScratch;
 

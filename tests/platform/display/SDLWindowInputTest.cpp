@@ -216,6 +216,20 @@ TEST_F(SDLWindowInput, ClicksOpenBarMenusFieldMenusAndSubmenusAndChooseTheirItem
     EXPECT_TRUE(Received('open'));
     EXPECT_TRUE(looper_test::eventually([&] { return fX.FindWindow("File") == 0; }));
 
+    // Pressed on the title, dragged to the item and let go there: the window that saw the
+    // press has the pointer all the way.
+    int x = 0, y = 0;
+    ASSERT_TRUE(fX.ToRoot(fXWindow, (int)title.x, (int)title.y, &x, &y));
+    fX.FakeMotion(x, y);
+    fX.FakeButton(1, true);
+    const XWindowID menu = fX.FindWindow("File", 5s);
+    ASSERT_NE(menu, 0u);
+    const BPoint item = ItemMiddle(fFile, 0);
+    ASSERT_TRUE(fX.ToRoot(menu, (int)item.x, (int)item.y, &x, &y));
+    fX.FakeMotion(x, y);
+    fX.FakeButton(1, false);
+    EXPECT_TRUE(Received('open', 2));
+
     // The field's button, then the second choice.
     Click(fXWindow, field);
     ClickItem("Format", fFormat, 1);
