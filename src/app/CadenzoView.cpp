@@ -14,6 +14,7 @@
 #include <Window.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -21,6 +22,25 @@ template <typename T>
 T* descendant_named(const BView* root, const char* name)
 {
     return dynamic_cast<T*>(root->FindView(name));
+}
+
+// The entries of a drop's "refs" field, in order. Only values of the ref type count; one that
+// cannot be read is kept as an empty ref, so that its turn fails.
+std::vector<entry_ref> dropped_refs(const BMessage& message)
+{
+    std::vector<entry_ref> refs;
+    type_code type = 0;
+    int32 count = 0;
+    // Text or anything else another program drops under that name is not a list of files.
+    if (message.GetInfo("refs", &type, &count) != B_OK || type != B_REF_TYPE)
+        return refs;
+    for (int32 i = 0; i < count; i++) {
+        entry_ref ref;
+        if (message.FindRef("refs", i, &ref) != B_OK)
+            ref = entry_ref();
+        refs.push_back(ref);
+    }
+    return refs;
 }
 
 } // namespace
@@ -163,21 +183,4 @@ void TCadenzoView::SimpleData(BMessage* message)
     UpdateStrViewStatus(nullptr);
     EnableCompos();
     fBatchEnd = system_time();
-}
-
-std::vector<entry_ref> dropped_refs(const BMessage& message)
-{
-    std::vector<entry_ref> refs;
-    type_code type = 0;
-    int32 count = 0;
-    // Text or anything else another program drops under that name is not a list of files.
-    if (message.GetInfo("refs", &type, &count) != B_OK || type != B_REF_TYPE)
-        return refs;
-    for (int32 i = 0; i < count; i++) {
-        entry_ref ref;
-        if (message.FindRef("refs", i, &ref) != B_OK)
-            ref = entry_ref();
-        refs.push_back(ref);
-    }
-    return refs;
 }

@@ -10,8 +10,6 @@
 #include <Entry.h>
 
 #include <array>
-#include <string>
-#include <vector>
 
 class BBox;
 class BCheckBox;
@@ -75,7 +73,3 @@ private:
     BStringView* fStrViewStatus = nullptr;
     bigtime_t fBatchEnd = 0;
 };
-
-// The entries of a drop's "refs" field, in order. Only values of the ref type count; one that
-// cannot be read is kept as an empty ref, so that its turn fails.
-std::vector<entry_ref> dropped_refs(const BMessage& message);

@@ -181,6 +181,46 @@ TEST_F(AppFixture, FolderDroppedConvertsTheMidiFilesInItCountingFiles)
     EXPECT_FALSE(folder.Exists("songs/notes.fem"));
 }
 
+TEST_F(AppFixture, DropOfHundredsOfFilesConvertsThemAll)
+{
+    std::vector<std::string> paths;
+    for (int i = 0; i < 300; i++) {
+        const std::string name = "song" + std::to_string(i) + ".mid";
+        folder.Write(name, song());
+        paths.push_back(folder / name);
+    }
+    StderrCapture alerts;
+    RunningApp app;
+    app.Drop(paths);
+    app.Settle();
+    EXPECT_NE(alerts.Text().find(kDone), std::string::npos);
+    EXPECT_EQ(folder.List().size(), 2 * paths.size() + 1);
+}
+
+// A drop while a batch runs waits for it: both batches run whole, one after the other.
+TEST_F(AppFixture, SecondDropWhileABatchRunsFollowsIt)
+{
+    folder.Write("b.mid", song());
+    StderrCapture alerts;
+    RunningApp app;
+    GatedFile first(folder / "a.mid");
+    const auto converting = app.StatusShowing("Converting... [1/1] a.mid");
+    app.Drop({folder / "a.mid"});
+    bool shown = false;
+    app.WaitForStatus(converting, &shown);
+    ASSERT_TRUE(shown);
+    app.Drop({folder / "b.mid"});
+    EXPECT_FALSE(folder.Exists("b.fem"));
+    first.Release();
+    app.Settle();
+    const std::string text = alerts.Text();
+    const size_t done = text.find(kDone);
+    ASSERT_NE(done, std::string::npos);
+    EXPECT_NE(text.find(kDone, done + 1), std::string::npos) << "one completion alert per drop";
+    EXPECT_TRUE(folder.Exists("a.fem"));
+    EXPECT_TRUE(folder.Exists("b.fem"));
+}
+
 TEST_F(AppFixture, FilesNamedOnTheCommandLineAreConvertedOnceTheWindowShows)
 {
     folder.Write("a.mid", song());
