@@ -55,7 +55,9 @@ int main(int argc, char** argv)
         if (!optionsEnded && argument[0] == '-' && argument[1] != '\0') {
             if (strcmp(argument, "--") == 0) {
                 optionsEnded = true;
-            } else if (strcmp(argument, "--batch") == 0) {
+            } else if (strcmp(argument, "--batch") == 0 ||
+                       strcmp(argument, "--offscreen") == 0) {
+                // The platform's switch for the offscreen display: no window to drop on.
                 batch = true;
             } else if (strcmp(argument, "--help") == 0 || strcmp(argument, "-h") == 0) {
                 print_usage(stdout);

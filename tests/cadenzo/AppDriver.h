@@ -118,7 +118,6 @@ public:
             gExitStates->LoadFromFile();
             gPrefs->LoadFromFile();
             run_application(files, [this](TCadenzoApp* app) {
-                fApp = app;
                 fWindow = app->MainWindow();
                 fStarted.set_value();
             });
@@ -250,7 +249,6 @@ public:
 private:
     std::promise<void> fStarted;
     std::thread fThread;
-    TCadenzoApp* fApp = nullptr;
     TCadenzoWindow* fWindow = nullptr;
     int32 fId = -1;
     BRect fStatusLine;
