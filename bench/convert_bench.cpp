@@ -7,7 +7,6 @@
 
 #include "app/CadenzoView.h"
 #include "convert/MergeTracks.h"
-#include "smf/EventPool.h"
 #include "smf/SMF.h"
 
 #include "SongGenerator.h"
@@ -35,10 +34,9 @@ const std::vector<uint8_t>& song()
 
 // A conversion's state up to the passes, built outside the timed region.
 struct Prepared {
-    TEventPool pool;
-    TSMF file{&pool};
-    TEventMap source{&pool};
-    TEventMap destination{&pool};
+    TSMF file;
+    TEventMap source;
+    TEventMap destination;
 };
 
 void load(Prepared& state)
@@ -113,7 +111,7 @@ void BM_Save(benchmark::State& benchmarkState)
     TSMF output;
     output.SetFormat(0);
     output.SetTimeBase(state->file.TimeBase());
-    auto* track = new TSMFTrack(&state->pool);
+    auto* track = new TSMFTrack;
     track->fEventMap = std::move(state->destination);
     output.AddTrack(track);
     size_t bytes = 0;

@@ -4,7 +4,7 @@
 // status line, and sixteen check boxes that choose the channels converted. The conversion
 // members are defined in convert/.
 
-#include "smf/MIDIEvent.h"
+#include "smf/EventMap.h"
 #include "ui/DialogView.h"
 
 #include <Entry.h>

@@ -2,7 +2,6 @@
 
 #include "app/CadenzoView.h"
 #include "convert/MergeTracks.h"
-#include "smf/EventPool.h"
 #include "smf/SMF.h"
 #include "util/Alerts.h"
 #include "util/PathUtils.h"
@@ -30,9 +29,7 @@ int32 TCadenzoView::Convert(const entry_ref& ref) const
     if (sourcePath == destinationPath)
         return conversion_failed("@Err_Already_Converted@");
 
-    // Locals in this order: the maps and files give their nodes back before the pool goes.
-    TEventPool pool;
-    TSMF source(&pool);
+    TSMF source;
     TSMF output;
     // A damaged file can describe more events than memory holds; that is reported like
     // any other file that cannot be read, not left to end the program.
@@ -40,10 +37,10 @@ int32 TCadenzoView::Convert(const entry_ref& ref) const
         if (source.Load(ref) != 0)
             return conversion_failed("@Err_Cannot_Load_Src_File@");
 
-        TEventMap sourceMap(&pool);
+        TEventMap sourceMap;
         merge_tracks(source, &sourceMap);
 
-        TEventMap destinationMap(&pool);
+        TEventMap destinationMap;
         ConvertChannelIndependentEvents(sourceMap, &destinationMap);
         ConvertChannelEvents(sourceMap, &destinationMap);
         ConvertNoteOnEvents(sourceMap, &destinationMap);
@@ -57,8 +54,8 @@ int32 TCadenzoView::Convert(const entry_ref& ref) const
 
         output.SetFormat(0);
         output.SetTimeBase(source.TimeBase());
-        auto* track = new TSMFTrack(&pool);
-        // The destination map is not needed after this: the track takes its nodes.
+        auto* track = new TSMFTrack;
+        // The destination map is not needed after this: the track takes its events.
         track->fEventMap = std::move(destinationMap);
         output.AddTrack(track);
     } catch (const std::bad_alloc&) {

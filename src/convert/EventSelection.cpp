@@ -22,24 +22,29 @@ static uint8 data_byte(const TMIDIEvent& event, size_t index)
 int32 TCadenzoView::ConvertChannelIndependentEvents(const TEventMap& source,
                                                     TEventMap* destination) const
 {
-    TEventMapInserter inserter(*destination);
+    TEventMap tempos;
     for (const auto& [tick, event] : source) {
         if (is_tempo(event))
-            inserter.Insert(tick, event);
+            tempos.push_back(tick, event);
     }
+    destination->merge(std::move(tempos));
     return 0;
 }
 
 int32 TCadenzoView::ConvertChannelEvents(const TEventMap& source, TEventMap* destination) const
 {
-    TEventMapInserter inserter(*destination);
+    TEventMap selected;
+    // Room for every event costs address space, not memory, and spares the copies of a
+    // growing array.
+    selected.reserve(source.size());
     for (const auto& [tick, event] : source) {
         if (event.fStatus >= 0xF0 || !gPrefs->ChMs[event.fChannel & 0x0F])
             continue;
         bool sustainPedal = event.fStatus == 0xB0 && data_byte(event, 0) == 0x40;
         if (event.fStatus == 0x80 || sustainPedal)
-            inserter.Insert(tick, event);
+            selected.push_back(tick, event);
     }
+    destination->merge(std::move(selected));
     return 0;
 }
 
@@ -82,8 +87,8 @@ int32 TCadenzoView::ConvertNoteOnEvents(const TEventMap& source, TEventMap* dest
         if (!gPrefs->ChMs[channel])
             continue;
         if (event.fStatus == 0x90) {
-            uint32 loudness = (uint32)master * volume[channel] * expression[channel] *
-                              data_byte(event, 1);
+            uint32 loudness =
+                (uint32)master * volume[channel] * expression[channel] * data_byte(event, 1);
             largest = std::max(largest, loudness);
             work.push_back({&event, (uint32)tick, loudness});
         } else if (event.fStatus == 0xB0) {
@@ -110,7 +115,8 @@ int32 TCadenzoView::ConvertNoteOnEvents(const TEventMap& source, TEventMap* dest
     }
 
     const uint64 maxVelocity = (uint8)gPrefs->MaxV;
-    TEventMapInserter inserter(*destination);
+    TEventMap noteOns;
+    noteOns.reserve(work.size());
     for (const TWorkMIDIEvent& entry : work) {
         TMIDIEvent noteOn = *entry.fEvent;
         noteOn.fChannel = 0;
@@ -118,7 +124,8 @@ int32 TCadenzoView::ConvertNoteOnEvents(const TEventMap& source, TEventMap* dest
             noteOn.fData[1] =
                 largest == 0 ? 0 : (uint8)((uint64)entry.fLoudness * maxVelocity / largest);
         }
-        inserter.Insert(entry.fTick, std::move(noteOn));
+        noteOns.push_back(entry.fTick, std::move(noteOn));
     }
+    destination->merge(std::move(noteOns));
     return 0;
 }

@@ -13,40 +13,33 @@ int32 TCadenzoView::RemoveHeadSilence(TEventMap* map) const
 {
     if (!gPrefs->TrHd)
         return 0;
-    auto firstNoteOn = std::find_if(map->begin(), map->end(), [](const auto& entry) {
-        return entry.second.fStatus == 0x90;
+    auto firstNoteOn = std::find_if(map->begin(), map->end(), [](const TTimedEvent& entry) {
+        return entry.fEvent.fStatus == 0x90;
     });
     if (firstNoteOn == map->end())
         return 0;
-    const unsigned long headTick = firstNoteOn->first;
+    const uint32 headTick = firstNoteOn->fTick;
 
     // Of the tempo changes before the first note only the latest stays.
-    bool tempoKept = false;
-    for (auto it = firstNoteOn; it != map->begin();) {
-        --it;
-        if (!is_tempo(it->second))
-            continue;
-        if (!tempoKept)
-            tempoKept = true;
-        else
-            it = map->erase(it);
-    }
+    auto latestTempo =
+        std::find_if(std::make_reverse_iterator(firstNoteOn), map->rend(),
+                     [](const TTimedEvent& entry) { return is_tempo(entry.fEvent); });
+    const auto keptTempo = latestTempo == map->rend() ? map->end() : std::prev(latestTempo.base());
 
     // Everything before the first note-on lands on tick 0, everything from it on moves
-    // earlier by the head tick. That keeps the order of the map, so the new map is built by
-    // appending at its end.
-    if (headTick == 0)
-        return 0;
-    TEventMap shifted(map->get_allocator());
-    bool beforeFirstNote = true;
-    while (!map->empty()) {
-        if (map->begin() == firstNoteOn)
-            beforeFirstNote = false;
-        auto node = map->extract(map->begin());
-        node.key() = beforeFirstNote ? 0 : node.key() - headTick;
-        shifted.insert(shifted.end(), std::move(node));
+    // earlier by the head tick. That keeps the order of the map, so one walk moves the ticks
+    // and closes the gaps of the removed tempo changes.
+    auto kept = map->begin();
+    for (auto it = map->begin(); it != map->end(); ++it) {
+        const bool beforeFirstNote = it < firstNoteOn;
+        if (beforeFirstNote && is_tempo(it->fEvent) && it != keptTempo)
+            continue;
+        it->fTick = beforeFirstNote ? 0 : it->fTick - headTick;
+        if (kept != it)
+            *kept = std::move(*it);
+        ++kept;
     }
-    map->swap(shifted);
+    map->erase(kept, map->end());
     return 0;
 }
 
@@ -54,9 +47,9 @@ int32 TCadenzoView::AddEndOfTrack(TEventMap* map, unsigned short timeBase) const
 {
     int64 tempo = kDefaultTempo;
     auto lastTempo = std::find_if(map->rbegin(), map->rend(),
-                                  [](const auto& entry) { return is_tempo(entry.second); });
+                                  [](const TTimedEvent& entry) { return is_tempo(entry.fEvent); });
     if (lastTempo != map->rend()) {
-        const TByteArray& data = lastTempo->second.fData;
+        const TByteArray& data = lastTempo->fEvent.fData;
         // A tempo of zero or one cut short comes only from a damaged file; the tail then
         // takes the default tempo rather than dividing by nothing.
         if (data.size() >= 3) {
@@ -68,7 +61,8 @@ int32 TCadenzoView::AddEndOfTrack(TEventMap* map, unsigned short timeBase) const
 
     // The End of Track must stay the last event: the arithmetic saturates at the last tick a
     // file can hold instead of wrapping around to the front, and a negative tail adds nothing.
-    unsigned long tick = map->empty() ? 0 : std::min(map->rbegin()->first + 1, kLastTick);
+    unsigned long tick =
+        map->empty() ? 0 : std::min((unsigned long)map->back().fTick + 1, kLastTick);
     if (gPrefs->AdTl) {
         __int128 tail = (__int128)gPrefs->TlMg * 1000000 * timeBase / tempo;
         tail = std::clamp<__int128>(tail, 0, kLastTick);
@@ -78,6 +72,6 @@ int32 TCadenzoView::AddEndOfTrack(TEventMap* map, unsigned short timeBase) const
     TMIDIEvent endOfTrack;
     endOfTrack.fStatus = 0xFF;
     endOfTrack.fChannel = 0x2F;
-    add_event(*map, tick, endOfTrack);
+    add_event(*map, (uint32)tick, endOfTrack);
     return 0;
 }

@@ -18,37 +18,40 @@ static bool is_note_off(const TMIDIEvent& event)
 
 int32 TCadenzoView::RemoveRedundantNoteOnEvents(TEventMap* map) const
 {
+    if (map->empty())
+        return 0;
     // The first note-on of each key in the current tick; it takes in the later ones.
     TEventMap::iterator firstOn[256];
     bool seen[256] = {};
     uint8 touched[256];
     size_t touchedCount = 0;
+    uint32 groupTick = map->begin()->fTick;
 
-    auto it = map->begin();
-    while (it != map->end()) {
-        const unsigned long tick = it->first;
-        for (size_t i = 0; i < touchedCount; i++)
-            seen[touched[i]] = false;
-        touchedCount = 0;
-
-        while (it != map->end() && it->first == tick) {
-            if (!is_note_on(it->second)) {
-                ++it;
-                continue;
-            }
-            uint8 key = it->second.fData[0];
-            if (!seen[key]) {
-                seen[key] = true;
-                firstOn[key] = it;
-                touched[touchedCount++] = key;
-                ++it;
-                continue;
-            }
-            uint8& velocity = firstOn[key]->second.fData[1];
-            velocity = std::max(velocity, it->second.fData[1]);
-            it = map->erase(it);
+    // The events that stay move up over the removed ones, in one walk.
+    auto kept = map->begin();
+    for (auto it = map->begin(); it != map->end(); ++it) {
+        if (it->fTick != groupTick) {
+            for (size_t i = 0; i < touchedCount; i++)
+                seen[touched[i]] = false;
+            touchedCount = 0;
+            groupTick = it->fTick;
         }
+        if (is_note_on(it->fEvent)) {
+            const uint8 key = it->fEvent.fData[0];
+            if (seen[key]) {
+                uint8& velocity = firstOn[key]->fEvent.fData[1];
+                velocity = std::max(velocity, it->fEvent.fData[1]);
+                continue;
+            }
+            seen[key] = true;
+            firstOn[key] = kept;
+            touched[touchedCount++] = key;
+        }
+        if (kept != it)
+            *kept = std::move(*it);
+        ++kept;
     }
+    map->erase(kept, map->end());
     return 0;
 }
 
@@ -58,19 +61,24 @@ int32 TCadenzoView::RemoveHastyNoteOffEvents(TEventMap* map) const
         return 0;
     // Set: a later release of the key has been kept and the key has not been struck since.
     bool released[256] = {};
-    auto it = map->end();
-    while (it != map->begin()) {
+    // Backwards, the events that stay move down over the removed ones; the room left at the
+    // front is cut off at the end.
+    auto kept = map->end();
+    for (auto it = map->end(); it != map->begin();) {
         --it;
-        const TMIDIEvent& event = it->second;
+        const TMIDIEvent& event = it->fEvent;
         if (is_note_off(event)) {
             uint8 key = event.fData[0];
             if (released[key])
-                it = map->erase(it);
-            else
-                released[key] = true;
+                continue;
+            released[key] = true;
         } else if (is_note_on(event)) {
             released[event.fData[0]] = false;
         }
+        --kept;
+        if (kept != it)
+            *kept = std::move(*it);
     }
+    map->erase(map->begin(), kept);
     return 0;
 }

@@ -1,12 +1,8 @@
 #pragma once
 
-// One channel, system-exclusive or meta event, and the map of events by absolute tick that
-// tracks, the conversion and its passes work on.
+// One channel, system-exclusive or meta event.
 
 #include "ByteArray.h"
-
-#include <map>
-#include <memory_resource>
 
 struct TMIDIEvent {
     // The status with the channel bits cleared (0x80 ... 0xE0), 0xF0 for system exclusive and
@@ -19,47 +15,6 @@ struct TMIDIEvent {
 };
 
 static_assert(sizeof(TMIDIEvent) == 16);
-
-// Events by absolute tick. Every insertion goes after the events already at its tick, so the
-// events of one tick keep the order in which they were inserted. Maps of one conversion share
-// a memory pool (see TEventPool) so that nodes can move between them without copying.
-using TEventMap = std::pmr::multimap<unsigned long, TMIDIEvent>;
-
-// Inserts after every event at the same tick. Appending in tick order is the common case and
-// costs no search.
-template <typename Event>
-inline TEventMap::iterator add_event(TEventMap& map, unsigned long tick, Event&& event)
-{
-    if (map.empty() || map.rbegin()->first <= tick)
-        return map.emplace_hint(map.end(), tick, std::forward<Event>(event));
-    return map.emplace(tick, std::forward<Event>(event));
-}
-
-// Inserts a run of events whose ticks never decrease into a map that already holds events,
-// each after the events already at its tick, walking the map once instead of searching it
-// for every event.
-class TEventMapInserter {
-public:
-    explicit TEventMapInserter(TEventMap& map) : fMap(map), fNext(map.begin()) {}
-
-    template <typename Event>
-    void Insert(unsigned long tick, Event&& event)
-    {
-        if (tick < fLastTick)
-            fNext = fMap.upper_bound(tick);
-        while (fNext != fMap.end() && fNext->first <= tick)
-            ++fNext;
-        fLastTick = tick;
-        // fNext is the first event after the tick: inserting just before it is inserting
-        // after every event at the tick.
-        fMap.emplace_hint(fNext, tick, std::forward<Event>(event));
-    }
-
-private:
-    TEventMap& fMap;
-    TEventMap::iterator fNext;
-    unsigned long fLastTick = 0;
-};
 
 // A Set Tempo meta event.
 inline bool is_tempo(const TMIDIEvent& event)

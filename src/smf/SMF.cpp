@@ -43,7 +43,7 @@ int32 TSMF::Load(BPositionIO* stream)
     }
 
     for (unsigned short i = 0; i < trackCount; i++) {
-        auto track = std::make_unique<TSMFTrack>(fResource);
+        auto track = std::make_unique<TSMFTrack>();
         if (track->Load(stream) != 0)
             return -1;
         fTracks.push_back(std::move(track));

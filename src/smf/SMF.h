@@ -17,9 +17,6 @@ struct entry_ref;
 class TSMF {
 public:
     TSMF() = default;
-    // A file whose loaded tracks take their event nodes from resource, so that they can be
-    // moved into other maps of the same resource without copying.
-    explicit TSMF(std::pmr::memory_resource* resource) : fResource(resource) {}
     ~TSMF() { Clear(); }
 
     TSMF(const TSMF&) = delete;
@@ -53,7 +50,6 @@ private:
     uint16 fFormat = 0;
     uint16 fTimeBase = 0;
     std::vector<std::unique_ptr<TSMFTrack>> fTracks;
-    std::pmr::memory_resource* fResource = std::pmr::get_default_resource();
 };
 
 // Big-endian integers. The readers leave the output untouched when the stream ends early.

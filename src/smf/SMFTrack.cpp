@@ -34,17 +34,23 @@ void TSMFTrack::CreateEventMap(unsigned char* data, unsigned long length)
     const unsigned char* end = data + length;
     unsigned char runningStatus = 0;
     uint32 tick = 0;
-    TMIDIEvent event;
+    std::vector<TTimedEvent> events;
+    // Events take three or four bytes with running status: room for most chunks' events at
+    // once, and never more than the chunk's own bytes can fill.
+    events.reserve(length / 3);
     while (cursor < end) {
         unsigned long delta;
         if (GetVNum(&cursor, end, &delta) != 0)
             break;
         tick += (uint32)delta;
-        if (GetEvent(&cursor, end, &runningStatus, &event) != 0)
+        TTimedEvent& entry = events.emplace_back();
+        entry.fTick = tick;
+        if (GetEvent(&cursor, end, &runningStatus, &entry.fEvent) != 0) {
+            events.pop_back();
             break;
-        // The event is decoded afresh into the same object each time: its bytes can move.
-        add_event(fEventMap, tick, std::move(event));
+        }
     }
+    fEventMap.merge(TEventMap(std::move(events)));
 }
 
 int32 TSMFTrack::GetVNum(unsigned char** cursor, const unsigned char* end,

@@ -2,7 +2,7 @@
 
 // One track: its events by absolute tick, decoded from a track chunk or written to one.
 
-#include "MIDIEvent.h"
+#include "EventMap.h"
 
 #include <SupportDefs.h>
 
@@ -13,8 +13,6 @@ class BPositionIO;
 class TSMFTrack {
 public:
     TSMFTrack() = default;
-    // A track whose event map takes its nodes from resource.
-    explicit TSMFTrack(std::pmr::memory_resource* resource) : fEventMap(resource) {}
 
     TSMFTrack(const TSMFTrack&) = delete;
     TSMFTrack& operator=(const TSMFTrack&) = delete;

@@ -38,7 +38,8 @@ std::string dump(const TEventMap& map)
     std::string text;
     char buffer[32];
     for (const auto& [tick, event] : map) {
-        snprintf(buffer, sizeof(buffer), "%lu %02X %02X", tick, event.fStatus, event.fChannel);
+        snprintf(buffer, sizeof(buffer), "%lu %02X %02X", (unsigned long)tick, event.fStatus,
+                 event.fChannel);
         text += buffer;
         for (uint8_t byte : event.fData) {
             snprintf(buffer, sizeof(buffer), " %02X", byte);

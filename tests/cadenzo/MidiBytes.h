@@ -3,7 +3,7 @@
 // Test helpers: MIDI files written out byte by byte, and event maps read back as text so that
 // a failing comparison shows the first differing event.
 
-#include "smf/MIDIEvent.h"
+#include "smf/EventMap.h"
 
 #include <cstdint>
 #include <string>

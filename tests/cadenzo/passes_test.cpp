@@ -247,9 +247,9 @@ TEST_F(Passes, EndOfTrackFollowsTheLastEventAfterTheTail)
 {
     auto endTick = [&](TEventMap map, unsigned short timeBase) {
         view.AddEndOfTrack(&map, timeBase);
-        const TMIDIEvent& last = map.rbegin()->second;
+        const TMIDIEvent& last = map.back().fEvent;
         EXPECT_TRUE(last.fStatus == 0xFF && last.fChannel == 0x2F && last.fData.empty());
-        return map.rbegin()->first;
+        return map.back().fTick;
     };
     TEventMap map;
     add_event(map, 10000, note_off(0, 60));
@@ -271,8 +271,8 @@ TEST_F(Passes, EndOfTrackStaysLastWhateverTheNumbers)
 {
     auto endTick = [&](TEventMap map, unsigned short timeBase) {
         view.AddEndOfTrack(&map, timeBase);
-        EXPECT_EQ(0x2F, map.rbegin()->second.fChannel);
-        return map.rbegin()->first;
+        EXPECT_EQ(0x2F, map.back().fEvent.fChannel);
+        return map.back().fTick;
     };
     TEventMap late;
     add_event(late, 0xFFFFFF00, note_off(0, 60));

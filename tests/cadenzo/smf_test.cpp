@@ -1,7 +1,6 @@
 // Reading and writing MIDI files: events, variable-length quantities, chunks and headers.
 
 #include "MidiBytes.h"
-#include "smf/EventPool.h"
 #include "smf/SMF.h"
 
 #include <DataIO.h>
@@ -294,23 +293,37 @@ TEST(ByteArray, CopiesOwnTheirBytesWhetherInlineOrOnTheHeap)
     }
 }
 
-TEST(EventPool, MemoryOfADroppedMapServesTheNextOne)
+TEST(EventMap, MergingEqualsInsertingOneByOne)
 {
-    TEventPool pool;
-    size_t reserved = 0;
-    for (int round = 0; round < 3; round++) {
-        TEventMap map(&pool);
-        for (unsigned long tick = 0; tick < 300000; tick++)
-            add_event(map, tick, note_on(0, (uint8_t)tick, 1));
-        // A long payload lives outside the pool and must still be freed.
-        add_event(map, 0, make_event(0xFF, 0x01, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}));
-        EXPECT_EQ(300001u, map.size());
-        EXPECT_EQ((uint8_t)299999, map.rbegin()->second.fData[0]);
-        if (round == 0)
-            reserved = pool.ReservedBytes();
+    using Events = std::vector<std::pair<uint32_t, uint8_t>>; // tick, key
+    const std::pair<Events, Events> cases[] = {
+        {{}, {{0, 1}, {5, 2}}},
+        {{{0, 1}, {5, 2}}, {}},
+        {{{0, 1}, {5, 2}}, {{5, 3}, {9, 4}}},
+        {{{0, 1}, {5, 2}, {5, 3}, {9, 4}}, {{0, 5}, {5, 6}, {7, 7}, {20, 8}}},
+        {{{7, 1}}, {{0, 2}, {0, 3}, {7, 4}}},
+    };
+    for (const auto& [mine, later] : cases) {
+        TEventMap merged, inserted, other;
+        for (const auto& [tick, key] : mine) {
+            add_event(merged, tick, note_on(0, key, 1));
+            add_event(inserted, tick, note_on(0, key, 1));
+        }
+        for (const auto& [tick, key] : later) {
+            add_event(other, tick, note_on(0, key, 1));
+            add_event(inserted, tick, note_on(0, key, 1));
+        }
+        merged.merge(std::move(other));
+        EXPECT_EQ(dump(inserted), dump(merged));
     }
-    // Three maps' worth would mean no reuse; room made ahead of need may add a few chunks.
-    EXPECT_LT(pool.ReservedBytes(), 2 * reserved);
+}
+
+TEST(TrackDecoding, TicksThatWrapAroundGoWhereInsertingWouldPutThem)
+{
+    // Tick 0, then 0xFFFFFFFF, then one more tick wraps around to 0.
+    EXPECT_EQ("0 90 00 3C 40\n0 90 00 3C 42\n4294967295 90 00 3C 41\n",
+              decode({0x00, 0x90, 0x3C, 0x40, 0x8F, 0xFF, 0xFF, 0xFF, 0x7F, 0x3C, 0x41, 0x01, 0x3C,
+                      0x42}));
 }
 
 } // namespace

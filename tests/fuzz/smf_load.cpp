@@ -3,7 +3,6 @@
 
 #include "app/CadenzoView.h"
 #include "convert/MergeTracks.h"
-#include "smf/EventPool.h"
 #include "smf/SMF.h"
 
 #include <DataIO.h>
@@ -12,15 +11,14 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    TEventPool pool;
-    TSMF source(&pool);
+    TSMF source;
     BMemoryIO stream(data, size);
     if (source.Load(&stream) != 0)
         return 0;
 
-    TEventMap sourceMap(&pool);
+    TEventMap sourceMap;
     merge_tracks(source, &sourceMap);
-    TEventMap destination(&pool);
+    TEventMap destination;
     TCadenzoView view(BRect(), "fuzz");
     view.ConvertChannelIndependentEvents(sourceMap, &destination);
     view.ConvertChannelEvents(sourceMap, &destination);
@@ -34,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     TSMF output;
     output.SetFormat(0);
     output.SetTimeBase(source.TimeBase());
-    auto* track = new TSMFTrack(&pool);
+    auto* track = new TSMFTrack;
     track->fEventMap = destination;
     output.AddTrack(track);
     BMallocIO written;
