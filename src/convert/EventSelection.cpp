@@ -116,7 +116,9 @@ int32 TCadenzoView::ConvertNoteOnEvents(const TEventMap& source, TEventMap* dest
 
     const uint64 maxVelocity = (uint8)gPrefs->MaxV;
     TEventMap noteOns;
-    noteOns.reserve(work.size());
+    // With room for the events already selected, the note-ons are merged in without a third
+    // array.
+    noteOns.reserve(work.size() + destination->size());
     for (const TWorkMIDIEvent& entry : work) {
         TMIDIEvent noteOn = *entry.fEvent;
         noteOn.fChannel = 0;

@@ -26,30 +26,42 @@ void TEventMap::insert(uint32 tick, TMIDIEvent event)
     fEvents.insert(after, {tick, std::move(event)});
 }
 
+// Merges the events of other into buffer, which holds its own events at its front and room
+// for other's behind them. Working from the back, every event moves once, into room that has
+// already been emptied. At equal ticks the events of the later map go behind.
+static void merge_from_back(std::vector<TTimedEvent>& buffer, size_t held,
+                            std::vector<TTimedEvent>& other, bool heldAreLater)
+{
+    auto heldAt = buffer.begin() + (long)held;
+    auto otherAt = other.end();
+    auto out = buffer.end();
+    while (otherAt != other.begin()) {
+        bool takeHeld = false;
+        if (heldAt != buffer.begin()) {
+            const uint32 heldTick = (heldAt - 1)->fTick;
+            const uint32 otherTick = (otherAt - 1)->fTick;
+            takeHeld = heldAreLater ? heldTick >= otherTick : heldTick > otherTick;
+        }
+        *--out = std::move(takeHeld ? *--heldAt : *--otherAt);
+    }
+}
+
 void TEventMap::merge(TEventMap&& later)
 {
     if (later.empty())
         return;
-    if (fEvents.empty()) {
+    const size_t total = fEvents.size() + later.size();
+    // Merge into whichever array has the room, so that no third one is needed: the map that
+    // collected a pass's events usually has room for the whole result.
+    if (fEvents.capacity() < total && later.fEvents.capacity() >= total) {
+        const size_t held = later.size();
+        later.fEvents.resize(total);
+        merge_from_back(later.fEvents, held, fEvents, true);
         fEvents.swap(later.fEvents);
-        return;
-    }
-    const size_t mine = fEvents.size();
-    fEvents.resize(mine + later.size());
-    if (fEvents[mine - 1].fTick <= later.fEvents.front().fTick) {
-        std::move(later.fEvents.begin(), later.fEvents.end(), fEvents.begin() + (long)mine);
     } else {
-        // From the back: at equal ticks the later event goes behind, and every event moves
-        // once, into room that has already been emptied.
-        auto mineAt = fEvents.begin() + (long)mine;
-        auto laterAt = later.fEvents.end();
-        auto out = fEvents.end();
-        while (laterAt != later.fEvents.begin()) {
-            if (mineAt != fEvents.begin() && (mineAt - 1)->fTick > (laterAt - 1)->fTick)
-                *--out = std::move(*--mineAt);
-            else
-                *--out = std::move(*--laterAt);
-        }
+        const size_t held = fEvents.size();
+        fEvents.resize(total);
+        merge_from_back(fEvents, held, later.fEvents, false);
     }
     later.clear();
 }
