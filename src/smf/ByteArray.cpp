@@ -18,10 +18,10 @@ void TByteArray::assignSlowly(const uint8* bytes, size_t count)
             memcpy(fStore, copy, count);
         return;
     }
-    uint8* block = new uint8[count];
-    memcpy(block, bytes, count);
+    uint8* block = newBlock((uint32)count);
+    memcpy(block + sizeof(uint32), bytes, count);
     release();
-    setHeap(block, (uint32)count);
+    setHeap(block);
 }
 
 void TByteArray::resize(size_t count)
@@ -39,8 +39,10 @@ void TByteArray::resize(size_t count)
         memcpy(fStore, copy, count);
         return;
     }
-    uint8* block = new uint8[count]();
-    memcpy(block, data(), std::min(old, count));
+    uint8* block = newBlock((uint32)count);
+    const size_t kept = std::min(old, count);
+    memcpy(block + sizeof(uint32), data(), kept);
+    memset(block + sizeof(uint32) + kept, 0, count - kept);
     release();
-    setHeap(block, (uint32)count);
+    setHeap(block);
 }

@@ -2,8 +2,8 @@
 
 // The data bytes of one MIDI event. Almost every event carries one to three bytes, so short
 // arrays live inside the object and only long payloads (system exclusive, long meta texts) go
-// to the heap. The object is 13 bytes with byte alignment, which keeps an event at 16 bytes:
-// a converted song holds millions of them, twice over.
+// to the heap. The object is 9 bytes with byte alignment, which keeps an event at 12 bytes and
+// an event with its tick at 16: a converted song holds millions of them, twice over.
 
 #include <SupportDefs.h>
 
@@ -15,7 +15,10 @@ class TByteArray {
 public:
     TByteArray() noexcept : fTag(0) {}
     TByteArray(const uint8* bytes, size_t count) : fTag(0) { assign(bytes, count); }
-    TByteArray(std::initializer_list<uint8> bytes) : fTag(0) { assign(bytes.begin(), bytes.size()); }
+    TByteArray(std::initializer_list<uint8> bytes) : fTag(0)
+    {
+        assign(bytes.begin(), bytes.size());
+    }
     TByteArray(const TByteArray& other) : fTag(0)
     {
         if (other.onHeap()) {
@@ -84,7 +87,7 @@ public:
         return size() == other.size() && memcmp(data(), other.data(), size()) == 0;
     }
 
-    static constexpr size_t kInlineCapacity = 12;
+    static constexpr size_t kInlineCapacity = 8;
 
 private:
     static constexpr uint8 kHeapTag = 0xFF;
@@ -92,35 +95,43 @@ private:
     void assignSlowly(const uint8* bytes, size_t count);
 
     bool onHeap() const { return fTag == kHeapTag; }
-    // On the heap, the store holds the size (4 bytes) and then the pointer (8 bytes), copied
-    // in and out because the store has no alignment.
+    // On the heap, the store holds the pointer to a block that begins with the size (4
+    // bytes) and then holds the bytes. Both are copied in and out because neither the store
+    // nor the bytes after the size are aligned.
+    uint8* heapBlock() const
+    {
+        uint8* block;
+        memcpy(&block, fStore, sizeof(block));
+        return block;
+    }
     size_t heapSize() const
     {
         uint32 size;
-        memcpy(&size, fStore, sizeof(size));
+        memcpy(&size, heapBlock(), sizeof(size));
         return size;
     }
-    uint8* heapData() const
+    uint8* heapData() const { return heapBlock() + sizeof(uint32); }
+    // A block for count bytes after their size; the bytes are not initialised.
+    static uint8* newBlock(uint32 count)
     {
-        uint8* pointer;
-        memcpy(&pointer, fStore + 4, sizeof(pointer));
-        return pointer;
+        uint8* block = new uint8[sizeof(uint32) + count];
+        memcpy(block, &count, sizeof(count));
+        return block;
     }
-    void setHeap(uint8* pointer, uint32 size)
+    void setHeap(uint8* block)
     {
         fTag = kHeapTag;
-        memcpy(fStore, &size, sizeof(size));
-        memcpy(fStore + 4, &pointer, sizeof(pointer));
+        memcpy(fStore, &block, sizeof(block));
     }
     void release()
     {
         if (onHeap())
-            delete[] heapData();
+            delete[] heapBlock();
         fTag = 0;
     }
 
     uint8 fTag; // the size while the bytes are inline, kHeapTag otherwise
-    uint8 fStore[kInlineCapacity];
+    uint8 fStore[kInlineCapacity] = {};
 };
 
-static_assert(sizeof(TByteArray) == 13);
+static_assert(sizeof(TByteArray) == 9);

@@ -2,7 +2,7 @@
 
 // Events by absolute tick: the map that tracks, the conversion and its passes work on.
 //
-// The events lie in one array, sorted by tick, each beside its tick (20 bytes an event). Every
+// The events lie in one array, sorted by tick, each beside its tick (16 bytes an event). Every
 // insertion goes after the events already at its tick, so the events of one tick keep the
 // order in which they were inserted. Songs are built in tick order, so almost every insertion
 // is an append; passes that add many events collect them in a map of their own and merge it
@@ -17,7 +17,7 @@ struct TTimedEvent {
     TMIDIEvent fEvent;
 };
 
-static_assert(sizeof(TTimedEvent) == 20);
+static_assert(sizeof(TTimedEvent) == 16);
 
 class TEventMap {
 public:

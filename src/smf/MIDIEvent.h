@@ -14,7 +14,7 @@ struct TMIDIEvent {
     TByteArray fData;
 };
 
-static_assert(sizeof(TMIDIEvent) == 16);
+static_assert(sizeof(TMIDIEvent) == 12);
 
 // A Set Tempo meta event.
 inline bool is_tempo(const TMIDIEvent& event)
