@@ -2,8 +2,6 @@
 
 #include "smf/SMF.h"
 
-#include <algorithm>
-#include <functional>
 #include <vector>
 
 void merge_tracks(const TSMF& file, TEventMap* merged)
@@ -14,48 +12,53 @@ void merge_tracks(const TSMF& file, TEventMap* merged)
         return;
     }
 
-    // A k-way merge over the track heads, ordered by tick and then by track; every event is
-    // appended at the end of the merged map, which costs no search.
-    struct Head {
-        uint32 tick;
-        int32 track;
-        bool operator>(const Head& other) const
-        {
-            return tick != other.tick ? tick > other.tick : track > other.track;
-        }
-    };
-    std::vector<TEventMap::iterator> next(count);
-    std::vector<Head> heads;
+    // A k-way merge over the track heads, ordered by tick and then by track: a tournament
+    // whose leaves are the tracks' next events and whose every node holds the winner of its
+    // two children. Taking an event replays only the matches on its track's path to the top.
+    // Every event is appended at the end of the merged map, which costs no search.
+    size_t leaves = 1;
+    while (leaves < (size_t)count)
+        leaves *= 2;
+    // Tick, then track number below it; a track that has run out never wins.
+    constexpr uint64 kNone = ~(uint64)0;
+    std::vector<uint64> key(leaves, kNone);
+    std::vector<TEventMap::iterator> next(leaves);
+    std::vector<uint32> winner(2 * leaves);
     size_t total = 0;
     for (int32 i = 0; i < count; i++) {
         TEventMap& map = file.TrackAt(i)->fEventMap;
-        next[i] = map.begin();
         total += map.size();
+        next[i] = map.begin();
         if (!map.empty())
-            heads.push_back({map.begin()->fTick, i});
+            key[i] = (uint64)map.begin()->fTick << 32 | (uint32)i;
     }
+    auto play = [&](size_t node) {
+        const uint32 left = winner[2 * node];
+        const uint32 right = winner[2 * node + 1];
+        winner[node] = key[left] <= key[right] ? left : right;
+    };
+    for (size_t i = 0; i < leaves; i++)
+        winner[leaves + i] = (uint32)i;
+    for (size_t node = leaves - 1; node >= 1; node--)
+        play(node);
+
     TEventMap all;
     all.reserve(total);
-    std::make_heap(heads.begin(), heads.end(), std::greater<>());
-    while (!heads.empty()) {
-        std::pop_heap(heads.begin(), heads.end(), std::greater<>());
-        const int32 track = heads.back().track;
-        TEventMap& map = file.TrackAt(track)->fEventMap;
+    for (size_t taken = 0; taken < total; taken++) {
+        const uint32 track = winner[1];
         auto& it = next[track];
-        // Take the whole run of this track that comes before every other track's head.
-        const Head* rival = heads.size() > 1 ? &heads.front() : nullptr;
-        do {
-            all.push_back(it->fTick, std::move(it->fEvent));
-            ++it;
-        } while (it != map.end() && (rival == nullptr || !(Head{it->fTick, track} > *rival)));
+        all.push_back(it->fTick, std::move(it->fEvent));
+        ++it;
+        TEventMap& map = file.TrackAt((long)track)->fEventMap;
         if (it != map.end()) {
-            heads.back() = {it->fTick, track};
-            std::push_heap(heads.begin(), heads.end(), std::greater<>());
+            key[track] = (uint64)it->fTick << 32 | track;
         } else {
-            heads.pop_back();
+            key[track] = kNone;
             // Its events have moved on: the memory serves what follows.
             map.clear();
         }
+        for (size_t node = (leaves + track) / 2; node >= 1; node /= 2)
+            play(node);
     }
     merged->merge(std::move(all));
 }
