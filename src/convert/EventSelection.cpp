@@ -48,17 +48,22 @@ int32 TCadenzoView::ConvertChannelEvents(const TEventMap& source, TEventMap* des
     return 0;
 }
 
-namespace {
-
-// A collected note-on with its loudness: master x volume x expression x velocity. Four bytes
-// multiplied stay below 2^32 even when a damaged file carries data bytes above 127.
-struct TWorkMIDIEvent {
-    const TMIDIEvent* fEvent;
-    uint32 fTick;
-    uint32 fLoudness;
-};
-
-} // namespace
+// Puts the note-ons of one tick, [first, last), in the order of their channels, keeping the
+// order of each channel's own, and their loudness with them.
+static void order_by_channel(TEventMap::iterator first, TEventMap::iterator last,
+                             std::vector<uint32>::iterator loudness)
+{
+    std::vector<std::pair<TTimedEvent, uint32>> group;
+    for (auto it = first; it != last; ++it)
+        group.emplace_back(std::move(*it), loudness[it - first]);
+    std::stable_sort(group.begin(), group.end(), [](const auto& a, const auto& b) {
+        return (a.first.fEvent.fChannel & 0x0F) < (b.first.fEvent.fChannel & 0x0F);
+    });
+    for (size_t i = 0; i < group.size(); i++) {
+        first[(long)i] = std::move(group[i].first);
+        loudness[(long)i] = group[i].second;
+    }
+}
 
 int32 TCadenzoView::ConvertNoteOnEvents(const TEventMap& source, TEventMap* destination) const
 {
@@ -71,10 +76,15 @@ int32 TCadenzoView::ConvertNoteOnEvents(const TEventMap& source, TEventMap* dest
     std::fill(std::begin(volume), std::end(volume), 100);
     std::fill(std::begin(expression), std::end(expression), 127);
 
-    std::vector<TWorkMIDIEvent> work;
-    // At most one entry per event: reserving that much costs address space, not memory, and
-    // spares the copies of a growing vector.
-    work.reserve(source.size());
+    // The work map, as two arrays side by side: the collected note-ons, and the loudness of
+    // each (master x volume x expression x velocity; four bytes multiplied stay below 2^32
+    // even when a damaged file carries data bytes above 127). Room for every event of the
+    // source, and for the events already selected so that the note-ons can be merged in
+    // without a third array, costs address space, not memory.
+    TEventMap work;
+    work.reserve(source.size() + destination->size());
+    std::vector<uint32> loudness;
+    loudness.reserve(source.size());
     uint32 largest = 0;
     for (const auto& [tick, event] : source) {
         if (is_master_volume(event)) {
@@ -87,10 +97,11 @@ int32 TCadenzoView::ConvertNoteOnEvents(const TEventMap& source, TEventMap* dest
         if (!gPrefs->ChMs[channel])
             continue;
         if (event.fStatus == 0x90) {
-            uint32 loudness =
+            uint32 value =
                 (uint32)master * volume[channel] * expression[channel] * data_byte(event, 1);
-            largest = std::max(largest, loudness);
-            work.push_back({&event, (uint32)tick, loudness});
+            largest = std::max(largest, value);
+            work.push_back(tick, event);
+            loudness.push_back(value);
         } else if (event.fStatus == 0xB0) {
             if (data_byte(event, 0) == 7)
                 volume[channel] = data_byte(event, 1);
@@ -100,34 +111,31 @@ int32 TCadenzoView::ConvertNoteOnEvents(const TEventMap& source, TEventMap* dest
     }
 
     // The note-ons of one tick go out by channel, and within a channel in source order, as
-    // if each channel had been walked in turn.
+    // if each channel had been walked in turn. Most ticks hold a note or two, already in
+    // order.
     for (auto group = work.begin(); group != work.end();) {
-        auto groupEnd = std::find_if(group, work.end(), [&](const TWorkMIDIEvent& entry) {
-            return entry.fTick != group->fTick;
-        });
-        auto byChannel = [](const TWorkMIDIEvent& a, const TWorkMIDIEvent& b) {
-            return (a.fEvent->fChannel & 0x0F) < (b.fEvent->fChannel & 0x0F);
-        };
-        // Most ticks hold a note or two, already in order.
-        if (!std::is_sorted(group, groupEnd, byChannel))
-            std::stable_sort(group, groupEnd, byChannel);
+        auto groupEnd = group + 1;
+        bool ordered = true;
+        for (; groupEnd != work.end() && groupEnd->fTick == group->fTick; ++groupEnd) {
+            if ((groupEnd->fEvent.fChannel & 0x0F) < ((groupEnd - 1)->fEvent.fChannel & 0x0F))
+                ordered = false;
+        }
+        if (!ordered)
+            order_by_channel(group, groupEnd, loudness.begin() + (group - work.begin()));
         group = groupEnd;
     }
 
     const uint64 maxVelocity = (uint8)gPrefs->MaxV;
-    TEventMap noteOns;
-    // With room for the events already selected, the note-ons are merged in without a third
-    // array.
-    noteOns.reserve(work.size() + destination->size());
-    for (const TWorkMIDIEvent& entry : work) {
-        TMIDIEvent noteOn = *entry.fEvent;
+    auto noteLoudness = loudness.begin();
+    for (TTimedEvent& entry : work) {
+        TMIDIEvent& noteOn = entry.fEvent;
         noteOn.fChannel = 0;
         if (noteOn.fData.size() >= 2) {
             noteOn.fData[1] =
-                largest == 0 ? 0 : (uint8)((uint64)entry.fLoudness * maxVelocity / largest);
+                largest == 0 ? 0 : (uint8)((uint64)*noteLoudness * maxVelocity / largest);
         }
-        noteOns.push_back(entry.fTick, std::move(noteOn));
+        ++noteLoudness;
     }
-    destination->merge(std::move(noteOns));
+    destination->merge(std::move(work));
     return 0;
 }
