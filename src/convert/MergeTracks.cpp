@@ -44,12 +44,18 @@ void merge_tracks(const TSMF& file, TEventMap* merged)
 
     TEventMap all;
     all.reserve(total);
-    for (size_t taken = 0; taken < total; taken++) {
+    for (size_t taken = 0; taken < total;) {
         const uint32 track = winner[1];
         auto& it = next[track];
-        all.push_back(it->fTick, std::move(it->fEvent));
-        ++it;
         TEventMap& map = file.TrackAt((long)track)->fEventMap;
+        // The track's events at the tick of its head come before every other track's head:
+        // those of earlier tracks at that tick have gone already.
+        const uint32 tick = it->fTick;
+        do {
+            all.push_back(tick, std::move(it->fEvent));
+            ++it;
+            taken++;
+        } while (it != map.end() && it->fTick == tick);
         if (it != map.end()) {
             key[track] = (uint64)it->fTick << 32 | track;
         } else {
