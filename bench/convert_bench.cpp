@@ -73,14 +73,34 @@ void BM_Merge(benchmark::State& benchmarkState)
     }
 }
 
+// Loading and merging as the conversion does them: each track chunk decoded straight into the
+// merged map.
+void load_merged(Prepared& state)
+{
+    BMemoryIO stream(song().data(), song().size());
+    if (load_merged(&stream, &state.file, &state.source) != 0)
+        abort();
+}
+
+void BM_LoadMerged(benchmark::State& benchmarkState)
+{
+    for (auto _ : benchmarkState) {
+        auto* state = new Prepared;
+        load_merged(*state);
+        benchmarkState.PauseTiming();
+        benchmarkState.counters["events"] = (double)state->source.size();
+        delete state;
+        benchmarkState.ResumeTiming();
+    }
+}
+
 void BM_Passes(benchmark::State& benchmarkState)
 {
     TCadenzoView view(BRect(), "bench");
     for (auto _ : benchmarkState) {
         benchmarkState.PauseTiming();
         auto* state = new Prepared;
-        load(*state);
-        merge_tracks(state->file, &state->source);
+        load_merged(*state);
         benchmarkState.ResumeTiming();
         view.ConvertChannelIndependentEvents(state->source, &state->destination);
         view.ConvertChannelEvents(state->source, &state->destination);
@@ -102,8 +122,7 @@ void BM_Save(benchmark::State& benchmarkState)
 {
     TCadenzoView view(BRect(), "bench");
     auto* state = new Prepared;
-    load(*state);
-    merge_tracks(state->file, &state->source);
+    load_merged(*state);
     view.ConvertChannelIndependentEvents(state->source, &state->destination);
     view.ConvertChannelEvents(state->source, &state->destination);
     view.ConvertNoteOnEvents(state->source, &state->destination);
@@ -128,6 +147,7 @@ void BM_Save(benchmark::State& benchmarkState)
 
 BENCHMARK(BM_Load)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_Merge)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_LoadMerged)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_Passes)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_Save)->Unit(benchmark::kMillisecond)->Iterations(5);
 

@@ -8,6 +8,7 @@
 #include "util/SafeFile.h"
 
 #include <BufferIO.h>
+#include <File.h>
 #include <Path.h>
 
 #include <new>
@@ -34,11 +35,12 @@ int32 TCadenzoView::Convert(const entry_ref& ref) const
     // A damaged file can describe more events than memory holds; that is reported like
     // any other file that cannot be read, not left to end the program.
     try {
-        if (source.Load(ref) != 0)
-            return conversion_failed("@Err_Cannot_Load_Src_File@");
-
+        // Loading and merging the tracks in one: each track chunk is decoded straight into
+        // the source map.
+        BFile file(&ref, B_READ_ONLY);
         TEventMap sourceMap;
-        merge_tracks(source, &sourceMap);
+        if (file.InitCheck() != B_OK || load_merged(&file, &source, &sourceMap) != 0)
+            return conversion_failed("@Err_Cannot_Load_Src_File@");
 
         TEventMap destinationMap;
         ConvertChannelIndependentEvents(sourceMap, &destinationMap);

@@ -19,6 +19,20 @@ void TSMF::Clear()
 
 int32 TSMF::Load(BPositionIO* stream)
 {
+    unsigned short trackCount;
+    if (LoadHeader(stream, &trackCount) != 0)
+        return -1;
+    for (unsigned short i = 0; i < trackCount; i++) {
+        auto track = std::make_unique<TSMFTrack>();
+        if (track->Load(stream) != 0)
+            return -1;
+        fTracks.push_back(std::move(track));
+    }
+    return 0;
+}
+
+int32 TSMF::LoadHeader(BPositionIO* stream, unsigned short* trackCount)
+{
     Clear();
     char id[4];
     if (stream->Read(id, sizeof(id)) != (ssize_t)sizeof(id) || memcmp(id, "MThd", 4) != 0)
@@ -28,25 +42,17 @@ int32 TSMF::Load(BPositionIO* stream)
         return -1;
     if (read_uint16(stream, &fFormat) != 0 || fFormat > 1)
         return -1;
-    unsigned short trackCount;
-    if (read_uint16(stream, &trackCount) != 0)
+    if (read_uint16(stream, trackCount) != 0)
         return -1;
     // Of a format-0 file only the first track chunk is read, whatever the header says.
-    if (fFormat == 0 && trackCount != 0)
-        trackCount = 1;
+    if (fFormat == 0 && *trackCount != 0)
+        *trackCount = 1;
     if (read_uint16(stream, &fTimeBase) != 0)
         return -1;
     if (headerLength > 6) {
         off_t target = stream->Position() + (off_t)(headerLength - 6);
         if (stream->Seek(target, SEEK_SET) != target)
             return -1;
-    }
-
-    for (unsigned short i = 0; i < trackCount; i++) {
-        auto track = std::make_unique<TSMFTrack>();
-        if (track->Load(stream) != 0)
-            return -1;
-        fTracks.push_back(std::move(track));
     }
     return 0;
 }

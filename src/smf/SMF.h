@@ -25,6 +25,10 @@ public:
     void Clear();
 
     int32 Load(BPositionIO* stream);
+    // The first part of Load: clears the file and reads the header, leaving the stream at
+    // the first track chunk; trackCount gets the number of track chunks to read (at most one
+    // for format 0). 0 or -1.
+    int32 LoadHeader(BPositionIO* stream, unsigned short* trackCount);
     // 0, -1, or the error of opening the file.
     status_t Load(const entry_ref& ref);
     int32 Save(BPositionIO* stream) const;

@@ -8,53 +8,9 @@
 #include <cstring>
 #include <vector>
 
-int32 TSMFTrack::Load(BPositionIO* stream)
-{
-    char id[4];
-    if (stream->Read(id, sizeof(id)) != (ssize_t)sizeof(id) || memcmp(id, "MTrk", 4) != 0)
-        return -1;
-    unsigned long length;
-    if (read_uint32(stream, &length) != 0)
-        return -1;
-    // Too short to hold the closing End of Track.
-    if (length < 3)
-        return -1;
-    std::vector<unsigned char> data;
-    if (read_exactly(stream, length, &data) != 0)
-        return -1;
-    if (memcmp(data.data() + length - 3, "\xFF\x2F\x00", 3) != 0)
-        return -1;
-    CreateEventMap(data.data(), length);
-    return 0;
-}
+// The decoders behind GetVNum, GetEventData and GetEvent, shared with TTrackDecoder.
 
-void TSMFTrack::CreateEventMap(unsigned char* data, unsigned long length)
-{
-    unsigned char* cursor = data;
-    const unsigned char* end = data + length;
-    unsigned char runningStatus = 0;
-    uint32 tick = 0;
-    std::vector<TTimedEvent> events;
-    // Events take three or four bytes with running status: room for most chunks' events at
-    // once, and never more than the chunk's own bytes can fill.
-    events.reserve(length / 3);
-    while (cursor < end) {
-        unsigned long delta;
-        if (GetVNum(&cursor, end, &delta) != 0)
-            break;
-        tick += (uint32)delta;
-        TTimedEvent& entry = events.emplace_back();
-        entry.fTick = tick;
-        if (GetEvent(&cursor, end, &runningStatus, &entry.fEvent) != 0) {
-            events.pop_back();
-            break;
-        }
-    }
-    fEventMap.merge(TEventMap(std::move(events)));
-}
-
-int32 TSMFTrack::GetVNum(unsigned char** cursor, const unsigned char* end,
-                         unsigned long* value) const
+static int32 decode_vnum(unsigned char** cursor, const unsigned char* end, unsigned long* value)
 {
     unsigned char* at = *cursor;
     if (at >= end) {
@@ -74,8 +30,8 @@ int32 TSMFTrack::GetVNum(unsigned char** cursor, const unsigned char* end,
     return 0;
 }
 
-int32 TSMFTrack::GetEventData(unsigned char** cursor, const unsigned char* end,
-                              unsigned long count, TMIDIEvent* event) const
+static int32 decode_event_data(unsigned char** cursor, const unsigned char* end,
+                               unsigned long count, TMIDIEvent* event)
 {
     if (count > (unsigned long)(end - *cursor)) {
         *cursor = const_cast<unsigned char*>(end);
@@ -86,8 +42,8 @@ int32 TSMFTrack::GetEventData(unsigned char** cursor, const unsigned char* end,
     return 0;
 }
 
-int32 TSMFTrack::GetEvent(unsigned char** cursor, const unsigned char* end,
-                          unsigned char* runningStatus, TMIDIEvent* event) const
+static int32 decode_event(unsigned char** cursor, const unsigned char* end,
+                          unsigned char* runningStatus, TMIDIEvent* event)
 {
     if (*cursor >= end)
         return -1;
@@ -109,23 +65,23 @@ int32 TSMFTrack::GetEvent(unsigned char** cursor, const unsigned char* end,
     case 0xA0:
     case 0xB0:
     case 0xE0:
-        return GetEventData(cursor, end, 2, event);
+        return decode_event_data(cursor, end, 2, event);
     case 0xC0:
     case 0xD0:
-        return GetEventData(cursor, end, 1, event);
+        return decode_event_data(cursor, end, 1, event);
     case 0xF0: {
         unsigned long length;
         if (event->fChannel == 0x00) {
-            if (GetVNum(cursor, end, &length) != 0)
+            if (decode_vnum(cursor, end, &length) != 0)
                 return -1;
-            return GetEventData(cursor, end, length, event);
+            return decode_event_data(cursor, end, length, event);
         }
         if (event->fChannel == 0x07) {
             event->fStatus = 0xF7;
             event->fChannel = 0;
-            if (GetVNum(cursor, end, &length) != 0)
+            if (decode_vnum(cursor, end, &length) != 0)
                 return -1;
-            return GetEventData(cursor, end, length, event);
+            return decode_event_data(cursor, end, length, event);
         }
         if (event->fChannel == 0x0F) {
             event->fStatus = 0xFF;
@@ -133,9 +89,9 @@ int32 TSMFTrack::GetEvent(unsigned char** cursor, const unsigned char* end,
                 return -1;
             event->fChannel = **cursor;
             ++*cursor;
-            if (GetVNum(cursor, end, &length) != 0)
+            if (decode_vnum(cursor, end, &length) != 0)
                 return -1;
-            return GetEventData(cursor, end, length, event);
+            return decode_event_data(cursor, end, length, event);
         }
         // Other system messages carry no data here.
         return 0;
@@ -144,6 +100,76 @@ int32 TSMFTrack::GetEvent(unsigned char** cursor, const unsigned char* end,
         // No status byte seen yet in this chunk: the data byte is read again as a delta time.
         return 0;
     }
+}
+
+int32 TSMFTrack::ReadChunk(BPositionIO* stream, std::vector<unsigned char>* data)
+{
+    char id[4];
+    if (stream->Read(id, sizeof(id)) != (ssize_t)sizeof(id) || memcmp(id, "MTrk", 4) != 0)
+        return -1;
+    unsigned long length;
+    if (read_uint32(stream, &length) != 0)
+        return -1;
+    // Too short to hold the closing End of Track.
+    if (length < 3)
+        return -1;
+    if (read_exactly(stream, length, data) != 0)
+        return -1;
+    if (memcmp(data->data() + length - 3, "\xFF\x2F\x00", 3) != 0)
+        return -1;
+    return 0;
+}
+
+int32 TSMFTrack::Load(BPositionIO* stream)
+{
+    std::vector<unsigned char> data;
+    if (ReadChunk(stream, &data) != 0)
+        return -1;
+    CreateEventMap(data.data(), data.size());
+    return 0;
+}
+
+void TSMFTrack::CreateEventMap(unsigned char* data, unsigned long length)
+{
+    TTrackDecoder decoder(data, length);
+    std::vector<TTimedEvent> events;
+    // Events take three or four bytes with running status: room for most chunks' events at
+    // once, and never more than the chunk's own bytes can fill.
+    events.reserve(length / 3);
+    TTimedEvent entry;
+    while (decoder.Next(&entry))
+        events.push_back(std::move(entry));
+    fEventMap.merge(TEventMap(std::move(events)));
+}
+
+bool TTrackDecoder::Next(TTimedEvent* entry)
+{
+    if (fCursor >= fEnd)
+        return false;
+    unsigned long delta;
+    if (decode_vnum(&fCursor, fEnd, &delta) != 0)
+        return false;
+    fTick += (uint32)delta;
+    entry->fTick = fTick;
+    return decode_event(&fCursor, fEnd, &fRunningStatus, &entry->fEvent) == 0;
+}
+
+int32 TSMFTrack::GetVNum(unsigned char** cursor, const unsigned char* end,
+                         unsigned long* value) const
+{
+    return decode_vnum(cursor, end, value);
+}
+
+int32 TSMFTrack::GetEventData(unsigned char** cursor, const unsigned char* end, unsigned long count,
+                              TMIDIEvent* event) const
+{
+    return decode_event_data(cursor, end, count, event);
+}
+
+int32 TSMFTrack::GetEvent(unsigned char** cursor, const unsigned char* end,
+                          unsigned char* runningStatus, TMIDIEvent* event) const
+{
+    return decode_event(cursor, end, runningStatus, event);
 }
 
 // Encodes value as a variable-length quantity into buffer (at least 5 bytes); returns the
@@ -186,8 +212,7 @@ int32 TSMFTrack::SaveEventData(BPositionIO* stream, const TMIDIEvent& event) con
     return write_all(stream, event.fData.data(), event.fData.size());
 }
 
-int32 TSMFTrack::SaveEvent(BPositionIO* stream, unsigned long delta,
-                           const TMIDIEvent& event) const
+int32 TSMFTrack::SaveEvent(BPositionIO* stream, unsigned long delta, const TMIDIEvent& event) const
 {
     if (!is_writable(event))
         return 0;

@@ -7,6 +7,7 @@
 #include <SupportDefs.h>
 
 #include <string>
+#include <vector>
 
 class BPositionIO;
 
@@ -19,6 +20,9 @@ public:
 
     // Reads one track chunk ("MTrk", length, events closed by FF 2F 00) and decodes it.
     int32 Load(BPositionIO* stream);
+    // Reads one track chunk's events into data without decoding them: 0, or -1 where Load
+    // fails.
+    static int32 ReadChunk(BPositionIO* stream, std::vector<unsigned char>* data);
     // Writes the event map as one track chunk, without running status.
     int32 Save(BPositionIO* stream) const;
 
@@ -43,4 +47,21 @@ public:
     int32 GetTrackName(std::string* name) const;
 
     TEventMap fEventMap;
+};
+
+// Decodes the events of one track chunk's data one after another, with their absolute ticks:
+// the events that CreateEventMap adds to a map, in the order of the chunk.
+class TTrackDecoder {
+public:
+    TTrackDecoder(unsigned char* data, unsigned long length) : fCursor(data), fEnd(data + length) {}
+
+    // Fills entry with the next event: false at the end of the data, or at an event that the
+    // end cuts off.
+    bool Next(TTimedEvent* entry);
+
+private:
+    unsigned char* fCursor;
+    const unsigned char* fEnd;
+    unsigned char fRunningStatus = 0;
+    uint32 fTick = 0;
 };

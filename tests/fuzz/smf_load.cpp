@@ -7,17 +7,33 @@
 
 #include <DataIO.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    // The conversion decodes the tracks straight into the merged map; loading the tracks and
+    // then merging them must give the same map, and refuse the same files.
     TSMF source;
-    BMemoryIO stream(data, size);
-    if (source.Load(&stream) != 0)
-        return 0;
-
     TEventMap sourceMap;
-    merge_tracks(source, &sourceMap);
+    BMemoryIO stream(data, size);
+    const int32 loaded = load_merged(&stream, &source, &sourceMap);
+    TSMF tracks;
+    BMemoryIO again(data, size);
+    if (tracks.Load(&again) != loaded)
+        abort();
+    if (loaded != 0)
+        return 0;
+    TEventMap merged;
+    merge_tracks(tracks, &merged);
+    if (!std::equal(merged.begin(), merged.end(), sourceMap.begin(), sourceMap.end(),
+                    [](const TTimedEvent& a, const TTimedEvent& b) {
+                        return a.fTick == b.fTick && a.fEvent.fStatus == b.fEvent.fStatus &&
+                               a.fEvent.fChannel == b.fEvent.fChannel &&
+                               a.fEvent.fData == b.fEvent.fData;
+                    })) {
+        abort();
+    }
     TEventMap destination;
     TCadenzoView view(BRect(), "fuzz");
     view.ConvertChannelIndependentEvents(sourceMap, &destination);
