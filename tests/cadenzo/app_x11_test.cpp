@@ -170,7 +170,8 @@ TEST_F(CadenzoOnX11, MenusOpenOnClicksAndDroppedFilesConvertAsInBatchMode)
 
     // The titles "File(F)" and "Help(H)" of the menu bar, then a click beside the open menu.
     const std::pair<const char*, int> menus[] = {{"File(F)", 20}, {"Help(H)", 135}};
-    for (const auto& [title, x] : menus) {
+    for (const auto& [name, x] : menus) {
+        const char* title = name; // a structured binding cannot be captured here
         Click(window, x, 8);
         const XWindowID menu = x11.FindWindow(title, 5000ms);
         ASSERT_NE(menu, 0u) << title << " did not open";
