@@ -51,9 +51,11 @@ void TEventMap::merge(TEventMap&& later)
     if (later.empty())
         return;
     const size_t total = fEvents.size() + later.size();
-    // Merge into whichever array has the room, so that no third one is needed: the map that
-    // collected a pass's events usually has room for the whole result.
-    if (fEvents.capacity() < total && later.fEvents.capacity() >= total) {
+    // Merge into the array that holds more events if it has room for the rest, else into one
+    // that has room: the memory of events that are there already is in use, while room
+    // reserved beyond them may still cost nothing, and then no third array is needed.
+    const bool laterHasRoom = later.fEvents.capacity() >= total;
+    if (laterHasRoom && (later.size() > size() || fEvents.capacity() < total)) {
         const size_t held = later.size();
         later.fEvents.resize(total);
         merge_from_back(later.fEvents, held, fEvents, true);
