@@ -67,6 +67,7 @@ void BNode::Unset()
         close(fDescriptor);
     fDescriptor = -1;
     fStatus = B_NO_INIT;
+    RewindAttrs();
 }
 
 status_t BNode::SetStatus(status_t status)
@@ -242,4 +243,84 @@ status_t BNode::WriteAttrString(const char* name, const BString* value)
     // Without the NUL, as the desktop's own tools write string attributes.
     ssize_t written = WriteAttr(name, B_STRING_TYPE, 0, value->String(), (size_t)value->Length());
     return written < 0 ? (status_t)written : B_OK;
+}
+
+status_t BNode::GetAttrInfo(const char* name, attr_info* info) const
+{
+    if (info == nullptr)
+        return B_BAD_VALUE;
+    if (fStatus != B_OK)
+        return B_NO_INIT;
+    std::string key;
+    status_t status = attribute_key(name, key);
+    if (status != B_OK)
+        return status;
+    ssize_t size = fgetxattr(fDescriptor, key.c_str(), nullptr, 0);
+    if (size < 0)
+        return attribute_error(errno);
+    info->type = B_RAW_TYPE;
+    info->size = size;
+    return B_OK;
+}
+
+// The names of the node's attributes of the user namespace, without its prefix.
+static status_t list_user_attributes(int descriptor, std::vector<std::string>& names)
+{
+    // Another process may add names between asking the size and reading them.
+    std::string list;
+    for (int attempt = 0;; attempt++) {
+        ssize_t size = flistxattr(descriptor, nullptr, 0);
+        if (size < 0)
+            return attribute_error(errno);
+        list.resize((size_t)size);
+        ssize_t read = flistxattr(descriptor, list.data(), list.size());
+        if (read >= 0) {
+            list.resize((size_t)read);
+            break;
+        }
+        if (errno != ERANGE || attempt == 3)
+            return errno == ERANGE ? B_BUSY : attribute_error(errno);
+    }
+    static const std::string kPrefix = "user.";
+    for (size_t start = 0; start < list.size();) {
+        size_t end = list.find('\0', start);
+        if (end == std::string::npos)
+            end = list.size();
+        std::string name = list.substr(start, end - start);
+        if (name.compare(0, kPrefix.size(), kPrefix) == 0 && name.size() > kPrefix.size() &&
+            name.size() - kPrefix.size() <= B_ATTR_NAME_LENGTH)
+            names.push_back(name.substr(kPrefix.size()));
+        start = end + 1;
+    }
+    return B_OK;
+}
+
+status_t BNode::GetNextAttrName(char* buffer)
+{
+    if (buffer == nullptr)
+        return B_BAD_VALUE;
+    if (fStatus != B_OK)
+        return B_NO_INIT;
+    if (!fAttrsListed) {
+        fAttrNames.clear();
+        fNextAttr = 0;
+        status_t status = list_user_attributes(fDescriptor, fAttrNames);
+        // A file system without attributes simply has none to list.
+        if (status != B_OK && status != B_UNSUPPORTED)
+            return status;
+        fAttrsListed = true;
+    }
+    if (fNextAttr >= fAttrNames.size())
+        return B_ENTRY_NOT_FOUND;
+    const std::string& name = fAttrNames[fNextAttr++];
+    memcpy(buffer, name.c_str(), name.size() + 1);
+    return B_OK;
+}
+
+status_t BNode::RewindAttrs()
+{
+    fAttrNames.clear();
+    fNextAttr = 0;
+    fAttrsListed = false;
+    return fStatus == B_OK ? B_OK : B_NO_INIT;
 }

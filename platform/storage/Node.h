@@ -8,10 +8,17 @@
 
 #include <string>
 #include <sys/stat.h>
+#include <vector>
 
 class BEntry;
 class BString;
 struct entry_ref;
+
+// What GetAttrInfo() tells of an attribute. The type is B_RAW_TYPE: no type is stored.
+struct attr_info {
+    uint32 type;
+    off_t size;
+};
 
 class BNode {
 public:
@@ -43,6 +50,14 @@ public:
     status_t RemoveAttr(const char* name);
     status_t ReadAttrString(const char* name, BString* result);
     status_t WriteAttrString(const char* name, const BString* value);
+    status_t GetAttrInfo(const char* name, attr_info* info) const;
+
+    // The names of the attributes one by one, into a buffer of B_ATTR_NAME_LENGTH + 1 bytes;
+    // B_ENTRY_NOT_FOUND after the last. The names are taken when the walk starts (at the first
+    // call, or the first after RewindAttrs()), so writing attributes meanwhile does not
+    // disturb it.
+    status_t GetNextAttrName(char* buffer);
+    status_t RewindAttrs();
 
 protected:
     // Opens path (relative paths from folder, a descriptor or AT_FDCWD) with the open(2)
@@ -58,4 +73,7 @@ private:
 
     int fDescriptor = -1;
     status_t fStatus = B_NO_INIT;
+    std::vector<std::string> fAttrNames;
+    size_t fNextAttr = 0;
+    bool fAttrsListed = false;
 };

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <sys/xattr.h>
 
 class NodeTest : public testing::Test {
@@ -85,4 +86,33 @@ TEST(NodeWithoutAttributesTest, CallsFailCleanly)
     char buffer[4];
     EXPECT_LT(node.WriteAttr("a", B_RAW_TYPE, 0, "x", 1), 0);
     EXPECT_LT(node.ReadAttr("a", B_RAW_TYPE, 0, buffer, 4), 0);
+}
+
+TEST_F(NodeTest, AttributesAreListedWithTheirSizes)
+{
+    fNode.WriteAttr("comment", B_STRING_TYPE, 0, "first take", 10);
+    fNode.WriteAttr("empty", B_RAW_TYPE, 0, "", 0);
+    // Attributes outside the user namespace (where the system lets us write one) are not
+    // the node's attributes here.
+    (void)setxattr(fPath.c_str(), "trusted.x", "1", 1, 0);
+
+    std::map<std::string, off_t> listed;
+    char name[B_ATTR_NAME_LENGTH + 1];
+    while (fNode.GetNextAttrName(name) == B_OK) {
+        // Written during the walk: not seen before a rewind.
+        fNode.WriteAttr("late", B_RAW_TYPE, 0, "x", 1);
+        attr_info info;
+        ASSERT_EQ(fNode.GetAttrInfo(name, &info), B_OK);
+        listed[name] = info.size;
+    }
+    EXPECT_EQ(listed, (std::map<std::string, off_t>{{"comment", 10}, {"empty", 0}, {"probe", 0}}));
+    EXPECT_EQ(fNode.GetNextAttrName(name), B_ENTRY_NOT_FOUND);
+
+    EXPECT_EQ(fNode.RewindAttrs(), B_OK);
+    int count = 0;
+    while (fNode.GetNextAttrName(name) == B_OK)
+        count++;
+    EXPECT_EQ(count, 4);
+    attr_info info;
+    EXPECT_EQ(fNode.GetAttrInfo("missing", &info), B_ENTRY_NOT_FOUND);
 }
