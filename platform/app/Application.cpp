@@ -1,6 +1,7 @@
 #include <Application.h>
 
 #include <Entry.h>
+#include <Locale.h>
 #include <ResourceRegistry.h>
 #include <Resources.h>
 
@@ -194,9 +195,32 @@ void BApplication::DispatchMessage(BMessage* message, BHandler* handler)
     case B_ABOUT_REQUESTED:
         AboutRequested();
         break;
+    case B_LANGUAGE_CHANGED:
+        _LanguageChanged(message);
+        BLooper::DispatchMessage(message, handler);
+        break;
     default:
         BLooper::DispatchMessage(message, handler);
         break;
+    }
+}
+
+void BApplication::_LanguageChanged(const BMessage* message)
+{
+    // Waits a little for a window whose queue is full, never long: the message comes from
+    // outside, and the application must go on.
+    static const bigtime_t kRelayTimeout = 500000;
+
+    const char* language = nullptr;
+    BMessage relay(B_LANGUAGE_CHANGED);
+    if (message->FindString(B_LANGUAGE_FIELD, &language) == B_OK) {
+        be_locale->SetLanguage(language);
+        relay.AddString(B_LANGUAGE_FIELD, language);
+    }
+    // Every window is a looper of its own; loopers that are not windows let it pass.
+    for (int32 token : _LooperTokens()) {
+        if (token != _Token())
+            _Deliver(token, token, new BMessage(relay), kRelayTimeout, false);
     }
 }
 

@@ -45,6 +45,8 @@ public:
     virtual void RefsReceived(BMessage* message);
     virtual void AboutRequested();
 
+    // B_LANGUAGE_CHANGED ('_BLC', Locale.h) switches be_locale to the language it names and
+    // goes on to every window, then to MessageReceived().
     void DispatchMessage(BMessage* message, BHandler* handler) override;
 
     // The command line Run() delivers. Without a call, it is the process's own, read from
@@ -63,6 +65,8 @@ public:
 private:
     void _Init(const char* signature);
     void _DeliverCommandLine();
+    // B_LANGUAGE_CHANGED: the catalogue of the new language, and the message to every window.
+    void _LanguageChanged(const BMessage* message);
 
     std::string fSignature;
     std::vector<std::string> fArgs;

@@ -615,3 +615,14 @@ BLooper* BLooper::_TargetOf(int32 looperToken, int32 handlerToken, BHandler** ha
         *handler = target;
     return record->looper;
 }
+
+std::vector<int32> BLooper::_LooperTokens()
+{
+    LooperRegistry& loopers = registry();
+    std::lock_guard<std::mutex> lock(loopers.lock);
+    std::vector<int32> tokens;
+    tokens.reserve(loopers.loopers.size());
+    for (const auto& [token, record] : loopers.loopers)
+        tokens.push_back(token);
+    return tokens;
+}

@@ -150,6 +150,8 @@ private:
     // one), else nullptr.
     static BLooper* _TargetOf(int32 looperToken, int32 handlerToken, BHandler** handler);
     static status_t _LockLooper(const BLooper* looper, int32 looperToken, bigtime_t timeout);
+    // The tokens of every live looper of the process, for messages meant for all of them.
+    static std::vector<int32> _LooperTokens();
 
     std::shared_ptr<BMessageQueue> fQueue;
     std::shared_ptr<BPrivate::LooperLock> fLock;

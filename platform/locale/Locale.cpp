@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <string_view>
 
 using BPrivate::GettextCatalog;
@@ -80,29 +81,39 @@ static void add_language(std::vector<std::string>& languages, std::string_view l
     }
 }
 
+// The languages of the environment, in gettext's order: the list in LANGUAGE, then the locale
+// (the first of LC_ALL, LC_MESSAGES and LANG that is set). As gettext does, the list counts
+// only under a real locale: under "C" the program speaks its own language.
+static void add_environment_languages(std::vector<std::string>& languages)
+{
+    const char* locale = nullptr;
+    for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* value = getenv(variable);
+        if (value != nullptr && *value != '\0') {
+            locale = value;
+            break;
+        }
+    }
+    if (locale == nullptr || strcmp(locale, "C") == 0 || strcmp(locale, "POSIX") == 0)
+        return;
+    if (const char* list = getenv("LANGUAGE")) {
+        std::string_view rest(list);
+        while (!rest.empty()) {
+            size_t colon = rest.find(':');
+            add_language(languages, rest.substr(0, colon));
+            rest = colon == rest.npos ? std::string_view() : rest.substr(colon + 1);
+        }
+    }
+    add_language(languages, locale);
+}
+
 static std::vector<std::string> languages_to_try(const char* language)
 {
     std::vector<std::string> languages;
-    if (language != nullptr && *language != '\0') {
+    if (language != nullptr && *language != '\0')
         add_language(languages, language);
-    } else {
-        if (const char* list = getenv("LANGUAGE")) {
-            std::string_view rest(list);
-            while (!rest.empty()) {
-                size_t colon = rest.find(':');
-                add_language(languages, rest.substr(0, colon));
-                rest = colon == rest.npos ? std::string_view() : rest.substr(colon + 1);
-            }
-        }
-        // The one of these that is set first is the locale; the others are overridden.
-        for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-            const char* value = getenv(variable);
-            if (value != nullptr && *value != '\0') {
-                add_language(languages, value);
-                break;
-            }
-        }
-    }
+    else
+        add_environment_languages(languages);
     add_language(languages, "en");
     return languages;
 }
@@ -115,12 +126,26 @@ status_t BLocale::LoadCatalog(const char* domain, const std::vector<std::string>
         return B_BAD_VALUE;
 
     std::lock_guard<std::mutex> lock(fLoadLock);
+    fDomain = domainName;
+    fSearchDirs = searchDirs;
+    return _Load(language);
+}
+
+status_t BLocale::SetLanguage(const char* language)
+{
+    std::lock_guard<std::mutex> lock(fLoadLock);
+    if (fDomain.empty())
+        return B_NO_INIT;
+    return _Load(language);
+}
+
+status_t BLocale::_Load(const char* language)
+{
     for (const std::string& candidate : languages_to_try(language)) {
-        for (const std::string& folder : searchDirs) {
+        for (const std::string& folder : fSearchDirs) {
             if (folder.empty())
                 continue;
-            std::string path = folder + "/" + candidate + "/LC_MESSAGES/";
-            path.append(domainName).append(".mo");
+            std::string path = folder + "/" + candidate + "/LC_MESSAGES/" + fDomain + ".mo";
             if (const LoadedCatalog* catalog = FindOrLoad(path, candidate)) {
                 fCurrent.store(catalog, std::memory_order_release);
                 return B_OK;

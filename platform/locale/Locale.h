@@ -28,11 +28,16 @@ public:
 
     // Loads <dir>/<language>/LC_MESSAGES/<domain>.mo, trying each language in turn and each
     // folder in turn for it. The languages are language when given, else those of the
-    // environment (LANGUAGE, then the first of LC_ALL, LC_MESSAGES and LANG), each also
-    // reduced ("de_DE.UTF-8" to "de_DE" to "de"), and "en" last. Files that are not valid
-    // catalogues are passed over. B_ENTRY_NOT_FOUND, and no catalogue, when none was found.
+    // environment (LANGUAGE, then the first of LC_ALL, LC_MESSAGES and LANG; LANGUAGE only
+    // when that locale is set and not "C" or "POSIX", as gettext has it), each also reduced
+    // ("de_DE.UTF-8" to "de_DE" to "de"), and "en" last. Files that are not valid catalogues
+    // are passed over. B_ENTRY_NOT_FOUND, and no catalogue, when none was found.
     status_t LoadCatalog(const char* domain, const std::vector<std::string>& searchDirs,
                          const char* language = nullptr);
+    // Loads the catalogue of the domain and folders of the last LoadCatalog() for language
+    // (nullptr or "": the environment's), as LoadCatalog() does. B_NO_INIT before any
+    // LoadCatalog().
+    status_t SetLanguage(const char* language);
     void UnloadCatalog();
 
     // The language of the loaded catalogue as it was found ("de_DE", "de"); "" when none.
@@ -48,10 +53,20 @@ private:
 
     const LoadedCatalog* FindOrLoad(const std::string& path, const std::string& language);
 
+    status_t _Load(const char* language);
+
     std::mutex fLoadLock; // serialises loading; readers never take it
+    std::string fDomain;
+    std::vector<std::string> fSearchDirs;
     std::vector<CatalogPointer> fCatalogs;
     std::atomic<const LoadedCatalog*> fCurrent = nullptr;
 };
+
+// The user interface language changed: sent to every running application, which loads the
+// catalogue of the language named in B_LANGUAGE_FIELD (a locale name: "ja", "de_DE.UTF-8";
+// without the field, the environment's) and passes the message on to each of its windows.
+enum { B_LANGUAGE_CHANGED = '_BLC' };
+#define B_LANGUAGE_FIELD "language"
 
 // The process's locale. Usable from static initialisers and never destroyed, so texts it
 // handed out stay valid even in threads that outlive main().

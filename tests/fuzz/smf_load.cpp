@@ -19,8 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     BMemoryIO stream(data, size);
     const int32 loaded = load_merged(&stream, &source, &sourceMap);
     TSMF tracks;
-    BMemoryIO again(data, size);
-    if (tracks.Load(&again) != loaded)
+    BMemoryIO trackStream(data, size);
+    if (tracks.Load(&trackStream) != loaded)
         abort();
     if (loaded != 0)
         return 0;

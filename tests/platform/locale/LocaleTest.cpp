@@ -96,14 +96,27 @@ TEST_F(LocaleTest, EnvironmentPrecedence)
         EXPECT_EQ(Chosen(), "it");
     }
     // "C" and "POSIX" name no language; an empty value counts as unset.
+    ScopedVariable lang("LANG", "C");
     ScopedVariable list("LANGUAGE", "C:POSIX::fr");
+    ScopedVariable all("LC_ALL", "POSIX");
+    EXPECT_EQ(Chosen(), "(none)"); // as gettext: the list counts only under a real locale
+    ScopedVariable emptyAll("LC_ALL", "");
+    EXPECT_EQ(Chosen(), "(none)");
+    ScopedVariable messages("LC_MESSAGES", "de_AT");
     EXPECT_EQ(Chosen(), "fr");
     ScopedVariable noList("LANGUAGE", "");
-    ScopedVariable all("LC_ALL", "C.UTF-8");
-    EXPECT_EQ(Chosen(), "(none)");
-    ScopedVariable emptyAll("LC_ALL", "");
-    ScopedVariable lang("LANG", "de_AT");
     EXPECT_EQ(Chosen(), "de");
+}
+
+TEST_F(LocaleTest, SetLanguageReloadsTheLastDomain)
+{
+    Install({"de", "en"});
+    EXPECT_EQ(fLocale.SetLanguage("de"), B_NO_INIT);
+    ASSERT_EQ(fLocale.LoadCatalog("app", fDirs, "en"), B_OK);
+    EXPECT_EQ(fLocale.SetLanguage("de_CH"), B_OK);
+    EXPECT_STREQ(fLocale.GetString("Open"), "Open (de)");
+    EXPECT_EQ(fLocale.SetLanguage("../de"), B_OK); // not a language: English
+    EXPECT_STREQ(fLocale.Language(), "en");
 }
 
 TEST_F(LocaleTest, SearchFolders)
