@@ -126,15 +126,14 @@ status_t BLocale::LoadCatalog(const char* domain, const std::vector<std::string>
         return B_BAD_VALUE;
 
     std::lock_guard<std::mutex> lock(fLoadLock);
-    fDomain = domainName;
-    fSearchDirs = searchDirs;
+    fSource.reset(new CatalogSource{std::string(domainName), searchDirs});
     return _Load(language);
 }
 
 status_t BLocale::SetLanguage(const char* language)
 {
     std::lock_guard<std::mutex> lock(fLoadLock);
-    if (fDomain.empty())
+    if (fSource == nullptr)
         return B_NO_INIT;
     return _Load(language);
 }
@@ -142,10 +141,10 @@ status_t BLocale::SetLanguage(const char* language)
 status_t BLocale::_Load(const char* language)
 {
     for (const std::string& candidate : languages_to_try(language)) {
-        for (const std::string& folder : fSearchDirs) {
+        for (const std::string& folder : fSource->searchDirs) {
             if (folder.empty())
                 continue;
-            std::string path = folder + "/" + candidate + "/LC_MESSAGES/" + fDomain + ".mo";
+            std::string path = folder + "/" + candidate + "/LC_MESSAGES/" + fSource->domain + ".mo";
             if (const LoadedCatalog* catalog = FindOrLoad(path, candidate)) {
                 fCurrent.store(catalog, std::memory_order_release);
                 return B_OK;

@@ -55,9 +55,15 @@ private:
 
     status_t _Load(const char* language);
 
+    // Where the last LoadCatalog() looked. By pointer, so that the object keeps being
+    // constant-initialised, as be_locale must be.
+    struct CatalogSource {
+        std::string domain;
+        std::vector<std::string> searchDirs;
+    };
+
     std::mutex fLoadLock; // serialises loading; readers never take it
-    std::string fDomain;
-    std::vector<std::string> fSearchDirs;
+    std::unique_ptr<CatalogSource> fSource;
     std::vector<CatalogPointer> fCatalogs;
     std::atomic<const LoadedCatalog*> fCurrent = nullptr;
 };
