@@ -10,8 +10,8 @@ int32 TCadenzoView::AddConverterVersion(TEventMap* map) const
     // "Ver 2.33" gives "CdzVr(2.33)".
     std::string text = std::string("CdzVr") + "(" + (gAppVer + 4) + ")";
     TMIDIEvent tag;
-    tag.fStatus = 0xFF;
-    tag.fChannel = 0x04;
+    tag.fStatus = kMetaEvent;
+    tag.fChannel = kMetaInstrumentName;
     tag.fData.assign(reinterpret_cast<const uint8*>(text.data()), text.size());
     add_event(*map, 0, tag);
     return 0;

@@ -7,18 +7,6 @@
 #include <algorithm>
 #include <vector>
 
-// F0 7F <device> 04 01 <lsb> <msb> F7: the universal real-time Master Volume message.
-static bool is_master_volume(const TMIDIEvent& event)
-{
-    return event.fStatus == 0xF0 && event.fData.size() >= 6 && event.fData[2] == 0x04 &&
-           event.fData[3] == 0x01;
-}
-
-static uint8 data_byte(const TMIDIEvent& event, size_t index)
-{
-    return index < event.fData.size() ? event.fData[index] : 0;
-}
-
 int32 TCadenzoView::ConvertChannelIndependentEvents(const TEventMap& source,
                                                     TEventMap* destination) const
 {
@@ -38,10 +26,10 @@ int32 TCadenzoView::ConvertChannelEvents(const TEventMap& source, TEventMap* des
     // growing array.
     selected.reserve(source.size());
     for (const auto& [tick, event] : source) {
-        if (event.fStatus >= 0xF0 || !gPrefs->ChMs[event.fChannel & 0x0F])
+        if (!is_channel_message(event) || !gPrefs->ChMs[channel_of(event)])
             continue;
-        bool sustainPedal = event.fStatus == 0xB0 && data_byte(event, 0) == 0x40;
-        if (event.fStatus == 0x80 || sustainPedal)
+        // A real note-off only: a note-on with velocity 0 is the next pass's.
+        if (event.fStatus == kNoteOff || is_sustain_pedal(event))
             selected.push_back(tick, event);
     }
     destination->merge(std::move(selected));
@@ -57,7 +45,7 @@ static void order_by_channel(TEventMap::iterator first, TEventMap::iterator last
     for (auto it = first; it != last; ++it)
         group.emplace_back(std::move(*it), loudness[it - first]);
     std::stable_sort(group.begin(), group.end(), [](const auto& a, const auto& b) {
-        return (a.first.fEvent.fChannel & 0x0F) < (b.first.fEvent.fChannel & 0x0F);
+        return channel_of(a.first.fEvent) < channel_of(b.first.fEvent);
     });
     for (size_t i = 0; i < group.size(); i++) {
         first[(long)i] = std::move(group[i].first);
@@ -91,22 +79,21 @@ int32 TCadenzoView::ConvertNoteOnEvents(const TEventMap& source, TEventMap* dest
             master = event.fData[5];
             continue;
         }
-        if (event.fStatus >= 0xF0)
+        if (!is_channel_message(event))
             continue;
-        uint8 channel = event.fChannel & 0x0F;
+        uint8 channel = channel_of(event);
         if (!gPrefs->ChMs[channel])
             continue;
-        if (event.fStatus == 0x90) {
+        if (is_note_on(event)) {
             uint32 value =
                 (uint32)master * volume[channel] * expression[channel] * data_byte(event, 1);
             largest = std::max(largest, value);
             work.push_back(tick, event);
             loudness.push_back(value);
-        } else if (event.fStatus == 0xB0) {
-            if (data_byte(event, 0) == 7)
-                volume[channel] = data_byte(event, 1);
-            else if (data_byte(event, 0) == 11)
-                expression[channel] = data_byte(event, 1);
+        } else if (is_controller(event, kControllerVolume)) {
+            volume[channel] = data_byte(event, 1);
+        } else if (is_controller(event, kControllerExpression)) {
+            expression[channel] = data_byte(event, 1);
         }
     }
 
@@ -117,7 +104,7 @@ int32 TCadenzoView::ConvertNoteOnEvents(const TEventMap& source, TEventMap* dest
         auto groupEnd = group + 1;
         bool ordered = true;
         for (; groupEnd != work.end() && groupEnd->fTick == group->fTick; ++groupEnd) {
-            if ((groupEnd->fEvent.fChannel & 0x0F) < ((groupEnd - 1)->fEvent.fChannel & 0x0F))
+            if (channel_of(groupEnd->fEvent) < channel_of((groupEnd - 1)->fEvent))
                 ordered = false;
         }
         if (!ordered)

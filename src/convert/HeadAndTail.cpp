@@ -14,7 +14,7 @@ int32 TCadenzoView::RemoveHeadSilence(TEventMap* map) const
     if (!gPrefs->TrHd)
         return 0;
     auto firstNoteOn = std::find_if(map->begin(), map->end(), [](const TTimedEvent& entry) {
-        return entry.fEvent.fStatus == 0x90;
+        return is_note_on(entry.fEvent);
     });
     if (firstNoteOn == map->end())
         return 0;
@@ -70,8 +70,8 @@ int32 TCadenzoView::AddEndOfTrack(TEventMap* map, unsigned short timeBase) const
     }
 
     TMIDIEvent endOfTrack;
-    endOfTrack.fStatus = 0xFF;
-    endOfTrack.fChannel = 0x2F;
+    endOfTrack.fStatus = kMetaEvent;
+    endOfTrack.fChannel = kMetaEndOfTrack;
     add_event(*map, (uint32)tick, endOfTrack);
     return 0;
 }

@@ -5,15 +5,11 @@
 
 #include <algorithm>
 
-static bool is_note_on(const TMIDIEvent& event)
+// Events that name a key and a velocity; only these take part. (Decoding gives every note
+// event both bytes; a map built by hand may not.)
+static bool has_key_and_velocity(const TMIDIEvent& event)
 {
-    return event.fStatus == 0x90 && event.fData.size() >= 2;
-}
-
-static bool is_note_off(const TMIDIEvent& event)
-{
-    return event.fData.size() >= 2 &&
-           (event.fStatus == 0x80 || (event.fStatus == 0x90 && event.fData[1] == 0));
+    return event.fData.size() >= 2;
 }
 
 int32 TCadenzoView::RemoveRedundantNoteOnEvents(TEventMap* map) const
@@ -36,7 +32,7 @@ int32 TCadenzoView::RemoveRedundantNoteOnEvents(TEventMap* map) const
             touchedCount = 0;
             groupTick = it->fTick;
         }
-        if (is_note_on(it->fEvent)) {
+        if (is_note_on(it->fEvent) && has_key_and_velocity(it->fEvent)) {
             const uint8 key = it->fEvent.fData[0];
             if (seen[key]) {
                 uint8& velocity = firstOn[key]->fEvent.fData[1];
@@ -67,13 +63,16 @@ int32 TCadenzoView::RemoveHastyNoteOffEvents(TEventMap* map) const
     for (auto it = map->end(); it != map->begin();) {
         --it;
         const TMIDIEvent& event = it->fEvent;
-        if (is_note_off(event)) {
-            uint8 key = event.fData[0];
-            if (released[key])
-                continue;
-            released[key] = true;
-        } else if (is_note_on(event)) {
-            released[event.fData[0]] = false;
+        if (has_key_and_velocity(event)) {
+            const uint8 key = event.fData[0];
+            if (is_note_off(event)) {
+                if (released[key])
+                    continue;
+                released[key] = true;
+            } else if (is_note_on(event)) {
+                // Struck: is_note_off took the note-ons with velocity 0.
+                released[key] = false;
+            }
         }
         --kept;
         if (kept != it)
