@@ -5,17 +5,20 @@
 //     make_view_archives FOLDER
 
 #include <Box.h>
+#include <Button.h>
 #include <CheckBox.h>
 #include <Entry.h>
 #include <File.h>
 #include <Font.h>
 #include <Message.h>
 #include <StringView.h>
+#include <TextControl.h>
 #include <View.h>
 
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -52,6 +55,23 @@ std::unique_ptr<BView> cadenzo_view()
     return root;
 }
 
+// The Preferences window's content: two check boxes, the seconds field beside the second,
+// Cancel and OK. Labels and messages are set when the window is built.
+std::unique_ptr<BView> prefs_view()
+{
+    auto root = std::make_unique<BView>(BRect(0, 0, 320, 115), "BGView", B_FOLLOW_ALL_SIDES,
+                                        B_WILL_DRAW | B_FRAME_EVENTS);
+    root->SetViewColor(216, 216, 216);
+    root->AddChild(new BCheckBox(BRect(10, 10, 310, 30), "CBoxTrimHead", "", nullptr));
+    root->AddChild(new BCheckBox(BRect(10, 40, 160, 60), "CBoxAddTail", "", nullptr));
+    auto* tail = new BTextControl(BRect(160, 45, 310, 62), "TxtCtrlTailMargin", "", "", nullptr);
+    tail->SetDivider(0);
+    root->AddChild(tail);
+    root->AddChild(new BButton(BRect(140, 80, 220, 102), "ButtonCancel", "", nullptr));
+    root->AddChild(new BButton(BRect(230, 80, 310, 102), "ButtonOK", "", nullptr));
+    return root;
+}
+
 bool write_archive(const std::string& path, const BView& view)
 {
     BMessage archive;
@@ -77,10 +97,16 @@ int main(int argc, char** argv)
         fprintf(stderr, "Usage: make_view_archives FOLDER\n");
         return 2;
     }
-    const std::string path = std::string(argv[1]) + "/CadenzoViewRsrc";
-    if (!write_archive(path, *cadenzo_view())) {
-        fprintf(stderr, "make_view_archives: cannot write %s\n", path.c_str());
-        return 1;
+    const std::pair<const char*, std::unique_ptr<BView>> trees[] = {
+        {"CadenzoViewRsrc", cadenzo_view()},
+        {"PrefsViewRsrc", prefs_view()},
+    };
+    for (const auto& [name, view] : trees) {
+        const std::string path = std::string(argv[1]) + "/" + name;
+        if (!write_archive(path, *view)) {
+            fprintf(stderr, "make_view_archives: cannot write %s\n", path.c_str());
+            return 1;
+        }
     }
     return 0;
 }

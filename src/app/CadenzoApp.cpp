@@ -1,5 +1,6 @@
 #include "app/CadenzoApp.h"
 
+#include "about/VANTORAboutWindow.h"
 #include "app/AppConstants.h"
 #include "app/CadenzoView.h"
 #include "app/CadenzoWindow.h"
@@ -7,6 +8,7 @@
 #include "iap/IAPItemAccKeyFormat.h"
 #include "iap/InterAppPrefs.h"
 #include "settings/Prefs.h"
+#include "settings/PrefsWindow.h"
 #include "ui/ShortCuts.h"
 #include "util/Alerts.h"
 
@@ -15,6 +17,28 @@
 #include <cstring>
 #include <memory>
 #include <string>
+
+namespace {
+
+// close_window for a pointer of a window's own class.
+template <typename Window>
+void close_kept_window(Window** window)
+{
+    BWindow* closed = *window;
+    close_window(&closed);
+    if (closed == nullptr)
+        *window = nullptr;
+}
+
+// Where a window opened from the main window goes: just below its top edge.
+BRect below_main_window(const BWindow* mainWindow)
+{
+    BRect frame = mainWindow->Frame();
+    frame.top += 20.0f;
+    return frame;
+}
+
+} // namespace
 
 TCadenzoApp::TCadenzoApp() : BApplication(gAppSignature)
 {
@@ -70,7 +94,10 @@ void TCadenzoApp::Quit()
         fMainWindow->Hide();
         fMainWindow->Unlock();
     }
-    close_window(&fAboutWindow);
+    close_kept_window(&fAboutWindow);
+    // Closed too, unlike a window the user closes: its thread must not outlive the
+    // application it reports to.
+    close_kept_window(&fPrefsWindow);
     BWindow* mainWindow = fMainWindow;
     close_window(&mainWindow);
     if (mainWindow == nullptr)
@@ -96,12 +123,39 @@ void TCadenzoApp::_NotYetAvailable()
 
 void TCadenzoApp::AboutRequested()
 {
-    _NotYetAvailable();
+    if (fAboutWindow == nullptr) {
+        const BRect frame = below_main_window(fMainWindow);
+        fAboutWindow = new TVANTORAboutWindow(frame, nullptr);
+        fAboutWindow->IntelligentMoveTo(frame.LeftTop());
+        fAboutWindow->SetAppInfo(gAppNameEnUs, gAppVer, gCright);
+        fAboutWindow->SetTranslatorInfo("%LangNameInNative% translation by %TranslatorName%");
+    }
+    fAboutWindow->Appear();
 }
 
 void TCadenzoApp::MItemPreferencesClicked()
 {
-    _NotYetAvailable();
+    if (fPrefsWindow == nullptr) {
+        const BRect frame = below_main_window(fMainWindow);
+        auto* window = new TPrefsWindow(frame);
+        if (window->InitCheck() != B_OK) {
+            // Never run, so deleted at once; the next request tries again and says so again.
+            window->Lock();
+            window->Quit();
+        } else {
+            fPrefsWindow = window;
+            fPrefsWindow->IntelligentMoveTo(frame.LeftTop());
+            fPrefsWindow->SetTarget(BMessenger(fMainWindow));
+        }
+    }
+    if (fPrefsWindow != nullptr) {
+        fPrefsWindow->Appear();
+        return;
+    }
+    show_alert3(alert_caption(),
+                locale_text("@Err_Cannot_Show_Prefs_Win@") + "\n" +
+                    locale_text("@Hint_Excutable_Maybe_Broken@"),
+                acc_label("U", locale_text("Understand")), "", "", -1, B_WARNING_ALERT);
 }
 
 void TCadenzoApp::MItemVANTORCommonPrefsClicked()

@@ -12,6 +12,8 @@
 
 class BWindow;
 class TCadenzoWindow;
+class TPrefsWindow;
+class TVANTORAboutWindow;
 
 class TCadenzoApp : public BApplication {
 public:
@@ -32,15 +34,19 @@ public:
     void IAPChanged(BMessage* message);
 
     TCadenzoWindow* MainWindow() const { return fMainWindow; }
+    // Null until first asked for.
+    TPrefsWindow* PrefsWindow() const { return fPrefsWindow; }
+    TVANTORAboutWindow* AboutWindow() const { return fAboutWindow; }
 
 private:
     void _SendToWindow(BWindow* window, BMessage* message);
     void _NotYetAvailable();
 
     TCadenzoWindow* fMainWindow = nullptr;
-    // The Preferences and About windows come with their own commands; none exists yet.
-    BWindow* fPrefsWindow = nullptr;
-    BWindow* fAboutWindow = nullptr;
+    // Made on first use and kept. A Preferences window that could not be built is not kept:
+    // nothing would ever read what is sent to it.
+    TPrefsWindow* fPrefsWindow = nullptr;
+    TVANTORAboutWindow* fAboutWindow = nullptr;
 };
 
 // Runs the application with its main window until it quits, once the settings are loaded:
