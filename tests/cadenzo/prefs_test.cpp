@@ -1,0 +1,187 @@
+// The Preferences window as a user meets it: opened from the Tool menu, edited with clicks
+// and keys, confirmed, cancelled or closed; and what it makes of bad settings and damaged
+// view trees.
+
+#include "PrefsDriver.h"
+#include "iap/IAPItem.h"
+#include "iap/IAPItemAccKeyFormat.h"
+#include "settings/PrefsView.h"
+#include "ui/ShortCuts.h"
+
+#include <Resources.h>
+
+#include <climits>
+
+using namespace prefs_test;
+
+namespace {
+
+constexpr char kTailField[] = "TxtCtrlTailMargin";
+
+// The three values the window edits.
+struct Edited {
+    bool trimHead;
+    bool addTail;
+    int32 tail;
+    bool operator==(const Edited&) const = default;
+};
+
+Edited edited(const TPrefs& prefs)
+{
+    return {prefs.TrHd, prefs.AdTl, prefs.TlMg};
+}
+
+Edited shown(const ShownWindow& prefs)
+{
+    return {prefs.Value("CBoxTrimHead") != 0, prefs.Value("CBoxAddTail") != 0,
+            (int32)std::stol(prefs.Text(kTailField))};
+}
+
+TPrefs saved_prefs()
+{
+    TPrefs saved;
+    saved.LoadFromFile();
+    return saved;
+}
+
+bool tail_field_enabled(const ShownWindow& prefs)
+{
+    return prefs.Read([&](BWindow*) { return prefs.Find(kTailField)->IsEnabled(); });
+}
+
+} // namespace
+
+TEST_F(AppFixture, TypedSecondsSetTheTailBetweenOneAndTenWhileTheFieldKeepsTheText)
+{
+    RunningApp app;
+    const ShownWindow prefs = open_preferences(app);
+    const std::pair<const char*, int32> cases[] = {
+        {"0", 1}, {"11", 10}, {"999", 10},        {"7", 7},
+        {"", 1},  {"x", 1},   {"4294967296", 10}, {"-99999999999999999999", 1},
+    };
+    for (const auto& [text, seconds] : cases) {
+        type_seconds(prefs, text);
+        EXPECT_EQ(gPrefs->TlMg, seconds) << '"' << text << '"';
+        EXPECT_EQ(prefs.Text(kTailField), text);
+    }
+}
+
+// A click or the box's Control key toggles it; the tail box takes the seconds field along.
+TEST_F(AppFixture, BoxesToggleByClickOrControlKeyAndTheTailBoxDisablesTheSecondsField)
+{
+    RunningApp app;
+    const ShownWindow prefs = open_preferences(app);
+    const std::tuple<const char*, std::function<void()>, bool TPrefs::*> cases[] = {
+        {"click", [&] { prefs.Click("CBoxAddTail"); }, &TPrefs::AdTl},
+        {"Control+T", [&] { prefs.Type("t", B_CONTROL_KEY); }, &TPrefs::AdTl},
+        {"Control+H", [&] { prefs.Type("h", B_CONTROL_KEY); }, &TPrefs::TrHd},
+    };
+    for (const auto& [how, toggle, field] : cases) {
+        SCOPED_TRACE(how);
+        for (const bool expected : {false, true}) {
+            toggle();
+            EXPECT_EQ(gPrefs->*field, expected);
+            EXPECT_EQ(tail_field_enabled(prefs), gPrefs->AdTl);
+        }
+    }
+}
+
+// Every way of leaving without OK puts back the values of the last OK, saves them and shows
+// them the next time; a channel switched in the main window meanwhile stays switched.
+TEST_F(AppFixture, CancelEscapeAndTheCloseBoxRestoreAndSaveTheLastConfirmedValues)
+{
+    const std::pair<const char*, std::function<void(const ShownWindow&)>> ways[] = {
+        {"Cancel", [](const ShownWindow& w) { w.Click("ButtonCancel"); }},
+        {"Escape", [](const ShownWindow& w) { w.Type("\x1b"); }},
+        {"close box", [](const ShownWindow& w) { offscreen()->CloseRequested(id_of(w.Window())); }},
+    };
+    RunningApp app;
+    ShownWindow prefs = open_preferences(app);
+    type_seconds(prefs, "5");
+    prefs.Click("ButtonOK");
+    EXPECT_TRUE(prefs.Hidden());
+    const Edited confirmed = edited(*gPrefs);
+    EXPECT_EQ(edited(saved_prefs()), confirmed);
+
+    for (const auto& [name, leave] : ways) {
+        SCOPED_TRACE(name);
+        const ShownWindow again = open_preferences(app);
+        EXPECT_EQ(again.Window(), prefs.Window());
+        again.Click("CBoxTrimHead");
+        type_seconds(again, "9");
+        again.Click("CBoxAddTail");
+        const bool channel = gPrefs->ChMs[0];
+        click(app.Window(), center(app.ChannelBoxInWindow(0)));
+        settle_app();
+        ASSERT_NE(edited(*gPrefs), confirmed);
+
+        leave(again);
+        EXPECT_TRUE(again.Hidden());
+        EXPECT_EQ(edited(*gPrefs), confirmed);
+        EXPECT_EQ(edited(saved_prefs()), confirmed);
+        EXPECT_EQ(shown(again), confirmed);
+        EXPECT_EQ(saved_prefs().ChMs[0], !channel);
+    }
+}
+
+// The seconds field starts one pixel right of its box's label and ends ten pixels before the
+// window's edge, in whatever format; a label too wide for that leaves it a usable width.
+TEST_F(AppFixture, SecondsFieldFollowsTheWidthOfTheAddTailLabel)
+{
+    const std::string tooLong = std::string("\x02") + " - a label format that is much too long";
+    RunningApp app;
+    const ShownWindow prefs = open_preferences(app);
+    float lastLeft = -1;
+    for (const std::string& format : {kAccKeyFormats[0], kAccKeyFormats[2], tooLong}) {
+        BMessage changed(kIAPValueMessage);
+        changed.AddString(kIAPSrcItemField, "AccKeyFormat2");
+        changed.AddString("AccKeyFormat2", format);
+        be_app_messenger.SendMessage(&changed);
+        settle_app();
+        const BRect box = prefs.InWindow("CBoxAddTail");
+        const BRect field = prefs.InWindow(kTailField);
+        EXPECT_EQ(field.left, box.right + 1);
+        EXPECT_NE(field.left, lastLeft);
+        EXPECT_GE(field.Width(), 24);
+        EXPECT_TRUE(format == tooLong || field.right == 320 - 10);
+        EXPECT_EQ(
+            prefs.Read([&](BWindow*) { return std::string(prefs.Find("CBoxAddTail")->Label()); }),
+            merge_accelerator_key(format, "T", "Add tail silence [s]: "));
+        lastLeft = field.left;
+    }
+}
+
+// A settings file edited by hand may hold any tail; the window shows one it allows.
+TEST_F(AppFixture, AbsurdTailFromTheSettingsFileIsShownClamped)
+{
+    const std::pair<int32, const char*> cases[] = {
+        {-5, "1"}, {INT32_MIN, "1"}, {INT32_MAX, "10"}, {0, "1"}};
+    for (const auto& [stored, text] : cases) {
+        SCOPED_TRACE(stored);
+        TPrefs file;
+        file.TlMg = stored;
+        file.SaveToFile();
+        RunningApp app;
+        const ShownWindow prefs = open_preferences(app);
+        EXPECT_EQ(prefs.Text(kTailField), text);
+        prefs.Click("ButtonCancel");
+        EXPECT_EQ(saved_prefs().TlMg, std::stoi(text));
+    }
+}
+
+// The layouts a damaged resource could hold: the view refuses what it cannot work with.
+TEST(PrefsView, RefusesATreeWithoutAnyOfItsFiveControls)
+{
+    size_t size = 0;
+    const void* flat = BApplication::AppResources()->LoadResource('ARCV', "PrefsViewRsrc", &size);
+    ASSERT_NE(flat, nullptr);
+    BMessage tree;
+    ASSERT_EQ(tree.Unflatten(static_cast<const char*>(flat), (ssize_t)size), B_OK);
+    BMessage asBuilt(tree);
+    EXPECT_EQ(TPrefsView(&asBuilt).InitCheck(), B_OK);
+    for (int32 index = 0; index < 5; index++) {
+        BMessage archive(tree);
+        archive.RemoveData("_views", index);
+        EXPECT_EQ(TPrefsView(&archive).InitCheck(), B_NO_INIT) << "without child " << index;
+    }
+}
