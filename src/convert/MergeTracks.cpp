@@ -43,9 +43,12 @@ public:
         merged.push_back(fHead.fTick, std::move(fHead.fEvent));
         const uint32 tick = fHead.fTick;
         fFull = fDecoder.Next(&fHead);
-        // Ticks that go back (past 2^32) leave the chunk out of order.
-        if (fFull && fHead.fTick < tick)
+        // Ticks that go back (past 2^32) leave the chunk out of order: it stops here, and
+        // the merge is done again the long way.
+        if (fFull && fHead.fTick < tick) {
             fOrdered = false;
+            fFull = false;
+        }
     }
     bool Ordered() const { return fOrdered; }
 

@@ -10,6 +10,7 @@
 
 #include "MIDIEvent.h"
 
+#include <cassert>
 #include <vector>
 
 struct TTimedEvent {
@@ -49,8 +50,16 @@ public:
 
     // Appends an event whose tick is not below the last one's: the insertion rule without a
     // search.
-    void push_back(uint32 tick, const TMIDIEvent& event) { fEvents.push_back({tick, event}); }
-    void push_back(uint32 tick, TMIDIEvent&& event) { fEvents.push_back({tick, std::move(event)}); }
+    void push_back(uint32 tick, const TMIDIEvent& event)
+    {
+        assert(fEvents.empty() || fEvents.back().fTick <= tick);
+        fEvents.push_back({tick, event});
+    }
+    void push_back(uint32 tick, TMIDIEvent&& event)
+    {
+        assert(fEvents.empty() || fEvents.back().fTick <= tick);
+        fEvents.push_back({tick, std::move(event)});
+    }
 
     // Inserts after every event at the same tick.
     void insert(uint32 tick, TMIDIEvent event);
