@@ -4,7 +4,6 @@
 #include "util/Alerts.h"
 
 #include <Application.h>
-#include <Messenger.h>
 #include <OS.h>
 #include <Resources.h>
 
@@ -60,8 +59,10 @@ void TPrefsWindow::LanguageChanged()
 void TPrefsWindow::MessageReceived(BMessage* message)
 {
     if (message->what == kPrefChMasksChanged) {
+        // At once, not through the queue again: a Cancel or close already waiting there must
+        // not put back the channels the main window has just saved.
         if (fPrefsView != nullptr)
-            BMessenger(fPrefsView).SendMessage(message);
+            fPrefsView->PrefChMasksChanged();
         return;
     }
     TDialogWindow::MessageReceived(message);
