@@ -8,6 +8,7 @@
 #include "settings/PrefsView.h"
 #include "ui/ShortCuts.h"
 
+#include <Locale.h>
 #include <Resources.h>
 
 #include <climits>
@@ -148,6 +149,27 @@ TEST_F(AppFixture, SecondsFieldFollowsTheWidthOfTheAddTailLabel)
             prefs.Read([&](BWindow*) { return std::string(prefs.Find("CBoxAddTail")->Label()); }),
             merge_accelerator_key(format, "T", "Add tail silence [s]: "));
         lastLeft = field.left;
+    }
+}
+
+TEST_F(AppFixture, LanguageChangeRelabelsTheOpenPreferencesWindow)
+{
+    ASSERT_EQ(be_locale->LoadCatalog("cadenzo", {APP_CATALOGUE_DIR}, "en"), B_OK);
+    RunningApp app;
+    const ShownWindow prefs = open_preferences(app);
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        {"ja", "\u74B0\u5883\u8A2D\u5B9A", "\u30AD\u30E3\u30F3\u30BB\u30EB"},
+        {"en", "Preferences Window", "Cancel"},
+    };
+    for (const auto& [language, title, cancel] : cases) {
+        BMessage changed(B_LANGUAGE_CHANGED);
+        changed.AddString(B_LANGUAGE_FIELD, language);
+        be_app_messenger.SendMessage(&changed);
+        settle_app();
+        EXPECT_EQ(prefs.Read([](BWindow* w) { return std::string(w->Title()); }), title);
+        EXPECT_EQ(
+            prefs.Read([&](BWindow*) { return std::string(prefs.Find("ButtonCancel")->Label()); }),
+            cancel);
     }
 }
 
