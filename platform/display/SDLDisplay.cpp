@@ -143,10 +143,8 @@ void SDLDisplay::Show(display_window_id window)
 void SDLDisplay::Hide(display_window_id window)
 {
     _Queue([this, window] {
-        if (Window* record = _Find(window)) {
-            SDL_HideWindow(record->window);
-            record->shown = false;
-        }
+        if (Window* record = _Find(window))
+            _HideWindow(*record);
     });
 }
 
@@ -157,10 +155,7 @@ void SDLDisplay::Activate(display_window_id window)
         Window* record = _Find(window);
         if (record == nullptr || record->avoidFocus)
             return;
-        // SDL asks the window manager to activate the window; without one nobody would,
-        // so the window takes the keyboard itself as well.
-        SDL_RaiseWindow(record->window);
-        SDL_SetWindowInputFocus(record->window);
+        _GiveKeyboard(*record);
     });
 }
 
@@ -364,6 +359,8 @@ void SDLDisplay::_Handle(SDL_Event& event)
         if (window == nullptr || button == 0)
             break;
         fKeyboard.ReportModifiers(window->id, SDL_GetModState());
+        if (event.type == SDL_MOUSEBUTTONDOWN)
+            _ActivateOnPress(*window);
         BPoint where((float)event.button.x, (float)event.button.y);
         window = _PointerHolder(window, where);
         if (event.type == SDL_MOUSEBUTTONDOWN) {
@@ -429,6 +426,8 @@ void SDLDisplay::_HandleWindowEvent(const SDL_WindowEvent& event)
         // system handed it the keyboard anyway.
         if (!window->avoidFocus) {
             fKeyboard.ReportModifiers(window->id, SDL_GetModState());
+            std::erase(fActivations, window->id);
+            fActivations.push_back(window->id);
             if (!window->active) {
                 window->active = true;
                 Activated(window->id, true);
@@ -549,6 +548,7 @@ void SDLDisplay::_CreateWindow(display_window_id id, const DisplayWindowConfig& 
     window.id = id;
     window.window = sdlWindow;
     window.avoidFocus = config.avoidFocus || config.kind == B_DISPLAY_MENU_WINDOW;
+    window.modal = config.kind == B_DISPLAY_MODAL_WINDOW;
     fBySDLID[SDL_GetWindowID(sdlWindow)] = id;
 }
 
@@ -559,11 +559,15 @@ void SDLDisplay::_DestroyWindow(display_window_id id)
         return;
     if (fPointerHolder == id)
         fPointerHolder = -1;
+    const bool heldKeyboard = found->second.shown && _HoldsKeyboard(found->second);
+    std::erase(fActivations, id);
     uint32 sdlID = SDL_GetWindowID(found->second.window);
     fBySDLID.erase(sdlID);
     fDrops.erase(sdlID);
     SDL_DestroyWindow(found->second.window);
     fWindows.erase(found);
+    if (heldKeyboard)
+        _PassKeyboardOn();
 }
 
 void SDLDisplay::_ShowWindow(Window& window)
@@ -590,6 +594,67 @@ void SDLDisplay::_ShowWindow(Window& window)
     if (window.avoidFocus && owner != nullptr && owner != &window)
         SDL_SetWindowInputFocus(owner->window);
     _Blit(window);
+}
+
+void SDLDisplay::_HideWindow(Window& window)
+{
+    if (!window.shown)
+        return;
+    const bool heldKeyboard = _HoldsKeyboard(window);
+    SDL_HideWindow(window.window);
+    window.shown = false;
+    if (window.active) {
+        window.active = false;
+        Activated(window.id, false);
+    }
+    if (heldKeyboard)
+        _PassKeyboardOn();
+}
+
+void SDLDisplay::_GiveKeyboard(Window& window)
+{
+    // SDL asks the window manager to activate the window; without one nobody would, so the
+    // window takes the keyboard itself as well.
+    SDL_RaiseWindow(window.window);
+    SDL_SetWindowInputFocus(window.window);
+}
+
+bool SDLDisplay::_HoldsKeyboard(const Window& window)
+{
+    return window.active || SDL_GetKeyboardFocus() == window.window;
+}
+
+void SDLDisplay::_PassKeyboardOn()
+{
+    // The keyboard SDL gives a window goes to nobody when that window goes, and without a
+    // window manager nobody would give it back: the user could type nowhere.
+    for (auto id = fActivations.rbegin(); id != fActivations.rend(); ++id) {
+        Window* window = _Find(*id);
+        if (window != nullptr && window->shown) {
+            _GiveKeyboard(*window);
+            return;
+        }
+    }
+}
+
+void SDLDisplay::_ActivateOnPress(Window& window)
+{
+    if (window.avoidFocus)
+        return;
+    Window* target = &window;
+    // A modal window stays in charge of the keyboard while it is shown.
+    if (!window.modal) {
+        for (auto id = fActivations.rbegin(); id != fActivations.rend(); ++id) {
+            Window* other = _Find(*id);
+            if (other != nullptr && other->shown && other->modal) {
+                target = other;
+                break;
+            }
+        }
+    }
+    // A window that has the keyboard stays where it is: raising it would hide its open menus.
+    if (!_HoldsKeyboard(*target))
+        _GiveKeyboard(*target);
 }
 
 bool SDLDisplay::_Blit(Window& window)

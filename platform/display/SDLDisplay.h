@@ -58,6 +58,7 @@ private:
         display_window_id id = -1;
         SDL_Window* window = nullptr;
         bool avoidFocus = false;
+        bool modal = false;
         bool shown = false;
         bool active = false; // as last reported to the window
     };
@@ -84,6 +85,17 @@ private:
     void _CreateWindow(display_window_id id, const DisplayWindowConfig& config);
     void _DestroyWindow(display_window_id id);
     void _ShowWindow(Window& window);
+    void _HideWindow(Window& window);
+    // Raises the window and gives it the keyboard, as a window manager activating it would.
+    void _GiveKeyboard(Window& window);
+    // Whether the window has the keyboard or is the one it belongs to.
+    bool _HoldsKeyboard(const Window& window);
+    // After the window that held the keyboard went away: gives it to the window that was
+    // active most recently among those still shown.
+    void _PassKeyboardOn();
+    // A press in a window that does not have the keyboard activates it, unless a modal
+    // window is shown: that one has the keyboard, or takes it back.
+    void _ActivateOnPress(Window& window);
     // Shows the window's last frame; false when there is none to show.
     bool _Blit(Window& window);
     Window* _Find(display_window_id id);
@@ -105,6 +117,7 @@ private:
     std::map<uint32, display_window_id> fBySDLID;
     std::map<uint32, std::vector<std::string>> fDrops; // files of a drop under way, per window
     display_window_id fPointerHolder = -1;             // where the held buttons were pressed
+    std::vector<display_window_id> fActivations;       // windows that were active, latest last
     uint32 fHeldButtons = 0;
     SDLKeyboard fKeyboard{*this};
     DisplayFrame fScratch;

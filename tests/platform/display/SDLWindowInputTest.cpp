@@ -34,11 +34,21 @@ namespace {
 // Keeps the commands it is sent, the quit requests among them, and refuses to quit.
 class InputWindow : public BWindow {
 public:
-    InputWindow() : BWindow(BRect(100, 100, 499, 299), "Input", B_TITLED_WINDOW, B_NOT_RESIZABLE) {}
+    InputWindow(BRect frame = BRect(100, 100, 499, 299), const char* title = "Input",
+                window_type type = B_TITLED_WINDOW)
+        : BWindow(frame, title, type, B_NOT_RESIZABLE)
+    {
+    }
     void MessageReceived(BMessage* message) override
     {
         Record(message->what);
         BWindow::MessageReceived(message);
+    }
+    void DispatchMessage(BMessage* message, BHandler* handler) override
+    {
+        if (message->what == B_MOUSE_DOWN)
+            Record(B_MOUSE_DOWN);
+        BWindow::DispatchMessage(message, handler);
     }
     bool QuitRequested() override
     {
@@ -181,6 +191,32 @@ protected:
     {
         return looper_test::eventually([&] { return fWindow->CountOf(what) >= count; });
     }
+    // Another window beside the first, shown; returned once it has taken the keyboard from
+    // the first.
+    InputWindow* OpenSecond(window_type type)
+    {
+        auto* second = new InputWindow(BRect(600, 100, 799, 199), "Second", type);
+        second->Show();
+        EXPECT_NE(fX.FindWindow("Second", 5s), 0u);
+        EXPECT_TRUE(Becomes(fWindow, false));
+        return second;
+    }
+    // Whether the window is told it is active (or not) within the limit. A key pressed
+    // before then goes where the keyboard was, as it would for a quick user.
+    static bool Becomes(BWindow* window, bool active)
+    {
+        return looper_test::eventually([&] {
+            window->Lock();
+            const bool now = window->IsActive();
+            window->Unlock();
+            return now == active;
+        });
+    }
+    static void Close(BWindow* window)
+    {
+        if (window->Lock())
+            window->Quit();
+    }
     void Focus(BView* view)
     {
         fWindow->Lock();
@@ -280,6 +316,49 @@ TEST_F(SDLWindowInput, ControlLetterInATextFieldTypesNothingAndReachesTheFilters
         EXPECT_NE(keys[i].modifiers & B_CONTROL_KEY, 0u);
         EXPECT_EQ(keys[i].rawChar, "ab"[i]);
     }
+}
+
+TEST_F(SDLWindowInput, KeyboardGoesBackToTheWindowActiveBeforeAWindowThatGoesAway)
+{
+    const struct {
+        const char* how;
+        bool hide;
+    } kCases[] = {{"closed", false}, {"hidden", true}};
+    size_t expected = 0;
+    for (const auto& row : kCases) {
+        SCOPED_TRACE(row.how);
+        InputWindow* dialog = OpenSecond(B_MODAL_WINDOW);
+        if (row.hide) {
+            dialog->Lock();
+            dialog->Hide();
+            dialog->Unlock();
+        } else {
+            Close(dialog);
+        }
+        EXPECT_TRUE(Becomes(fWindow, true));
+        Press("q", "Alt_L");
+        EXPECT_TRUE(Received(B_QUIT_REQUESTED, ++expected));
+        if (row.hide)
+            Close(dialog);
+    }
+}
+
+TEST_F(SDLWindowInput, ClickGivesTheKeyboardToTheWindowUnlessAModalWindowIsShown)
+{
+    const BPoint empty(300, 150);
+    InputWindow* other = OpenSecond(B_TITLED_WINDOW);
+    Click(fXWindow, empty);
+    EXPECT_TRUE(Becomes(fWindow, true));
+    Press("q", "Alt_L");
+    EXPECT_TRUE(Received(B_QUIT_REQUESTED));
+    Close(other);
+
+    // The click is handed on once the keyboard went where it goes.
+    InputWindow* dialog = OpenSecond(B_MODAL_WINDOW);
+    Click(fXWindow, empty);
+    ASSERT_TRUE(Received(B_MOUSE_DOWN, 2));
+    EXPECT_EQ(fX.KeyboardFocus(), fX.FindWindow("Second"));
+    Close(dialog);
 }
 
 } // namespace

@@ -251,6 +251,14 @@ bool X11Connection::RequestClose(XWindowID window)
     return sent != 0;
 }
 
+XWindowID X11Connection::KeyboardFocus()
+{
+    Window focus = 0;
+    int revertTo = 0;
+    XGetInputFocus(fDisplay, &focus, &revertTo);
+    return focus;
+}
+
 void X11Connection::WarpPointer(int rootX, int rootY)
 {
     XWarpPointer(fDisplay, None, Root(), 0, 0, 0, 0, rootX, rootY);

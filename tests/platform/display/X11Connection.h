@@ -64,6 +64,8 @@ public:
     // What a window manager sends when the close box is clicked (WM_DELETE_WINDOW).
     bool RequestClose(XWindowID window);
     void WarpPointer(int rootX, int rootY);
+    // The window the server sends the keyboard to; 0 for none.
+    XWindowID KeyboardFocus();
 
     // Real input through the server's XTEST extension. CanFakeInput() is false when its
     // client library (libXtst.so.6) is missing; the server side is part of Xvfb.
