@@ -91,14 +91,6 @@ bool write_archive(const std::string& path, const BView& view)
 
 } // namespace
 
-// Controls measure their labels, which starts fontconfig; it keeps a few bytes of its parsed
-// configuration until the process ends. The sanitizer builds run this tool too and must not
-// fail over them. (Other builds never call this.)
-extern "C" const char* __lsan_default_suppressions()
-{
-    return "leak:libfontconfig.so\n";
-}
-
 int main(int argc, char** argv)
 {
     if (argc != 2 || argv[1][0] == '-') {
