@@ -91,22 +91,6 @@ bool write_archive(const std::string& path, const BView& view)
 
 } // namespace
 
-// The controls measure their labels, which starts the text stack, whose font loading on
-// pango's own thread the thread sanitizer cannot follow; the interface kit's tests pass over
-// the same libraries. (Other builds never call this.)
-extern "C" const char* __tsan_default_suppressions()
-{
-    return "called_from_lib:libglib-2.0.so.0\n"
-           "called_from_lib:libgobject-2.0.so.0\n"
-           "called_from_lib:libfontconfig.so.1\n"
-           "called_from_lib:libfreetype.so.6\n"
-           "called_from_lib:libharfbuzz.so.0\n"
-           "called_from_lib:libpango-1.0.so.0\n"
-           "called_from_lib:libpangoft2-1.0.so.0\n"
-           "called_from_lib:libpangocairo-1.0.so.0\n"
-           "called_from_lib:libcairo.so.2\n";
-}
-
 int main(int argc, char** argv)
 {
     if (argc != 2 || argv[1][0] == '-') {
