@@ -8,6 +8,7 @@
 #include "settings/PrefsView.h"
 #include "ui/ShortCuts.h"
 
+#include <Box.h>
 #include <Locale.h>
 #include <Resources.h>
 
@@ -152,24 +153,44 @@ TEST_F(AppFixture, SecondsFieldFollowsTheWidthOfTheAddTailLabel)
     }
 }
 
-TEST_F(AppFixture, LanguageChangeRelabelsTheOpenPreferencesWindow)
+TEST_F(AppFixture, LanguageChangeRelabelsTheMainAndPreferencesWindows)
 {
     ASSERT_EQ(be_locale->LoadCatalog("cadenzo", {APP_CATALOGUE_DIR}, "en"), B_OK);
+    TIAPItemAccKeyFormat().SetString(kAccKeyFormats[0]);
     RunningApp app;
     const ShownWindow prefs = open_preferences(app);
-    const std::tuple<const char*, const char*, const char*> cases[] = {
-        {"ja", "\u74B0\u5883\u8A2D\u5B9A", "\u30AD\u30E3\u30F3\u30BB\u30EB"},
-        {"en", "Preferences Window", "Cancel"},
+    struct Case {
+        const char* language;
+        const char* prefsTitle;
+        const char* cancel;
+        const char* fileMenu;
+        const char* idleText;
+        const char* channels;
     };
-    for (const auto& [language, title, cancel] : cases) {
+    const Case cases[] = {
+        {"ja", "\u74B0\u5883\u8A2D\u5B9A", "\u30AD\u30E3\u30F3\u30BB\u30EB",
+         "\u30D5\u30A1\u30A4\u30EB(F)",
+         "\u3053\u3053\u306B MIDI \u30D5\u30A1\u30A4\u30EB\u3092\u30C9\u30ED\u30C3\u30D7"
+         "\u3057\u3066\u304F\u3060\u3055\u3044\u3002",
+         "\u30C1\u30E3\u30F3\u30CD\u30EB"},
+        {"en", "Preferences Window", "Cancel", "File(F)", "Drop MIDI files here.", "Channels"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.language);
         BMessage changed(B_LANGUAGE_CHANGED);
-        changed.AddString(B_LANGUAGE_FIELD, language);
+        changed.AddString(B_LANGUAGE_FIELD, c.language);
         be_app_messenger.SendMessage(&changed);
         settle_app();
-        EXPECT_EQ(prefs.Read([](BWindow* w) { return std::string(w->Title()); }), title);
+        app.Settle();
+        EXPECT_EQ(prefs.Read([](BWindow* w) { return std::string(w->Title()); }), c.prefsTitle);
         EXPECT_EQ(
             prefs.Read([&](BWindow*) { return std::string(prefs.Find("ButtonCancel")->Label()); }),
-            cancel);
+            c.cancel);
+        Locked lock(app.Window());
+        EXPECT_STREQ(app.Window()->KeyMenuBar()->ItemAt(0)->Label(), c.fileMenu);
+        EXPECT_STREQ(app.Find<BStringView>("StrViewStatus")->Text(), c.idleText);
+        EXPECT_STREQ(app.Find<BBox>("BoxChMasks")->Label(), c.channels);
+        EXPECT_STREQ(app.ChannelBox(15)->Label(), "16");
     }
 }
 
