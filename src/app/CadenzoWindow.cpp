@@ -4,6 +4,7 @@
 #include "app/CadenzoView.h"
 #include "settings/Prefs.h"
 #include "ui/ShortCuts.h"
+#include "ui/ViewResource.h"
 #include "util/Alerts.h"
 
 #include <Application.h>
@@ -11,29 +12,11 @@
 #include <MenuBar.h>
 #include <MenuItem.h>
 #include <MessageFilter.h>
-#include <Resources.h>
-
-#include <memory>
 
 namespace {
 
 constexpr uint32 kMainWindowFlags = B_NOT_RESIZABLE | B_NOT_ZOOMABLE | B_ASYNCHRONOUS_CONTROLS;
 constexpr char kViewResourceName[] = "CadenzoViewRsrc";
-
-// The drop view from the archived tree, or null when the resource is missing, damaged or
-// lacks a part the view needs.
-TCadenzoView* view_from_resource()
-{
-    size_t size = 0;
-    const void* flat = BApplication::AppResources()->LoadResource('ARCV', kViewResourceName, &size);
-    if (flat == nullptr)
-        return nullptr;
-    BMessage archive;
-    if (archive.Unflatten(static_cast<const char*>(flat), (ssize_t)size) != B_OK)
-        return nullptr;
-    auto view = std::make_unique<TCadenzoView>(&archive);
-    return view->InitCheck() == B_OK ? view.release() : nullptr;
-}
 
 // Clicks made while a batch kept the window busy reach it only after the batch: the channel
 // boxes and menus were not there for them then, so they are dropped.
@@ -72,7 +55,7 @@ BMenuItem* item(const char* key, const std::string& label, uint32 command, char 
 TCadenzoWindow::TCadenzoWindow(BRect frame)
     : TDialogWindow(frame, "", B_TITLED_WINDOW, kMainWindowFlags, B_CURRENT_WORKSPACE)
 {
-    fMainView = view_from_resource();
+    fMainView = view_from_resource<TCadenzoView>(kViewResourceName);
     if (fMainView == nullptr)
         return;
     AddChild(fMainView);

@@ -1,40 +1,23 @@
 #include "settings/PrefsWindow.h"
 
 #include "settings/PrefsView.h"
+#include "ui/ViewResource.h"
 #include "util/Alerts.h"
 
 #include <Application.h>
 #include <OS.h>
-#include <Resources.h>
-
-#include <memory>
 
 namespace {
 
 constexpr uint32 kPrefsWindowFlags = B_NOT_RESIZABLE | B_NOT_ZOOMABLE | B_ASYNCHRONOUS_CONTROLS;
 constexpr char kViewResourceName[] = "PrefsViewRsrc";
 
-// The view from the archived tree, or null when the resource is missing, damaged or lacks
-// one of the controls.
-TPrefsView* view_from_resource()
-{
-    size_t size = 0;
-    const void* flat = BApplication::AppResources()->LoadResource('ARCV', kViewResourceName, &size);
-    if (flat == nullptr)
-        return nullptr;
-    BMessage archive;
-    if (archive.Unflatten(static_cast<const char*>(flat), (ssize_t)size) != B_OK)
-        return nullptr;
-    auto view = std::make_unique<TPrefsView>(&archive);
-    return view->InitCheck() == B_OK ? view.release() : nullptr;
-}
-
 } // namespace
 
 TPrefsWindow::TPrefsWindow(BRect frame)
     : TDialogWindow(frame, "PrefsWindow", B_TITLED_WINDOW, kPrefsWindowFlags, 0)
 {
-    fPrefsView = view_from_resource();
+    fPrefsView = view_from_resource<TPrefsView>(kViewResourceName);
     if (fPrefsView == nullptr)
         return;
     ResizeTo(fPrefsView->Frame().Width(), fPrefsView->Frame().Height());
