@@ -195,7 +195,7 @@ int run_application(const std::vector<std::string>& args,
 {
     gIAPs->SetAppSignatureRef(gAppSignature);
     gIAPs->AddItem(new TIAPItemAccKeyFormat);
-    gIAPs->GetString("AccKeyFormat2", &gAppPrivacy->fAccFormat);
+    gAppPrivacy->UpdateAccFormat();
 
     std::vector<const char*> argv;
     for (const std::string& arg : args)

@@ -4,6 +4,7 @@
 #include "iap/InterAppPrefs.h"
 
 #include <algorithm>
+#include <utility>
 
 static constexpr char kSettingsFolder[] = "Cadenzo";
 
@@ -113,7 +114,23 @@ TCadenzoAppPrivacy::~TCadenzoAppPrivacy() = default;
 
 status_t TCadenzoAppPrivacy::UpdateAccFormat()
 {
-    return gIAPs->GetString("AccKeyFormat2", &fAccFormat);
+    std::string format;
+    const status_t status = gIAPs->GetString("AccKeyFormat2", &format);
+    if (status == 0)
+        SetAccFormat(std::move(format));
+    return status;
+}
+
+std::string TCadenzoAppPrivacy::AccFormat() const
+{
+    std::lock_guard<std::mutex> lock(fAccFormatLock);
+    return fAccFormat;
+}
+
+void TCadenzoAppPrivacy::SetAccFormat(std::string format)
+{
+    std::lock_guard<std::mutex> lock(fAccFormatLock);
+    fAccFormat = std::move(format);
 }
 
 // #pragma mark - the process-wide records

@@ -6,6 +6,7 @@
 
 #include <Rect.h>
 
+#include <mutex>
 #include <string>
 
 class TPrefs : public TVANTORArchivable {
@@ -56,7 +57,14 @@ public:
     // is not registered there.
     status_t UpdateAccFormat();
 
-    // The format in which accelerator letters are merged into labels.
+    // The format in which accelerator letters are merged into labels. The application thread
+    // takes a new one while window threads build labels from the old, so it is copied whole
+    // under a lock.
+    std::string AccFormat() const;
+    void SetAccFormat(std::string format);
+
+private:
+    mutable std::mutex fAccFormatLock;
     std::string fAccFormat;
 };
 

@@ -55,7 +55,7 @@ std::string merge_accelerator_key(const std::string& format, const std::string& 
 
 std::string acc_label(const std::string& key, const std::string& label)
 {
-    return merge_accelerator_key(gAppPrivacy->fAccFormat, key, label);
+    return merge_accelerator_key(gAppPrivacy->AccFormat(), key, label);
 }
 
 char short_cut_from_label(const std::string& label)

@@ -333,17 +333,17 @@ TEST_F(IAP, ObserversGetCopiesOfTheAcceptedNotificationsInOrder)
 TEST_F(IAP, ThePrivateRecordTakesTheFormatOnceItIsRegistered)
 {
     TCadenzoAppPrivacy privacy;
-    privacy.fAccFormat = "before";
+    privacy.SetAccFormat("before");
     EXPECT_EQ(-1, privacy.UpdateAccFormat());
-    EXPECT_EQ("before", privacy.fAccFormat);
+    EXPECT_EQ("before", privacy.AccFormat());
 
     gIAPs->SetAppSignatureRef(kOurs);
     gIAPs->AddItem(new TIAPItemAccKeyFormat);
     EXPECT_EQ(0, privacy.UpdateAccFormat());
-    EXPECT_EQ(kDefaultFormat, privacy.fAccFormat);
+    EXPECT_EQ(kDefaultFormat, privacy.AccFormat());
     gIAPs->SetValue(FormatMessage(kOthers, kAccKeyFormats[3]));
     EXPECT_EQ(0, privacy.UpdateAccFormat());
-    EXPECT_EQ(kAccKeyFormats[3], privacy.fAccFormat);
+    EXPECT_EQ(kAccKeyFormats[3], privacy.AccFormat());
 }
 
 } // namespace

@@ -175,10 +175,10 @@ TEST(AccLabel, PlacesTheLetterAsTheFormatSays)
     for (const auto& each : cases) {
         EXPECT_EQ(merge_accelerator_key(each.format, each.key, each.label), each.expected)
             << each.label;
-        gAppPrivacy->fAccFormat = each.format;
+        gAppPrivacy->SetAccFormat(each.format);
         EXPECT_EQ(acc_label(each.key, each.label), each.expected) << each.label;
     }
-    gAppPrivacy->fAccFormat.clear();
+    gAppPrivacy->SetAccFormat("");
 }
 
 TEST(ShortCutFromLabel, FindsTheLetterOfEveryFormat)
