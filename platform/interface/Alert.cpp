@@ -7,6 +7,8 @@
 #include "AlertWindow.h"
 #include "Display.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -40,22 +42,6 @@ char BAlert::Shortcut(int32 index) const
 const char* BAlert::ButtonLabel(int32 index) const
 {
     return index >= 0 && index < fButtonCount ? fLabels[index].c_str() : nullptr;
-}
-
-static const char* type_word(alert_type type)
-{
-    switch (type) {
-    case B_INFO_ALERT:
-        return "Info";
-    case B_IDEA_ALERT:
-        return "Idea";
-    case B_WARNING_ALERT:
-        return "Warning";
-    case B_STOP_ALERT:
-        return "Stop";
-    default:
-        return nullptr;
-    }
 }
 
 BWindow* BPrivate::alert_window_of(const BAlert* alert)
@@ -113,17 +99,28 @@ int32 BAlert::Go()
 
 int32 BAlert::_GoInTerminal()
 {
-    // No window system: tell the terminal, and answer as a user who read it and pressed the
-    // first button.
-    std::string report;
-    if (const char* word = type_word(fType))
-        report.append("[").append(word).append("] ");
-    // Alerts often repeat their title as the first line of their text; say it once.
-    if (!std::string_view(fText).starts_with(fTitle))
-        report.append(fTitle).append("\n");
-    report.append(fText).append("\n");
-    for (int32 i = 0; i < fButtonCount; i++)
-        report.append(i == 0 ? "" : " ").append("[").append(fLabels[i]).append("]");
+    // No window system: tell the terminal in one message, as command-line programs do, and
+    // answer as a user who read it and pressed the first button.
+    std::string_view text(fText);
+    // Alerts often repeat their title as the first paragraph of their text; say it once.
+    if (!fTitle.empty() && text.starts_with(fTitle))
+        text.remove_prefix(fTitle.size());
+    std::string report = program_invocation_short_name;
+    report.append(": ");
+    if (text.find_first_not_of(" \n") == std::string_view::npos)
+        text = fTitle;
+    // Its lines and paragraphs run on as one.
+    bool space = false;
+    for (char c : text.substr(std::min(text.size(), text.find_first_not_of(" \n")))) {
+        if (c == '\n' || c == ' ') {
+            space = true;
+            continue;
+        }
+        if (space)
+            report += ' ';
+        space = false;
+        report += c;
+    }
     report.append("\n");
     fputs(report.c_str(), stderr);
     fflush(stderr);

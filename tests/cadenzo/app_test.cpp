@@ -119,7 +119,7 @@ TEST_F(AppFixture, FailingSecondFileStopsTheBatchWithItsAlert)
         first.Release();
         app.Settle();
 
-        EXPECT_NE(alerts.Text().find("[Understand]"), std::string::npos) << alerts.Text();
+        EXPECT_NE(alerts.Text().find("@Err_"), std::string::npos) << alerts.Text();
         EXPECT_EQ(alerts.Text().find(kDone), std::string::npos) << alerts.Text();
         EXPECT_TRUE(songs.Exists("a.fem"));
         EXPECT_FALSE(songs.Exists("b.fem"));
