@@ -1,6 +1,7 @@
 #include "SDLDisplay.h"
 
 #include "SDLKeyboard.h"
+#include "X11Errors.h"
 
 #include <SDL.h>
 
@@ -260,6 +261,7 @@ bool SDLDisplay::_Start()
         SDL_Quit();
         return false;
     }
+    x11_tolerate_vanished_windows();
     uint32 wakeEvent = SDL_RegisterEvents(1);
     if (wakeEvent == (uint32)-1) {
         SDL_Quit();

@@ -3,6 +3,7 @@
 
 #include "SDLDisplayFixture.h"
 
+#include <X11/Xlib.h>
 #include <cairo.h>
 
 #include <chrono>
@@ -76,6 +77,33 @@ TEST(SDLDisplayOpenTest, OneDisplayAtATime)
     EXPECT_EQ(BPrivate::make_sdl_display(), nullptr);
     first.reset();
     EXPECT_NE(open_again(), nullptr);
+}
+
+// SDL wakes its event wait by sending an event to one of the windows from a second
+// connection, which may reach the server just after the display thread destroyed that
+// window. The program goes on, where Xlib's default handler would end it.
+TEST(SDLDisplayOpenTest, AnEventSentToAVanishedWindowDoesNotEndTheProgram)
+{
+    looper_test::Watchdog watchdog;
+    EXPECT_EXIT(
+        {
+            XSetErrorHandler(nullptr); // Xlib's own, which ends the program
+            std::unique_ptr<BPrivate::Display> display = open_again();
+            ::Display* x = XOpenDisplay(nullptr);
+            if (display == nullptr || x == nullptr)
+                _exit(2);
+            const Window gone =
+                XCreateSimpleWindow(x, DefaultRootWindow(x), 0, 0, 10, 10, 0, 0, 0);
+            XDestroyWindow(x, gone);
+            XEvent event{};
+            event.xclient.type = ClientMessage;
+            event.xclient.window = gone;
+            event.xclient.format = 32;
+            XSendEvent(x, gone, False, NoEventMask, &event);
+            XSync(x, False);
+            _exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(SDLDisplayTest, PresentedFrameFillsTheWindowAtItsFrame)
