@@ -44,14 +44,22 @@ cadenzo="$prefix/bin/cadenzo"
 LANG=C.UTF-8 LANGUAGE= "$cadenzo" --batch "$work/songs/song.mid" >/dev/null 2>"$work/en.txt" ||
     fail "the installed cadenzo did not convert a song: $(cat "$work/en.txt")"
 [ -s "$work/songs/song.fem" ] || fail "no song.fem beside song.mid"
-grep -q "Every file was converted" "$work/en.txt" || fail "no English completion: $(cat "$work/en.txt")"
+[ ! -s "$work/en.txt" ] || fail "a conversion that went well said more: $(cat "$work/en.txt")"
+# A failure gives the English catalogue's text.
+LANG=C.UTF-8 LANGUAGE= "$cadenzo" --batch "$work/songs/gone.mid" >/dev/null 2>"$work/en.txt" &&
+    fail "a missing song was converted"
+grep -q "cannot be read as a Standard MIDI File" "$work/en.txt" ||
+    fail "no English alert text: $(cat "$work/en.txt")"
 
 # Japanese from the installed catalogue, chosen by the session's language.
 rm -f "$work/songs/song.fem"
 LANG=C.UTF-8 LANGUAGE=ja "$cadenzo" --batch "$work/songs/song.mid" >"$work/ja-out.txt" 2>"$work/ja.txt" ||
     fail "the installed cadenzo did not convert in Japanese"
-grep -q "すべてのファイルを変換しました" "$work/ja.txt" || fail "no Japanese completion: $(cat "$work/ja.txt")"
 grep -q "変換中" "$work/ja-out.txt" || fail "no Japanese status line: $(cat "$work/ja-out.txt")"
+LANG=C.UTF-8 LANGUAGE=ja "$cadenzo" --batch "$work/songs/gone.mid" >/dev/null 2>"$work/ja.txt" &&
+    fail "a missing song was converted"
+grep -q "スタンダード MIDI ファイルとして読み込めません" "$work/ja.txt" ||
+    fail "no Japanese alert text: $(cat "$work/ja.txt")"
 
 # The read-me each catalogue names lies beside the program, where Help looks.
 for language in en ja; do
