@@ -45,18 +45,22 @@ struct InstallInboxHooks {
 // The published names of inboxes. The kernel lists names by position in a listing it makes
 // afresh at every call, so a name removed meanwhile (a dead inbox, cleaned up by another
 // process) shifts the later ones down and one of them can be missed; a second listing,
-// merged with the first, catches it.
-std::set<std::string> inbox_names()
+// merged with the first, catches it. *status tells a listing that could not be made (no
+// folder of ports) from an empty one.
+std::set<std::string> inbox_names(status_t* status = nullptr)
 {
     std::set<std::string> names;
+    status_t listed = B_OK;
     for (int pass = 0; pass < 2; pass++) {
         int32 cookie = 0;
         char name[B_OS_NAME_LENGTH];
-        while (get_next_port_name(&cookie, name) == B_OK) {
+        while ((listed = get_next_port_name(&cookie, name)) == B_OK) {
             if (strncmp(name, kInboxPrefix, sizeof(kInboxPrefix) - 1) == 0)
                 names.insert(name);
         }
     }
+    if (status != nullptr)
+        *status = listed == B_ENTRY_NOT_FOUND ? B_OK : listed;
     return names;
 }
 
@@ -131,8 +135,13 @@ status_t BRoster::Broadcast(BMessage* message) const
     if (status != B_OK)
         return status;
 
+    // Without a folder of ports there is no inbox to reach: the message went nowhere.
+    status_t listed;
+    const std::set<std::string> names = inbox_names(&listed);
+    if (listed != B_OK)
+        return listed;
     const team_id self = (team_id)getpid();
-    for (const std::string& name : inbox_names()) {
+    for (const std::string& name : names) {
         // A dead owner's socket is removed by find_port itself.
         const port_id port = find_port(name.c_str());
         if (port < 0)

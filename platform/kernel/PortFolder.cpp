@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -40,16 +41,13 @@ int hexValue(char digit, bool upper)
 
 namespace BPortFolder {
 
-status_t open_folder(const char* runtimeDir, uid_t uid, int* fd, std::string* path)
+namespace {
+
+// Makes base/leaf with mode 0700 when missing, then opens it without following a link and
+// accepts only a folder of uid with mode exactly 0700.
+status_t open_private(const std::string& base, const std::string& leaf, uid_t uid, int* fd,
+                      std::string* path)
 {
-    struct stat status;
-    std::string base = "/tmp";
-    std::string leaf = "be-ports-" + std::to_string(uid);
-    if (runtimeDir != nullptr && runtimeDir[0] == '/' && lstat(runtimeDir, &status) == 0 &&
-        privateFolder(status, uid)) {
-        base = runtimeDir;
-        leaf = "be-ports";
-    }
     int baseFd = open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (baseFd < 0)
         return B_FROM_POSIX_ERROR(errno);
@@ -65,6 +63,7 @@ status_t open_folder(const char* runtimeDir, uid_t uid, int* fd, std::string* pa
         return openError == ELOOP || openError == ENOTDIR
                    ? static_cast<status_t>(B_PERMISSION_DENIED)
                    : B_FROM_POSIX_ERROR(openError);
+    struct stat status;
     if (fstat(opened, &status) != 0 || !privateFolder(status, uid)) {
         close(opened);
         return B_PERMISSION_DENIED;
@@ -74,12 +73,83 @@ status_t open_folder(const char* runtimeDir, uid_t uid, int* fd, std::string* pa
     return B_OK;
 }
 
+// The folder open_folder wants: base and leaf.
+std::pair<std::string, std::string> usual_folder(const char* runtimeDir, uid_t uid)
+{
+    struct stat status;
+    if (runtimeDir != nullptr && runtimeDir[0] == '/' && lstat(runtimeDir, &status) == 0 &&
+        privateFolder(status, uid))
+        return {runtimeDir, "be-ports"};
+    return {"/tmp", "be-ports-" + std::to_string(uid)};
+}
+
+std::string reason(status_t status)
+{
+    if (status == B_PERMISSION_DENIED)
+        return "not a private folder of this user (another user's, open to others, or a link)";
+    return "unusable (error " + std::to_string(status) + ")";
+}
+
+} // namespace
+
+status_t open_folder(const char* runtimeDir, uid_t uid, int* fd, std::string* path)
+{
+    const auto [base, leaf] = usual_folder(runtimeDir, uid);
+    return open_private(base, leaf, uid, fd, path);
+}
+
+status_t open_fallback_folder(const char* cacheHome, const char* home, uid_t uid, int* fd,
+                              std::string* path)
+{
+    std::string base;
+    if (cacheHome != nullptr && cacheHome[0] == '/') {
+        base = cacheHome;
+    } else if (home != nullptr && home[0] == '/') {
+        base = std::string(home) + "/.cache";
+    } else {
+        return B_ENTRY_NOT_FOUND;
+    }
+    if (mkdir(base.c_str(), 0700) != 0 && errno != EEXIST)
+        return B_FROM_POSIX_ERROR(errno);
+    // A home folder shared by several machines holds each machine's sockets apart.
+    char host[256] = {};
+    gethostname(host, sizeof host - 1);
+    std::string leaf = "be-ports-" + std::to_string(uid) + "-";
+    for (const char* c = host; *c != '\0'; c++)
+        leaf += keptAsIs(static_cast<uint8>(*c), false) ? *c : '_';
+    return open_private(base, leaf, uid, fd, path);
+}
+
+status_t choose_folder(const char* runtimeDir, const char* cacheHome, const char* home, uid_t uid,
+                       int* fd, std::string* path, std::string* note)
+{
+    note->clear();
+    status_t status = open_folder(runtimeDir, uid, fd, path);
+    if (status == B_OK)
+        return B_OK;
+    const auto [base, leaf] = usual_folder(runtimeDir, uid);
+    *note = base + "/" + leaf + " is " + reason(status);
+    status_t fallback = open_fallback_folder(cacheHome, home, uid, fd, path);
+    if (fallback == B_OK) {
+        *note += "; using " + *path + " instead";
+        return B_OK;
+    }
+    *note += ", and no folder in the user's cache could be used either: named ports and "
+             "messages between programs are unavailable";
+    return status;
+}
+
 int folder()
 {
     static int opened = [] {
         int fd = -1;
         std::string path;
-        status_t status = open_folder(getenv("XDG_RUNTIME_DIR"), geteuid(), &fd, &path);
+        std::string note;
+        status_t status = choose_folder(getenv("XDG_RUNTIME_DIR"), getenv("XDG_CACHE_HOME"),
+                                        getenv("HOME"), geteuid(), &fd, &path, &note);
+        // Said once, where the user of the program sees it.
+        if (!note.empty())
+            fprintf(stderr, "%s: %s\n", program_invocation_short_name, note.c_str());
         return status == B_OK ? fd : status;
     }();
     return opened;

@@ -5,9 +5,12 @@
 // The folder is $XDG_RUNTIME_DIR/be-ports when XDG_RUNTIME_DIR is an absolute path to a real
 // folder (not a link) of ours with mode 0700, else /tmp/be-ports-<uid>. It is made with mode
 // 0700 when missing, then opened without following a link and accepted only when it is a
-// folder owned by us with mode exactly 0700: anything else is refused. Sockets are reached
-// through the opened folder (/proc/self/fd/<fd>/<file>), so the folder checked is the folder
-// used, and long folder paths do not matter.
+// folder owned by us with mode exactly 0700: anything else is refused. Another user can take
+// /tmp/be-ports-<uid> first; then the folder is be-ports-<uid>-<host> in the user's cache
+// folder ($XDG_CACHE_HOME, else ~/.cache) under the same rules, a place only the user can
+// make, so every process of the user that is refused the same way meets the others there.
+// Sockets are reached through the opened folder (/proc/self/fd/<fd>/<file>), so the folder
+// checked is the folder used, and long folder paths do not matter.
 
 #include <OS.h>
 
@@ -24,7 +27,18 @@ namespace BPortFolder {
 // the folder's path in *path.
 status_t open_folder(const char* runtimeDir, uid_t uid, int* fd, std::string* path);
 
-// The folder of this process, opened once: the descriptor, or a negative status.
+// The folder in the user's cache folder (cacheHome as XDG_CACHE_HOME, else home/.cache),
+// under the same rules.
+status_t open_fallback_folder(const char* cacheHome, const char* home, uid_t uid, int* fd,
+                              std::string* path);
+
+// open_folder's folder, else open_fallback_folder's. *note is empty when the first was had,
+// else it says why it was refused and what was used instead, or that there is none.
+status_t choose_folder(const char* runtimeDir, const char* cacheHome, const char* home, uid_t uid,
+                       int* fd, std::string* path, std::string* note);
+
+// The folder of this process, chosen once from the environment (the note, if any, is written
+// to standard error then): the descriptor, or a negative status.
 int folder();
 
 // A port name's file name: the bytes A-Z a-z 0-9 '_' '-', and '.' past the first byte, stand

@@ -92,6 +92,36 @@ TEST_F(RuntimeFolder, AnUnsafePortFolderIsRefused)
     EXPECT_NE(B_OK, Open(fPath, &path)) << "a file in its place";
 }
 
+// Another user took the folder first (or left it open, or put a link there): the process
+// goes to its own cache folder and says so; with that one taken too it has none, and says so.
+TEST_F(RuntimeFolder, ATakenFolderGivesWayToOneInTheUsersCache)
+{
+    const std::string taken = fPath + "/be-ports";
+    ASSERT_EQ(0, mkdir(taken.c_str(), 0700));
+    // Only the superuser can give a folder away; open to others is refused the same way.
+    if (geteuid() == 0)
+        ASSERT_EQ(0, chown(taken.c_str(), 65534, 65534));
+    else
+        chmod(taken.c_str(), 0755);
+    const std::string cache = fPath + "/cache";
+    int fd = -1;
+    std::string path;
+    std::string note;
+    ASSERT_EQ(B_OK, BPortFolder::choose_folder(fPath.c_str(), cache.c_str(), nullptr, geteuid(),
+                                               &fd, &path, &note));
+    close(fd);
+    EXPECT_EQ(0u, path.rfind(cache + "/be-ports-" + std::to_string(geteuid()) + "-", 0)) << path;
+    EXPECT_NE(std::string::npos, note.find(taken + " is not a private folder")) << note;
+    EXPECT_NE(std::string::npos, note.find("using " + path)) << note;
+
+    chmod(path.c_str(), 0755);
+    fd = -1;
+    EXPECT_EQ(B_PERMISSION_DENIED, BPortFolder::choose_folder(fPath.c_str(), cache.c_str(), nullptr,
+                                                              geteuid(), &fd, &path, &note));
+    EXPECT_EQ(-1, fd);
+    EXPECT_NE(std::string::npos, note.find("unavailable")) << note;
+}
+
 TEST(PortFileNames, EveryNameHasItsOwnBoundedFileName)
 {
     EXPECT_EQ("plain-name_1.2", BPortFolder::file_name("plain-name_1.2"));
