@@ -15,9 +15,14 @@
 #include <File.h>
 #include <Path.h>
 
+#include <OS.h>
+
+#include <condition_variable>
 #include <cstdio>
 #include <map>
+#include <mutex>
 #include <new>
+#include <optional>
 #include <string>
 
 namespace {
@@ -161,7 +166,10 @@ std::vector<TJob> jobs_of(const TBatchOptions& options)
             TJob job;
             job.ref = found;
             const std::string path = found.Path();
-            job.shown = found == ref ? named : prefix + path.substr(folder.size());
+            // A file found in a folder named is shown as found from the name given.
+            const bool inside = path.size() > folder.size() && path.starts_with(folder) &&
+                                path[folder.size()] == '/';
+            job.shown = found == ref ? named : inside ? prefix + path.substr(folder.size()) : path;
             BPath full(&found);
             job.source = full.InitCheck() == B_OK ? full.Path() : path;
             jobs.push_back(job);
@@ -187,45 +195,63 @@ std::vector<TJob> jobs_of(const TBatchOptions& options)
     return jobs;
 }
 
+// What converting one file came to; reported by the main thread, in the order of the files.
+struct TOutcome {
+    bool converted = false;
+    std::string cause;                   // why not, as the system knows it
+    const char* alertKey = nullptr;      // the alert that applies, if one does
+    std::vector<std::string> warnings;   // before the failure, if any
+    std::vector<std::string> afterwards; // after it
+};
+
 class TBatch {
 public:
     explicit TBatch(const TBatchOptions& options) : fOptions(options) {}
 
-    // True when the file was converted; else a line said why.
-    bool Convert(const TJob& job) const;
+    // Converts one file. Prints nothing and touches no shared state but the file system, so
+    // that several files can be converted at once.
+    TOutcome Convert(const TJob& job) const;
+    // Prints what the conversion of job came to.
+    static void Report(const TJob& job, const TOutcome& outcome);
 
 private:
-    bool Failed(const TJob& job, const std::string& cause, const char* alertKey = nullptr) const
+    static TOutcome Failed(std::string cause, const char* alertKey = nullptr)
     {
-        say(job.shown + ": " + cause);
-        if (alertKey != nullptr)
-            alert(locale_text(alertKey));
-        return false;
+        TOutcome outcome;
+        outcome.cause = std::move(cause);
+        outcome.alertKey = alertKey;
+        return outcome;
     }
-    bool Save(const TJob& job, const TSMF& output) const;
+    TOutcome Save(const TJob& job, const TSMF& output) const;
 
     const TBatchOptions& fOptions;
     TCadenzoView fView{BRect(0, 0, 0, 0), "CadenzoView"};
 };
 
-bool TBatch::Convert(const TJob& job) const
+void TBatch::Report(const TJob& job, const TOutcome& outcome)
 {
-    if (BEntry(&job.ref, false).IsDirectory()) {
-        say(job.shown + ": a folder without MIDI files");
-        alert(replace_all(locale_text("@Err_No_MIDI_Files_In_Folder %FolderPath%@"), "%FolderPath%",
-                          job.ref.Path()));
-        return false;
+    for (const std::string& warning : outcome.warnings)
+        say("warning: " + job.shown + ": " + warning);
+    if (!outcome.converted) {
+        say(job.shown + ": " + outcome.cause);
+        if (outcome.alertKey != nullptr) {
+            alert(replace_all(locale_text(outcome.alertKey), "%FolderPath%", job.ref.Path()));
+        }
     }
+    for (const std::string& warning : outcome.afterwards)
+        say("warning: " + job.shown + ": " + warning);
+}
+
+TOutcome TBatch::Convert(const TJob& job) const
+{
+    if (BEntry(&job.ref, false).IsDirectory())
+        return Failed("a folder without MIDI files", "@Err_No_MIDI_Files_In_Folder %FolderPath%@");
     // The alert's text tells a user of the window to drop another file: no help here.
     if (job.destination.empty())
-        return Failed(job, "already a .fem file; name the MIDI file it was made from");
+        return Failed("already a .fem file; name the MIDI file it was made from");
     if (job.clash != nullptr && !fOptions.outputFolder.empty()) {
-        return Failed(job, job.shownDestination + " is the output of " + job.clash->shown +
-                               " in this run already; not replaced");
-    }
-    if (job.clash != nullptr) {
-        say("warning: " + job.shown + ": replaces " + job.shownDestination + ", written from " +
-            job.clash->shown + " in this run");
+        return Failed(job.shownDestination + " is the output of " + job.clash->shown +
+                      " in this run already; not replaced");
     }
 
     // The same steps, in the same order, as the window's conversion.
@@ -235,10 +261,10 @@ bool TBatch::Convert(const TJob& job) const
     try {
         BFile file(&job.ref, B_READ_ONLY);
         if (file.InitCheck() != B_OK)
-            return Failed(job, cause_of(file.InitCheck()), "@Err_Cannot_Load_Src_File@");
+            return Failed(cause_of(file.InitCheck()), "@Err_Cannot_Load_Src_File@");
         TEventMap sourceMap;
         if (load_merged(&file, &source, &sourceMap) != 0)
-            return Failed(job, load_failure_of(file), "@Err_Cannot_Load_Src_File@");
+            return Failed(load_failure_of(file), "@Err_Cannot_Load_Src_File@");
 
         TEventMap destinationMap;
         fView.ConvertChannelIndependentEvents(sourceMap, &destinationMap);
@@ -258,27 +284,29 @@ bool TBatch::Convert(const TJob& job) const
         track->fEventMap = std::move(destinationMap);
         output.AddTrack(track);
     } catch (const std::bad_alloc&) {
-        return Failed(job, "too large to convert in the memory there is",
-                      "@Err_Cannot_Load_Src_File@");
+        return Failed("too large to convert in the memory there is", "@Err_Cannot_Load_Src_File@");
     }
-    if (!Save(job, output))
-        return false;
-    if (!notes) {
-        say("warning: " + job.shown + ": " + job.shownDestination +
-            " holds no note (channels converted: " + channel_list(gPrefs->ChMs) + ")");
+    TOutcome outcome = Save(job, output);
+    if (job.clash != nullptr) {
+        outcome.warnings.push_back("replaces " + job.shownDestination + ", written from " +
+                                   job.clash->shown + " in this run");
     }
-    return true;
+    if (outcome.converted && !notes) {
+        outcome.afterwards.push_back(job.shownDestination + " holds no note (channels converted: " +
+                                     channel_list(gPrefs->ChMs) + ")");
+    }
+    return outcome;
 }
 
-bool TBatch::Save(const TJob& job, const TSMF& output) const
+TOutcome TBatch::Save(const TJob& job, const TSMF& output) const
 {
     // The alerts speak of the folder beside the MIDI file: not where an output folder is.
     const bool beside = fOptions.outputFolder.empty();
     TSafeFile destination(job.destination);
     if (destination.InitCheck() != B_OK) {
-        return Failed(
-            job, "cannot create " + job.shownDestination + ": " + cause_of(destination.InitCheck()),
-            beside ? "@Err_Cannot_Open_Dest_File@" : nullptr);
+        return Failed("cannot create " + job.shownDestination + ": " +
+                          cause_of(destination.InitCheck()),
+                      beside ? "@Err_Cannot_Open_Dest_File@" : nullptr);
     }
     // Written whole into memory first, so that the system's reason for a failed write (a
     // full disk) reaches the line that reports it.
@@ -289,10 +317,101 @@ bool TBatch::Save(const TJob& job, const TSMF& output) const
     if (status == B_OK)
         status = destination.Commit();
     if (status != B_OK) {
-        return Failed(job, "cannot write " + job.shownDestination + ": " + cause_of(status),
+        return Failed("cannot write " + job.shownDestination + ": " + cause_of(status),
                       "@Err_Cannot_Save_Dest_File@");
     }
-    return true;
+    TOutcome outcome;
+    outcome.converted = true;
+    return outcome;
+}
+
+// Converts the files on several threads at once. Each takes the next file not started; none
+// starts one after a failure unless the run keeps going. The main thread reports the files in
+// their order as their conversions end.
+class TParallelRun {
+public:
+    TParallelRun(const TBatch& batch, const std::vector<TJob>& jobs, bool keepGoing)
+        : fBatch(batch), fJobs(jobs), fKeepGoing(keepGoing), fOutcomes(jobs.size())
+    {
+    }
+
+    void Start(int32 threads)
+    {
+        for (int32 i = 0; i < threads; i++) {
+            const thread_id thread = spawn_thread(Work, "converter", B_NORMAL_PRIORITY, this);
+            if (thread >= 0 && resume_thread(thread) == B_OK)
+                fThreads.push_back(thread);
+        }
+        // Without any thread of its own the run still ends: the caller converts.
+        if (fThreads.empty())
+            Work(this);
+    }
+
+    // Waits for file n to start (false: it never will) and then to end.
+    bool WaitForStart(size_t n)
+    {
+        std::unique_lock<std::mutex> lock(fLock);
+        fChanged.wait(lock, [&] { return fStarted > n || fStopped; });
+        return fStarted > n;
+    }
+    const TOutcome& WaitForEnd(size_t n)
+    {
+        std::unique_lock<std::mutex> lock(fLock);
+        fChanged.wait(lock, [&] { return fOutcomes[n].has_value(); });
+        return *fOutcomes[n];
+    }
+
+    void Join()
+    {
+        for (thread_id thread : fThreads) {
+            status_t ignored;
+            wait_for_thread(thread, &ignored);
+        }
+    }
+
+private:
+    static int32 Work(void* data)
+    {
+        auto* run = static_cast<TParallelRun*>(data);
+        for (;;) {
+            size_t n;
+            {
+                std::lock_guard<std::mutex> lock(run->fLock);
+                if (run->fStopped || run->fStarted == run->fJobs.size()) {
+                    run->fStopped = true;
+                    run->fChanged.notify_all();
+                    return 0;
+                }
+                n = run->fStarted++;
+                run->fChanged.notify_all();
+            }
+            TOutcome outcome = run->fBatch.Convert(run->fJobs[n]);
+            std::lock_guard<std::mutex> lock(run->fLock);
+            if (!outcome.converted && !run->fKeepGoing)
+                run->fStopped = true;
+            run->fOutcomes[n] = std::move(outcome);
+            run->fChanged.notify_all();
+        }
+    }
+
+    const TBatch& fBatch;
+    const std::vector<TJob>& fJobs;
+    const bool fKeepGoing;
+    std::mutex fLock;
+    std::condition_variable fChanged;
+    size_t fStarted = 0;   // files taken by a thread
+    bool fStopped = false; // no file is started any more
+    std::vector<std::optional<TOutcome>> fOutcomes;
+    std::vector<thread_id> fThreads;
+};
+
+void show_progress(const TBatchOptions& options, size_t n, const std::vector<TJob>& jobs)
+{
+    if (options.quiet)
+        return;
+    printf("%s [%zu/%zu] %s\n", locale_text("Converting...").c_str(), n + 1, jobs.size(),
+           jobs[n].ref.name.c_str());
+    fflush(stdout);
 }
 
 } // namespace
@@ -311,19 +430,29 @@ int convert_files(const TBatchOptions& options)
     size_t converted = 0;
     std::vector<const TJob*> failed;
     size_t next = 0;
-    for (; next < jobs.size(); next++) {
-        if (!failed.empty() && !options.keepGoing)
-            break;
-        const TJob& job = jobs[next];
-        if (!options.quiet) {
-            printf("%s [%zu/%zu] %s\n", locale_text("Converting...").c_str(), next + 1, jobs.size(),
-                   job.ref.name.c_str());
-            fflush(stdout);
+    if (options.jobs <= 1) {
+        for (; next < jobs.size() && (failed.empty() || options.keepGoing); next++) {
+            show_progress(options, next, jobs);
+            const TOutcome outcome = batch.Convert(jobs[next]);
+            TBatch::Report(jobs[next], outcome);
+            if (outcome.converted)
+                converted++;
+            else
+                failed.push_back(&jobs[next]);
         }
-        if (batch.Convert(job))
-            converted++;
-        else
-            failed.push_back(&job);
+    } else {
+        TParallelRun run(batch, jobs, options.keepGoing);
+        run.Start(options.jobs);
+        for (; next < jobs.size() && run.WaitForStart(next); next++) {
+            show_progress(options, next, jobs);
+            const TOutcome& outcome = run.WaitForEnd(next);
+            TBatch::Report(jobs[next], outcome);
+            if (outcome.converted)
+                converted++;
+            else
+                failed.push_back(&jobs[next]);
+        }
+        run.Join();
     }
 
     const size_t skipped = jobs.size() - next;

@@ -15,6 +15,7 @@
 struct TBatchOptions {
     bool quiet = false;     // no progress lines
     bool keepGoing = false; // convert every file even after a failure
+    int32 jobs = 1;         // files converted at once
     // Conversion settings for this run only; the saved settings are left as they are.
     std::optional<std::array<bool, 16>> channels;
     std::optional<int32> maxVelocity;

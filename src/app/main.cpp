@@ -31,6 +31,8 @@ constexpr const char kUsage[] =
     "  --keep-going       convert every file even after one fails; without it, stop at the\n"
     "                     first failure\n"
     "  --quiet            print no progress lines (failures and warnings are still printed)\n"
+    "  --jobs N           convert up to N files at once (1 to 64; the output is the same, and\n"
+    "                     after a failure no new file is started)\n"
     "  --output-dir DIR   write the .fem files into DIR instead of beside their sources\n"
     "  --channels LIST    convert these channels only, for example 1-9,11-16\n"
     "  --max-velocity N   give the loudest note the velocity N (1 to 127)\n"
@@ -120,7 +122,8 @@ TCommandLine parse_command_line(int argc, char** argv)
             return line;
         };
         const bool takesValue = argument == "--channels" || argument == "--max-velocity" ||
-                                argument == "--tail" || argument == "--output-dir";
+                                argument == "--tail" || argument == "--output-dir" ||
+                                argument == "--jobs";
         if (attached && !takesValue)
             return fail("option " + argument + " takes no value");
         // Every option but the first few is about converting in the terminal.
@@ -157,6 +160,12 @@ TCommandLine parse_command_line(int argc, char** argv)
             if (!velocity)
                 return fail("--max-velocity wants a velocity from 1 to 127");
             options.maxVelocity = (int32)*velocity;
+        } else if (argument == "--jobs") {
+            const auto text = value();
+            const auto jobs = text ? number_in(*text, 1, 64) : std::nullopt;
+            if (!jobs)
+                return fail("--jobs wants a number of files from 1 to 64");
+            options.jobs = (int32)*jobs;
         } else if (argument == "--tail") {
             // Any number of seconds is taken, and kept in range as the Preferences window
             // keeps it.

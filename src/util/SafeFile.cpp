@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cctype>
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <csignal>
 #include <cstdio>
@@ -14,9 +15,13 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <iterator>
+#include <map>
+#include <mutex>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -126,6 +131,41 @@ bool process_gone(pid_t pid)
     return pid != getpid() && kill(pid, 0) != 0 && errno == ESRCH;
 }
 
+// The names in a folder of the form ".NAME.PID.XXXXXX", whatever NAME.
+std::vector<std::string> temporaries_in(int folderFd)
+{
+    std::vector<std::string> names;
+    const int listed = dup(folderFd);
+    DIR* folder = listed >= 0 ? fdopendir(listed) : nullptr;
+    if (folder == nullptr) {
+        if (listed >= 0)
+            close(listed);
+        return names;
+    }
+    while (const dirent* entry = readdir(folder)) {
+        const std::string name = entry->d_name;
+        const size_t last = name.rfind('.');
+        const size_t before =
+            last == std::string::npos || last == 0 ? std::string::npos : name.rfind('.', last - 1);
+        if (before != std::string::npos && before > 1 && name[0] == '.' &&
+            temporary_pid(name, name.substr(1, before - 1)) > 0)
+            names.push_back(name);
+    }
+    closedir(folder);
+    return names;
+}
+
+struct FolderListing {
+    std::chrono::steady_clock::time_point taken;
+    std::vector<std::string> names;
+};
+
+// How long a folder's listing stands for it; a killed run's temporary that appears later
+// is found by the next listing.
+constexpr auto kListingLife = std::chrono::seconds(2);
+std::mutex gListingsLock;
+std::map<std::pair<dev_t, ino_t>, FolderListing> gListings;
+
 } // namespace
 
 TSafeFile::TSafeFile(const std::string& destination)
@@ -195,21 +235,30 @@ status_t TSafeFile::OpenDestination(const std::string& destination)
 
 void TSafeFile::RemoveLeftTemporaries() const
 {
-    const int listing = dup(fFolder);
-    DIR* folder = listing >= 0 ? fdopendir(listing) : nullptr;
-    if (folder == nullptr) {
-        if (listing >= 0)
-            close(listing);
+    struct stat folderStatus;
+    if (fstat(fFolder, &folderStatus) != 0)
         return;
+    // A run writes many files into one folder: listing it for each would cost time in the
+    // square of its size. The names that look like temporaries are kept for a moment instead.
+    std::lock_guard<std::mutex> lock(gListingsLock);
+    FolderListing& listing = gListings[{folderStatus.st_dev, folderStatus.st_ino}];
+    const auto now = std::chrono::steady_clock::now();
+    if (listing.taken == std::chrono::steady_clock::time_point() ||
+        now - listing.taken > kListingLife) {
+        listing.names = temporaries_in(fFolder);
+        listing.taken = now;
     }
-    while (const dirent* entry = readdir(folder)) {
-        const pid_t pid = temporary_pid(entry->d_name, fLeaf);
+    for (auto name = listing.names.begin(); name != listing.names.end();) {
+        const pid_t pid = temporary_pid(*name, fLeaf);
         struct stat status;
-        if (pid > 0 && fstatat(fFolder, entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
-            S_ISREG(status.st_mode) && status.st_uid == geteuid() && process_gone(pid))
-            unlinkat(fFolder, entry->d_name, 0);
+        if (pid > 0 && fstatat(fFolder, name->c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(status.st_mode) && status.st_uid == geteuid() && process_gone(pid)) {
+            unlinkat(fFolder, name->c_str(), 0);
+            name = listing.names.erase(name);
+        } else {
+            ++name;
+        }
     }
-    closedir(folder);
 }
 
 status_t TSafeFile::CreateTemporary()

@@ -4,6 +4,7 @@
 #include "settings/Prefs.h"
 
 #include <functional>
+#include <map>
 #include <regex>
 #include <set>
 #include <unistd.h>
@@ -160,6 +161,35 @@ TEST_F(Batch, FolderStandsForItsMidiFilesInPathOrder)
     EXPECT_TRUE(fFolder.Exists("songs/b.fem"));
 }
 
+// Files converted two at a time give the same bytes, and the same lines in the same order.
+TEST_F(Batch, TwoJobsConvertAsOneDoes)
+{
+    std::filesystem::create_directory(fFolder / "songs");
+    for (int i = 0; i < 100; i++) {
+        const std::string name = "songs/" + std::to_string(100 + i) + ".mid";
+        fFolder.Write(name, i == 50 ? Bytes{'n', 'o'} : long_song(1 + i * 7));
+    }
+    auto outputs = [&] {
+        std::map<std::string, Bytes> found;
+        for (const auto& entry : std::filesystem::directory_iterator(fFolder / "songs")) {
+            const std::string name = entry.path().filename();
+            if (name.ends_with(".fem"))
+                found[name] = fFolder.Read("songs/" + name);
+        }
+        return found;
+    };
+    const Outcome one = Cadenzo("--keep-going songs");
+    const std::map<std::string, Bytes> oneByOne = outputs();
+    for (const auto& [name, bytes] : oneByOne)
+        std::filesystem::remove(fFolder / ("songs/" + name));
+    const Outcome two = Cadenzo("--keep-going --jobs 2 songs");
+    EXPECT_EQ(1, two.exitStatus);
+    EXPECT_EQ(one.out, two.out);
+    EXPECT_EQ(one.err, two.err);
+    EXPECT_EQ(99u, oneByOne.size());
+    EXPECT_TRUE(oneByOne == outputs());
+}
+
 // Each run setting gives what the same setting saved by the windows gives, and leaves the
 // saved settings as they were.
 TEST_F(Batch, RunSettingsConvertAsSavedSettingsDoAndAreNotSaved)
@@ -264,7 +294,7 @@ TEST_F(Batch, UsageErrorsEndWithStatusTwo)
     EXPECT_NE(std::string::npos, run.err.find("Usage: cadenzo")) << run.err;
     for (const char* wrong :
          {"--frobnicate", "--channels 0", "--channels 9-2", "--channels", "--max-velocity 128",
-          "--max-velocity 0", "--tail soon", "--quiet=yes"}) {
+          "--max-velocity 0", "--tail soon", "--quiet=yes", "--jobs 0"}) {
         SCOPED_TRACE(wrong);
         run = Cadenzo(std::string(wrong) + " a.mid");
         EXPECT_EQ(2, run.exitStatus);
