@@ -16,6 +16,11 @@ TIAPItem::TIAPItem(const std::string& name) : fName(name) {}
 
 TIAPItem::~TIAPItem() = default;
 
+status_t TIAPItem::MakeConfigurationView(BView**, bool)
+{
+    return -1;
+}
+
 status_t TIAPItem::GetValue(BMessage*, bool) const
 {
     return -1;

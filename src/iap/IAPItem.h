@@ -18,6 +18,8 @@
 
 #include <string>
 
+class BView;
+
 inline constexpr uint32 kIAPValueMessage = '_ipc';
 inline constexpr char kIAPSrcAppField[] = "IAP:SrcApp";
 inline constexpr char kIAPSrcItemField[] = "IAP:SrcIAPItem";
@@ -30,8 +32,10 @@ public:
     TIAPItem(const TIAPItem&) = delete;
     TIAPItem& operator=(const TIAPItem&) = delete;
 
-    // The configuration view that edits an item comes with the common preferences window.
-
+    // The control that edits the item in the common preferences window, in a container view
+    // named after the item; the control's name is its accelerator key followed by the
+    // catalogue key of its label, which the window turns into the label.
+    virtual status_t MakeConfigurationView(BView** view, bool useDefault);
     // The operations a kind of item does not support answer -1. useDefault asks for the
     // item's default value instead of its current one.
     virtual status_t GetValue(BMessage* message, bool useDefault) const;

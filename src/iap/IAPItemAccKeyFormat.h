@@ -8,8 +8,13 @@
 
 #include <array>
 
+class BMenu;
+
 inline constexpr char kAccKeyFormatBefore = 0x01;
 inline constexpr char kAccKeyFormatAfter = 0x02;
+
+// A control of the common preferences window changed.
+inline constexpr uint32 kIAPControlChanged = 'ictc';
 
 // The formats offered, in menu order; the first is the default.
 // The placement bytes are written in octal: a hexadecimal escape would swallow the "a".
@@ -26,6 +31,12 @@ public:
     // Holds the stored format, or the default.
     TIAPItemAccKeyFormat();
     ~TIAPItemAccKeyFormat() override;
+
+    // A pop-up menu of the formats offered, the current (or default) one marked.
+    status_t MakeConfigurationView(BView** view, bool useDefault) override;
+    // Adds the choice of format to menu: its item sends 'ictc' with the format as the value,
+    // and is marked when the format is the current (or default) value.
+    void AddMItem(BMenu* menu, const std::string& format, bool useDefault) const;
 
     status_t GetValue(BMessage* message, bool useDefault) const override;
     // Takes the format over; only a message from the application that registered the item

@@ -1,11 +1,30 @@
 #include "iap/IAPItemFlatToolBar.h"
 
+#include "iap/IAPItemAccKeyFormat.h"
+
+#include <CheckBox.h>
+
 TIAPItemFlatToolBar::TIAPItemFlatToolBar() : TIAPItem("FlatToolBar"), fValue(true)
 {
     LoadBool(&fValue);
 }
 
 TIAPItemFlatToolBar::~TIAPItemFlatToolBar() = default;
+
+status_t TIAPItemFlatToolBar::MakeConfigurationView(BView** view, bool useDefault)
+{
+    auto* message = new BMessage(kIAPControlChanged);
+    AddDefaultInfo(message);
+    auto* box = new BCheckBox(BRect(0, 0, 250, 25), "FFlat Tool Bar", "", message,
+                              B_FOLLOW_LEFT | B_FOLLOW_TOP, B_WILL_DRAW | B_NAVIGABLE);
+    bool value;
+    GetBool(&value, useDefault);
+    box->SetValue(value ? 1 : 0);
+    auto* container = new BView(box->Bounds(), Name().c_str(), B_FOLLOW_LEFT_RIGHT, B_WILL_DRAW);
+    container->AddChild(box);
+    *view = container;
+    return 0;
+}
 
 status_t TIAPItemFlatToolBar::GetValue(BMessage* message, bool useDefault) const
 {

@@ -10,6 +10,9 @@ public:
     TIAPItemFlatToolBar();
     ~TIAPItemFlatToolBar() override;
 
+    // A check box showing the current (or default) switch.
+    status_t MakeConfigurationView(BView** view, bool useDefault) override;
+
     status_t GetValue(BMessage* message, bool useDefault) const override;
     // Takes the switch from its field or, failing that, from the check box of an archived
     // configuration view, and saves it whoever sent the message.
