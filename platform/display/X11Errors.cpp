@@ -29,8 +29,7 @@ void x11_tolerate_vanished_windows()
     void* library = dlopen("libX11.so.6", RTLD_NOW | RTLD_LOCAL | RTLD_NOLOAD);
     if (library == nullptr)
         return;
-    auto setErrorHandler =
-        (decltype(&XSetErrorHandler))dlsym(library, "XSetErrorHandler");
+    auto setErrorHandler = (decltype(&XSetErrorHandler))dlsym(library, "XSetErrorHandler");
     if (setErrorHandler != nullptr) {
         ErrorHandler previous = setErrorHandler(handle_error);
         // SDL puts back the handler it found when it shuts down, so a display opened again

@@ -98,6 +98,9 @@ void TCadenzoApp::Quit()
     // Closed too, unlike a window the user closes: its thread must not outlive the
     // application it reports to.
     close_kept_window(&fPrefsWindow);
+    // The common preferences window, when this application made it: its port goes with it,
+    // and the next application to ask makes a new one.
+    gIAPs->QuitOwnWindow();
     BWindow* mainWindow = fMainWindow;
     close_window(&mainWindow);
     if (mainWindow == nullptr)
@@ -113,12 +116,6 @@ void TCadenzoApp::RefsReceived(BMessage* message)
     drop.what = B_SIMPLE_DATA;
     BMessenger(fMainWindow->MainView())
         .SendMessage(&drop, static_cast<BHandler*>(nullptr), B_INFINITE_TIMEOUT);
-}
-
-void TCadenzoApp::_NotYetAvailable()
-{
-    show_alert3(alert_caption(), locale_text("@Info_Not_Yet_Available@"),
-                acc_label("U", locale_text("Understand")), "", "", -1, B_INFO_ALERT);
 }
 
 void TCadenzoApp::AboutRequested()
@@ -160,7 +157,7 @@ void TCadenzoApp::MItemPreferencesClicked()
 
 void TCadenzoApp::MItemVANTORCommonPrefsClicked()
 {
-    _NotYetAvailable();
+    gIAPs->ShowWindow(below_main_window(fMainWindow));
 }
 
 void TCadenzoApp::MItemHelpClicked()

@@ -40,7 +40,6 @@ public:
 
 private:
     void _SendToWindow(BWindow* window, BMessage* message);
-    void _NotYetAvailable();
 
     TCadenzoWindow* fMainWindow = nullptr;
     // Made on first use and kept. A Preferences window that could not be built is not kept:

@@ -7,11 +7,15 @@
 #include "iap/IAPItem.h"
 
 #include <Messenger.h>
+#include <OS.h>
+#include <Rect.h>
 
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
+
+class BWindow;
 
 class TInterAppPrefs {
 public:
@@ -37,6 +41,26 @@ public:
     // answers -1 and goes no further; the others go on to every observer.
     status_t SetValue(const BMessage& message);
 
+    // Brings the common preferences window forward, whichever application made it, or makes
+    // it at frame in this one; then hands it the controls of this store's items.
+    status_t ShowWindow(BRect frame);
+    // Makes and shows the window in this application: its port, or kIAPPortFailed when the
+    // window's thread made none in time.
+    port_id CreateAndShowWindow(BRect frame);
+    // Asks the window to show the controls of this store's items that it lacks.
+    status_t AddComponents(port_id port);
+    status_t ActivateWindow(port_id port) const;
+    // Asks the window to close (it hides and returns to the committed values). Without
+    // force, -1 when another application made the window: it is left alone.
+    status_t CloseWindow(bool force) const;
+    // One port record; kIAPPortFailed when it could not be written within a few seconds (a
+    // port that is gone, or an owner that reads nothing).
+    status_t SendMessage(port_id port, BMessage* message) const;
+    // Quits the window this application made, if any; for the application's end.
+    void QuitOwnWindow();
+    // The window this application made, or null.
+    BWindow* OwnWindow() const { return fWindow; }
+
     status_t AddObserver(const BMessenger& messenger);
     // Sends a copy to each observer in the order they were added, waiting for room in their
     // queues; an observer that is gone is passed over.
@@ -45,9 +69,11 @@ public:
 private:
     TIAPItem* _Find(const char* name) const;
 
+    bool fWindowCreated = false;
     const char* fAppSignatureRef = nullptr;
     std::vector<BMessenger> fObservers;
     std::map<std::string, std::unique_ptr<TIAPItem>> fItems;
+    BWindow* fWindow = nullptr;
 };
 
 // The application's store, alive for the whole process.

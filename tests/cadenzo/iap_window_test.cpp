@@ -1,0 +1,448 @@
+// The common preferences window shared by the running applications of the maker: Cadenzo in
+// the test's process on the offscreen display, driven by injected input, and another
+// application of the maker as a separate process (iap_peer), told what to do on its standard
+// input and reporting what reaches it on its standard output.
+
+#include "GoldenImage.h"
+#include "PrefsDriver.h"
+#include "app/AppConstants.h"
+#include "iap/IAPItemAccKeyFormat.h"
+#include "iap/IAPItemFlatToolBar.h"
+#include "iap/IAPView.h"
+#include "iap/IAPWindow.h"
+#include "iap/InterAppPrefs.h"
+#include "ui/ShortCuts.h"
+
+#include <Button.h>
+#include <File.h>
+#include <Locale.h>
+#include <MenuField.h>
+#include <MenuItem.h>
+
+#include <csignal>
+#include <poll.h>
+#include <sys/wait.h>
+
+using namespace prefs_test;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr char kPeerSignature[] = "application/x-vnd.VANTOR-Peer";
+
+std::string hex(const std::string& bytes)
+{
+    std::string text;
+    char digits[3];
+    for (unsigned char byte : bytes) {
+        snprintf(digits, sizeof(digits), "%02x", byte);
+        text += digits;
+    }
+    return text.empty() ? "-" : text;
+}
+
+// The formats by their place in the pop-up menu (the separator is item 4).
+const std::string& format(int choice)
+{
+    return kAccKeyFormats[(size_t)choice];
+}
+int32 menu_index(int choice)
+{
+    return choice < 4 ? choice : 5;
+}
+
+// Another application of the maker, in a process of its own.
+class Peer {
+public:
+    Peer()
+    {
+        // A peer that is gone must fail the test, not end it.
+        signal(SIGPIPE, SIG_IGN);
+        int input[2], output[2];
+        if (pipe2(input, O_CLOEXEC) != 0 || pipe2(output, O_CLOEXEC) != 0)
+            return;
+        fPid = fork();
+        if (fPid == 0) {
+            dup2(input[0], STDIN_FILENO);
+            dup2(output[1], STDOUT_FILENO);
+            setenv("BE_DISPLAY", "offscreen", 1);
+            execl(IAP_PEER, IAP_PEER, kPeerSignature, (char*)nullptr);
+            _exit(127);
+        }
+        close(input[0]);
+        close(output[1]);
+        fInput = input[1];
+        fOutput = output[0];
+        EXPECT_TRUE(WaitFor("ready").has_value());
+    }
+    ~Peer()
+    {
+        if (fPid > 0) {
+            Say("quit");
+            close(fInput);
+            int status;
+            for (int i = 0; i < 500 && waitpid(fPid, &status, WNOHANG) == 0; i++)
+                usleep(10000);
+            kill(fPid, SIGKILL);
+            waitpid(fPid, &status, 0);
+        }
+        close(fOutput);
+    }
+
+    void Say(const std::string& word) const
+    {
+        const std::string line = word + "\n";
+        [[maybe_unused]] ssize_t written = write(fInput, line.data(), line.size());
+    }
+    // The next line that starts with prefix, within ten seconds; lines before it are kept
+    // in Lines().
+    std::optional<std::string> WaitFor(const std::string& prefix)
+    {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        for (;;) {
+            for (size_t i = fRead; i < fLines.size(); i++) {
+                if (fLines[i].compare(0, prefix.size(), prefix) == 0) {
+                    fRead = i + 1;
+                    return fLines[i];
+                }
+            }
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                end - std::chrono::steady_clock::now());
+            if (left.count() <= 0 || !ReadMore((int)left.count()))
+                return std::nullopt;
+        }
+    }
+    // The value messages that reached the peer since the last look, as "<item> <hex>".
+    std::vector<std::string> TakeValues(std::chrono::milliseconds quiet = 300ms)
+    {
+        while (ReadMore((int)quiet.count())) {
+        }
+        std::vector<std::string> values;
+        for (; fRead < fLines.size(); fRead++) {
+            if (fLines[fRead].compare(0, 4, "ipc ") == 0)
+                values.push_back(fLines[fRead].substr(4));
+        }
+        return values;
+    }
+    void Kill()
+    {
+        kill(fPid, SIGKILL);
+        waitpid(fPid, nullptr, 0);
+        fPid = -1;
+    }
+
+private:
+    bool ReadMore(int milliseconds)
+    {
+        pollfd wanted{fOutput, POLLIN, 0};
+        if (poll(&wanted, 1, milliseconds) <= 0)
+            return false;
+        char buffer[1024];
+        const ssize_t got = read(fOutput, buffer, sizeof(buffer));
+        if (got <= 0)
+            return false;
+        fPending.append(buffer, (size_t)got);
+        for (size_t end; (end = fPending.find('\n')) != std::string::npos;) {
+            fLines.push_back(fPending.substr(0, end));
+            fPending.erase(0, end + 1);
+        }
+        return true;
+    }
+
+    pid_t fPid = -1;
+    int fInput = -1;
+    int fOutput = -1;
+    std::string fPending;
+    std::vector<std::string> fLines;
+    size_t fRead = 0;
+};
+
+struct CommonPrefs : AppFixture {
+    void SetUp() override
+    {
+        AppFixture::SetUp();
+        // Ports and broadcasts of this test only: other tests run applications meanwhile.
+        const std::string runtime = folder / "run";
+        mkdir(runtime.c_str(), 0700);
+        setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    }
+
+    // The window this process made, once it shows.
+    static TIAPWindow* OwnWindow()
+    {
+        TIAPWindow* window = nullptr;
+        EXPECT_TRUE(looper_test::eventually([&] {
+            Locked lock(be_app);
+            window = dynamic_cast<TIAPWindow*>(gIAPs->OwnWindow());
+            return window != nullptr && !ShownWindow(window).Hidden();
+        }));
+        return window;
+    }
+    // Tool > "VANTOR Common Preferences...", clicked.
+    static ShownWindow Open(const RunningApp& app)
+    {
+        BMenuBar* bar = app.Window()->KeyMenuBar();
+        BPoint title, item;
+        BMenu* tool = bar->SubmenuAt(1);
+        {
+            Locked lock(app.Window());
+            title = bar->ConvertToParent(center(bar->ItemAt(1)->Frame()));
+        }
+        click(app.Window(), title);
+        BWindow* menuWindow;
+        {
+            Locked lock(app.Window());
+            menuWindow = tool->Window();
+            item = center(tool->ItemAt(1)->Frame());
+        }
+        click(menuWindow, item);
+        ShownWindow common(OwnWindow());
+        // The controls come a moment later, through the port.
+        EXPECT_TRUE(looper_test::eventually([&] {
+            return common.Read([](BWindow* w) { return w->FindView("AccKeyFormat2") != nullptr; });
+        }));
+        return common;
+    }
+    // Chooses a format in the window's pop-up menu with two clicks.
+    static void Choose(const ShownWindow& prefs, int choice)
+    {
+        const BRect field = prefs.InWindow("AAccelerator Format: ");
+        BMenu* menu = prefs.Read([](BWindow* w) {
+            return dynamic_cast<BMenuField*>(w->FindView("AAccelerator Format: "))->Menu();
+        });
+        click(prefs.Window(), BPoint(field.right - 20, (field.top + field.bottom) / 2));
+        BWindow* menuWindow = nullptr;
+        BPoint item;
+        ASSERT_TRUE(looper_test::eventually([&] {
+            Locked lock(prefs.Window());
+            menuWindow = menu->Window();
+            if (menuWindow == nullptr)
+                return false;
+            item = center(menu->ItemAt(menu_index(choice))->Frame());
+            return true;
+        }));
+        click(menuWindow, item);
+        settle(prefs.Window());
+    }
+    static int32 Components(const ShownWindow& prefs)
+    {
+        return prefs.Read([](BWindow* w) { return w->FindView("IAPView")->CountChildren(); }) - 1;
+    }
+    // What the main window's menu bar shows.
+    static std::vector<uint32_t> MenuBar(const RunningApp& app)
+    {
+        return RunningApp::Pixels(frame_of(app.Window()), BRect(0, 0, 200, 15));
+    }
+    std::string StoredFormat(const char* field = "AccKeyFormat2") const
+    {
+        BFile file((folder / "config/VANTOR/Shared/AccKeyFormat2.arc").c_str(), B_READ_ONLY);
+        BMessage stored;
+        std::string value;
+        if (stored.Unflatten(&file) == B_OK)
+            stored.FindString(field, &value);
+        return value;
+    }
+    static std::string Value(int choice) { return "AccKeyFormat2 " + hex(format(choice)); }
+};
+
+} // namespace
+
+TEST_F(CommonPrefs, OneWindowServesEveryApplicationAndAChoiceRelabelsThemAll)
+{
+    RunningApp app;
+    Peer peer;
+    ShownWindow prefsWindow = open_preferences(app);
+    const std::vector<uint32_t> before = MenuBar(app);
+    ShownWindow common = Open(app);
+    EXPECT_EQ(Components(common), 1);
+
+    // The other application finds the window and hands over the same item: nothing is added.
+    peer.Say("show");
+    EXPECT_EQ(peer.WaitFor("shown"), "shown 0");
+    settle(common.Window());
+    EXPECT_EQ(Components(common), 1);
+
+    Choose(common, 3);
+    EXPECT_EQ(peer.TakeValues(), std::vector<std::string>{Value(3)});
+    settle_app();
+    settle(app.Window());
+    EXPECT_NE(MenuBar(app), before);
+    EXPECT_EQ(prefsWindow
+                  .Read([](BWindow* w) {
+                      return std::string(
+                          dynamic_cast<BControl*>(w->FindView("CBoxTrimHead"))->Label());
+                  })
+                  .find(" - "),
+              1u);
+    EXPECT_EQ(common.Read([](BWindow* w) {
+        return std::string(dynamic_cast<BButton*>(w->FindView("ButtonDefaults"))->Label());
+    }),
+              merge_accelerator_key(format(3), "D", "Defaults"));
+    // Written once, by the application that registered the item shown.
+    EXPECT_EQ(StoredFormat(), format(3));
+    EXPECT_EQ(StoredFormat(kIAPSrcAppField), gAppSignature);
+}
+
+TEST_F(CommonPrefs, CancelReturnsEveryApplicationToTheCommittedFormatAndOKCommits)
+{
+    RunningApp app;
+    Peer peer;
+    const std::vector<uint32_t> before = MenuBar(app);
+    ShownWindow common = Open(app);
+
+    // Two changes, then Escape: one value message per item, the committed one.
+    Choose(common, 1);
+    Choose(common, 4);
+    EXPECT_EQ(peer.TakeValues(), (std::vector<std::string>{Value(1), Value(4)}));
+    common.Type("\x1b");
+    EXPECT_TRUE(common.Hidden());
+    EXPECT_EQ(peer.TakeValues(), std::vector<std::string>{Value(0)});
+    settle_app();
+    EXPECT_EQ(MenuBar(app), before);
+
+    struct Step {
+        const char* button;
+        std::vector<std::string> sent;
+    };
+    // A choice confirmed with OK; then Defaults shows the default until Cancel; then Defaults
+    // confirmed with OK.
+    const std::vector<std::pair<int, std::vector<Step>>> rounds = {
+        {3, {{"ButtonOK", {}}}},
+        {-1, {{"ButtonDefaults", {Value(0)}}, {"ButtonCancel", {Value(3)}}}},
+        {-1, {{"ButtonDefaults", {Value(0)}}, {"ButtonOK", {}}}},
+        {-1, {{"ButtonCancel", {Value(0)}}}},
+    };
+    for (const auto& [choice, steps] : rounds) {
+        common = Open(app);
+        if (choice >= 0) {
+            Choose(common, choice);
+            EXPECT_EQ(peer.TakeValues(), std::vector<std::string>{Value(choice)});
+        }
+        for (const Step& step : steps) {
+            common.Click(step.button);
+            EXPECT_EQ(peer.TakeValues(), step.sent) << step.button;
+        }
+        EXPECT_TRUE(common.Hidden());
+    }
+    EXPECT_EQ(StoredFormat(), format(0));
+}
+
+TEST_F(CommonPrefs, TheOwnersEndLeavesNothingThatStopsTheNextWindow)
+{
+    {
+        // An owner killed outright: its port is recognised as dead.
+        Peer owner;
+        owner.Say("show");
+        EXPECT_EQ(owner.WaitFor("shown"), "shown 1");
+        owner.Kill();
+    }
+    {
+        RunningApp app;
+        ShownWindow common = Open(app);
+        EXPECT_EQ(Components(common), 1);
+        EXPECT_GE(find_port(kIAPPortName), 0);
+        app.AltQ();
+        EXPECT_TRUE(app.Ended(std::chrono::seconds(10)));
+    }
+    // A quitting owner deletes its port: the next application makes a window of its own.
+    EXPECT_LT(find_port(kIAPPortName), 0);
+    Peer next;
+    next.Say("show");
+    EXPECT_EQ(next.WaitFor("shown"), "shown 1");
+    next.Say("close");
+    EXPECT_EQ(next.WaitFor("closed"), "closed 0");
+}
+
+// Anything any process of the user writes to the port: the window drops what it cannot use
+// and goes on serving the requests around it.
+TEST_F(CommonPrefs, RecordsThatAreNoRequestsAreDroppedAndTheWindowGoesOn)
+{
+    RunningApp app;
+    ShownWindow common = Open(app);
+    common.Type("\x1b");
+    const port_id port = find_port(kIAPPortName);
+    ASSERT_GE(port, 0);
+
+    auto write = [port](const std::string& bytes) {
+        return write_port_etc(port, 0, bytes.data(), bytes.size(), B_RELATIVE_TIMEOUT, 100000);
+    };
+    auto record = [](const BMessage& message) {
+        std::string bytes((size_t)message.FlattenedSize(), '\0');
+        message.Flatten(bytes.data(), (ssize_t)bytes.size());
+        return bytes;
+    };
+    // A view archive nested as deep as messages allow, of a class nobody knows.
+    BMessage deep;
+    deep.AddString("class", "TNoSuchView");
+    for (int i = 0; i < 70; i++) {
+        BMessage outer;
+        outer.AddString("class", "TNoSuchView");
+        outer.AddRect("_frame", BRect(0, 0, 20, 20));
+        outer.AddMessage("_views", &deep);
+        deep = outer;
+    }
+    BMessage hostile(kIAPAddComponents);
+    hostile.AddMessage("Deep", &deep);
+    BMessage huge;
+    huge.AddString("class", "BView");
+    huge.AddRect("_frame", BRect(0, 0, 1e9, 1e9));
+    hostile.AddMessage("Huge", &huge);
+    BMessage nameless(kIAPControlChanged);
+    nameless.AddString(kIAPSrcItemField, "ButtonContainer");
+    BMessage unknownItem(kIAPValueMessage);
+    unknownItem.AddString(kIAPSrcItemField, "NoSuchItem");
+
+    const std::string valid = record(hostile);
+    const std::vector<std::string> records = {
+        "not a message at all",
+        valid.substr(0, valid.size() / 2),
+        valid,
+        record(BMessage(kIAPControlChanged)),
+        record(nameless),
+        record(unknownItem),
+    };
+    for (const std::string& bytes : records)
+        EXPECT_EQ(write(bytes), B_OK);
+    // A flood: the queue fills, writers wait or give up, nothing breaks.
+    for (int i = 0; i < 150; i++)
+        write(record(BMessage('junk')));
+
+    // A well-formed request after all that: the switch of another application joins.
+    TInterAppPrefs other;
+    other.SetAppSignatureRef(kPeerSignature);
+    other.AddItem(new TIAPItemFlatToolBar);
+    EXPECT_EQ(other.ShowWindow(BRect(0, 0, 100, 100)), 0);
+    EXPECT_TRUE(looper_test::eventually([&] { return !common.Hidden(); }));
+    EXPECT_TRUE(looper_test::eventually([&] {
+        return common.Read([](BWindow* w) { return w->FindView("FlatToolBar") != nullptr; });
+    }));
+    EXPECT_EQ(common.Read([](BWindow* w) { return w->FindView("Huge") == nullptr; }), true);
+}
+
+// UPDATE_GOLDENS=1 makes the frames the goldens.
+TEST_F(CommonPrefs, WindowAndItsPopUpMenuLookLikeTheirGoldensInEachLanguage)
+{
+    for (const char* language : {"en", "ja"}) {
+        SCOPED_TRACE(language);
+        ASSERT_EQ(be_locale->LoadCatalog("cadenzo", {APP_CATALOGUE_DIR}, language), B_OK);
+        RunningApp app;
+        ShownWindow common = Open(app);
+        const std::string name = std::string("common_prefs_") + language;
+        EXPECT_TRUE(golden_image::compare(frame_of(common.Window()), name.c_str(), APP_GOLDEN_DIR,
+                                          APP_GOLDEN_OUTPUT_DIR));
+        const BRect field = common.InWindow("AAccelerator Format: ");
+        click(common.Window(), BPoint(field.right - 20, (field.top + field.bottom) / 2));
+        BMenu* menu = common.Read([](BWindow* w) {
+            return dynamic_cast<BMenuField*>(w->FindView("AAccelerator Format: "))->Menu();
+        });
+        BWindow* menuWindow = nullptr;
+        ASSERT_TRUE(looper_test::eventually([&] {
+            Locked lock(common.Window());
+            return (menuWindow = menu->Window()) != nullptr;
+        }));
+        EXPECT_TRUE(golden_image::compare(frame_of(menuWindow), (name + "_menu").c_str(),
+                                          APP_GOLDEN_DIR, APP_GOLDEN_OUTPUT_DIR));
+        common.Type("\x1b");
+    }
+    ASSERT_EQ(be_locale->LoadCatalog("cadenzo", {APP_CATALOGUE_DIR}, "en"), B_OK);
+}
