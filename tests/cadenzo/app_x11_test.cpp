@@ -17,7 +17,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -91,9 +93,9 @@ struct CadenzoOnX11 : ::testing::Test {
     }
 
     // The main window, once its first frame is on the screen.
-    XWindowID MainWindow()
+    XWindowID MainWindow() { return Drawn(x11.FindWindow("Cadenzo", 10000ms)); }
+    XWindowID Drawn(XWindowID window)
     {
-        const XWindowID window = x11.FindWindow("Cadenzo", 10000ms);
         EXPECT_TRUE(window != 0 && looper_test::eventually([&] {
                         XPicture picture;
                         return x11.Capture(window, picture) &&
@@ -215,4 +217,78 @@ TEST_F(CadenzoOnX11, CloseBoxEndsTheRunAndTheFrameIsSaved)
     const XWindowID window = MainWindow();
     ASSERT_NE(window, 0u);
     QuitAndExpectFrameSaved(cadenzo, window, false);
+}
+
+// Two running Cadenzos share one common preferences window: a choice made in it relabels the
+// menus of both at once, and Escape returns both to the format they had.
+TEST_F(CadenzoOnX11, TwoRunningCopiesShareOneCommonPreferencesWindow)
+{
+    // Ports and broadcasts of this test only, and the second copy's window beside the first.
+    const std::string runtime = folder / "run";
+    mkdir(runtime.c_str(), 0700);
+    setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    TempFolder other;
+    setenv("XDG_CONFIG_HOME", (other / "config").c_str(), 1);
+    TExitStates beside;
+    beside.WFr = BRect(450, 300, 800, 430);
+    ASSERT_EQ(beside.SaveToFile(), 0);
+    setenv("XDG_CONFIG_HOME", (folder / "config").c_str(), 1);
+
+    Cadenzo first(folder, {});
+    const XWindowID firstWindow = MainWindow();
+    Cadenzo second(other, {});
+    XWindowID secondWindow = 0;
+    ASSERT_TRUE(looper_test::eventually([&] {
+        for (XWindowID window : x11.FindWindows("Cadenzo"))
+            secondWindow = window != firstWindow ? window : secondWindow;
+        return secondWindow != 0;
+    }));
+    Drawn(secondWindow);
+
+    // Tool > the common preferences, in each: the second finds the first one's window.
+    const char* const kTitle = "VANTOR Common Preferences";
+    for (XWindowID window : {firstWindow, secondWindow}) {
+        Click(window, 75, 8);
+        const XWindowID tool = x11.FindWindow("Tool(T)", 5000ms);
+        ASSERT_NE(tool, 0u);
+        XPicture menu;
+        ASSERT_TRUE(x11.Capture(tool, menu));
+        Click(tool, 20, menu.height * 3 / 4);
+        ASSERT_NE(Drawn(x11.FindWindow(kTitle, 10000ms)), 0u);
+    }
+    std::this_thread::sleep_for(500ms);
+    EXPECT_EQ(x11.FindWindows(kTitle).size(), 1u);
+
+    auto menuBar = [&](XWindowID window) {
+        XPicture picture;
+        x11.Capture(window, picture);
+        return std::vector<uint32_t>(picture.pixels.begin(),
+                                     picture.pixels.begin() + picture.width * 16);
+    };
+    const auto firstBefore = menuBar(firstWindow);
+    const auto secondBefore = menuBar(secondWindow);
+
+    // The format below the default in the pop-up menu, chosen with the keyboard.
+    const XWindowID common = x11.FindWindow(kTitle);
+    Click(common, 240, 18);
+    // The first Down reaches the marked default, the second the one below it.
+    Press("Down");
+    Press("Down");
+    Press("Return");
+    EXPECT_TRUE(looper_test::eventually([&] {
+        return menuBar(firstWindow) != firstBefore && menuBar(secondWindow) != secondBefore;
+    }));
+
+    int x = 0, y = 0;
+    ASSERT_TRUE(x11.ToRoot(common, 20, 20, &x, &y));
+    x11.FakeMotion(x, y);
+    Press("Escape");
+    EXPECT_TRUE(looper_test::eventually([&] { return x11.FindWindow(kTitle) == 0; }));
+    EXPECT_TRUE(looper_test::eventually([&] {
+        return menuBar(firstWindow) == firstBefore && menuBar(secondWindow) == secondBefore;
+    }));
+
+    QuitAndExpectFrameSaved(first, firstWindow, false);
+    x11.RequestClose(secondWindow);
+    EXPECT_EQ(second.WaitForExit(10000ms), 0);
 }

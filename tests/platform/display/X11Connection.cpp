@@ -115,37 +115,46 @@ XWindowID X11Connection::FindWindow(const std::string& title, std::chrono::milli
 {
     auto deadline = std::chrono::steady_clock::now() + limit;
     while (true) {
-        XWindowID window = _Find(Root(), title, 0);
-        if (window != 0 || std::chrono::steady_clock::now() >= deadline)
-            return window;
+        std::vector<XWindowID> found;
+        _Find(Root(), title, 0, found, 1);
+        if (!found.empty() || std::chrono::steady_clock::now() >= deadline)
+            return found.empty() ? 0 : found[0];
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
 }
 
-XWindowID X11Connection::_Find(XWindowID window, const std::string& title, int depth)
+std::vector<XWindowID> X11Connection::FindWindows(const std::string& title)
+{
+    std::vector<XWindowID> found;
+    _Find(Root(), title, 0, found, SIZE_MAX);
+    return found;
+}
+
+void X11Connection::_Find(XWindowID window, const std::string& title, int depth,
+                          std::vector<XWindowID>& found, size_t wanted)
 {
     XWindowAttributes attributes;
     if (window != Root() && (!XGetWindowAttributes(fDisplay, window, &attributes) ||
                              attributes.map_state != IsViewable))
-        return 0;
-    if (window != Root() && TitleOf(window) == title)
-        return window;
+        return;
+    if (window != Root() && TitleOf(window) == title) {
+        found.push_back(window);
+        return;
+    }
     // Window managers put a frame or two around each window; deeper than that are only the
     // insides of programs.
     if (depth >= 4)
-        return 0;
+        return;
     Window root = None, parent = None;
     Window* children = nullptr;
     unsigned int count = 0;
     if (!XQueryTree(fDisplay, window, &root, &parent, &children, &count))
-        return 0;
-    XWindowID found = 0;
+        return;
     // The topmost window first: it is the one a user sees.
-    for (unsigned int i = count; found == 0 && i > 0; i--)
-        found = _Find(children[i - 1], title, depth + 1);
+    for (unsigned int i = count; found.size() < wanted && i > 0; i--)
+        _Find(children[i - 1], title, depth + 1, found, wanted);
     if (children != nullptr)
         XFree(children);
-    return found;
 }
 
 std::string X11Connection::TitleOf(XWindowID window)

@@ -44,6 +44,8 @@ public:
     // the limit; 0 when there is none.
     XWindowID FindWindow(const std::string& title,
                          std::chrono::milliseconds limit = std::chrono::milliseconds(0));
+    // Every viewable window with that title, the topmost first.
+    std::vector<XWindowID> FindWindows(const std::string& title);
     std::string TitleOf(XWindowID window);
     // Where a point of the window is on the screen; false for a window that is gone.
     bool ToRoot(XWindowID window, int x, int y, int* rootX, int* rootY);
@@ -78,7 +80,8 @@ public:
     void Sync();
 
 private:
-    XWindowID _Find(XWindowID window, const std::string& title, int depth);
+    void _Find(XWindowID window, const std::string& title, int depth, std::vector<XWindowID>& found,
+               size_t wanted);
 
     _XDisplay* fDisplay = nullptr;
     void* fXTest = nullptr; // the dlopen() handle of libXtst
