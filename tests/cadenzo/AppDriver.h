@@ -24,6 +24,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <fcntl.h>
+#include <filesystem>
 #include <functional>
 #include <future>
 #include <mutex>
@@ -89,11 +90,14 @@ public:
     }
     ~GatedFile() { Release(); }
 
-    // Lets the conversion read bytes and the end of the file.
+    // Lets the conversion read bytes and the end of the file, once it has opened it: bytes
+    // written before would go with the pipe when the test closes its end.
     void Release(const Bytes& bytes = song())
     {
         if (fWriter < 0)
             return;
+        for (int i = 0; i < 2000 && OpenedHere() < 2; i++)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
         [[maybe_unused]] ssize_t written = write(fWriter, bytes.data(), bytes.size());
         close(fWriter);
         fWriter = -1;
@@ -101,6 +105,20 @@ public:
     }
 
 private:
+    // How many descriptors of this process (the test's and the application's) have the pipe
+    // open.
+    int OpenedHere() const
+    {
+        int count = 0;
+        std::error_code error;
+        for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd", error)) {
+            std::error_code unreadable;
+            if (std::filesystem::read_symlink(fd.path(), unreadable) == fPath)
+                count++;
+        }
+        return count;
+    }
+
     std::string fPath;
     int fWriter = -1;
 };
