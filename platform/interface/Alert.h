@@ -13,10 +13,10 @@
 //   exists (be_app is null: a program that runs no windows), or when the windows are on the
 //   offscreen display, where nobody could press a button (BE_ALERT=window shows the window
 //   there all the same, for programs and tests that press it themselves). The alert is written
-//   to standard error — "[Info] " (or Idea, Warning, Stop; nothing for B_EMPTY_ALERT), the title
-//   on its own line unless the text starts with it, the text, then the labels as
-//   "[OK] [Cancel]" — and answers button 0, so that programs run in a terminal report the same
-//   things they would show.
+//   to standard error as one line: the program's name, ": ", and the text, its lines run
+//   together (without the title it may start with; the title alone when there is no text).
+//   It answers button 0, so that programs run in a terminal report the same things they
+//   would show.
 
 #include <SupportDefs.h>
 
