@@ -6,6 +6,7 @@
 //
 //   iap_peer SIGNATURE
 
+#include "IAPPeer.h"
 #include "iap/IAPItemAccKeyFormat.h"
 #include "iap/InterAppPrefs.h"
 
@@ -28,16 +29,6 @@ void report(const std::string& line)
     fflush(stdout);
 }
 
-std::string hex(const std::string& bytes)
-{
-    std::string text;
-    char digits[3];
-    for (unsigned char byte : bytes) {
-        snprintf(digits, sizeof(digits), "%02x", byte);
-        text += digits;
-    }
-    return text.empty() ? "-" : text;
-}
 
 class Peer : public BApplication {
 public:

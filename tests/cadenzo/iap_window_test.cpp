@@ -6,6 +6,7 @@
 #include "GoldenImage.h"
 #include "PrefsDriver.h"
 #include "app/AppConstants.h"
+#include "IAPPeer.h"
 #include "iap/IAPItemAccKeyFormat.h"
 #include "iap/IAPItemFlatToolBar.h"
 #include "iap/IAPView.h"
@@ -30,16 +31,6 @@ namespace {
 
 constexpr char kPeerSignature[] = "application/x-vnd.VANTOR-Peer";
 
-std::string hex(const std::string& bytes)
-{
-    std::string text;
-    char digits[3];
-    for (unsigned char byte : bytes) {
-        snprintf(digits, sizeof(digits), "%02x", byte);
-        text += digits;
-    }
-    return text.empty() ? "-" : text;
-}
 
 // The formats by their place in the pop-up menu (the separator is item 4).
 const std::string& format(int choice)
