@@ -7,6 +7,11 @@
 inline constexpr char gAppSignature[] = "application/x-vnd.VANTOR-Cadenzo";
 inline constexpr char gAppNameEnUs[] = "Cadenzo";
 inline constexpr char gAppVer[] = "Ver 2.33";
+// The version number alone, without "Ver ".
+inline constexpr const char* app_version_number()
+{
+    return gAppVer + 4;
+}
 inline constexpr char gAppAuthorEnUs[] = "VANTOR";
 inline constexpr char gCright[] = "Copyright (C) %AppAuthor%. All rights reserved.";
 

@@ -208,7 +208,7 @@ int main(int argc, char** argv)
         fputs(kUsage, stdout);
         return 0;
     case TCommand::kVersion:
-        printf("%s %s\n", gAppNameEnUs, gAppVer + 4);
+        printf("%s %s\n", gAppNameEnUs, app_version_number());
         return 0;
     case TCommand::kUsageError:
         fprintf(stderr, "cadenzo: %s\nTry 'cadenzo --help' for the options.\n", line.error.c_str());

@@ -8,7 +8,7 @@
 int32 TCadenzoView::AddConverterVersion(TEventMap* map) const
 {
     // "Ver 2.33" gives "CdzVr(2.33)".
-    std::string text = std::string("CdzVr") + "(" + (gAppVer + 4) + ")";
+    std::string text = std::string("CdzVr") + "(" + app_version_number() + ")";
     TMIDIEvent tag;
     tag.fStatus = kMetaEvent;
     tag.fChannel = kMetaInstrumentName;

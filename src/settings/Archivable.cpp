@@ -78,19 +78,19 @@ BArchivable* TArchivable::Instantiate(BMessage* archive)
 
 // Every reader fills a temporary and copies it out only on success, so that a missing field
 // leaves the member at its default.
-#define DEFINE_READER(Name, Type)                                                              \
-    status_t TArchivable::Name(const BMessage& archive, const char* name, int32 index,         \
-                               Type* out) const                                                \
-    {                                                                                          \
-        Type value{};                                                                          \
-        status_t status = archive.Name(name, index, &value);                                   \
-        if (status == B_OK)                                                                    \
-            *out = value;                                                                      \
-        return status;                                                                         \
-    }                                                                                          \
-    status_t TArchivable::Name(const BMessage& archive, const char* name, Type* out) const     \
-    {                                                                                          \
-        return Name(archive, name, 0, out);                                                    \
+#define DEFINE_READER(Name, Type)                                                                  \
+    status_t TArchivable::Name(const BMessage& archive, const char* name, int32 index, Type* out)  \
+        const                                                                                      \
+    {                                                                                              \
+        Type value{};                                                                              \
+        status_t status = archive.Name(name, index, &value);                                       \
+        if (status == B_OK)                                                                        \
+            *out = value;                                                                          \
+        return status;                                                                             \
+    }                                                                                              \
+    status_t TArchivable::Name(const BMessage& archive, const char* name, Type* out) const         \
+    {                                                                                              \
+        return Name(archive, name, 0, out);                                                        \
     }
 
 DEFINE_READER(FindString, std::string)
@@ -122,8 +122,7 @@ status_t TArchivable::FindRGBColor(const BMessage& archive, const char* name, in
     return B_OK;
 }
 
-status_t TArchivable::FindRGBColor(const BMessage& archive, const char* name,
-                                   rgb_color* out) const
+status_t TArchivable::FindRGBColor(const BMessage& archive, const char* name, rgb_color* out) const
 {
     return FindRGBColor(archive, name, 0, out);
 }
@@ -186,18 +185,4 @@ int32 TVANTORArchivable::DeleteByName(const char* folder, const char* fileName) 
     if (get_settings_entry(folder, fileName, &entry) != B_OK)
         return -1;
     return entry.Remove();
-}
-
-// #pragma mark - TAppPrivacy
-
-TAppPrivacy::~TAppPrivacy() = default;
-
-void TAppPrivacy::AnalyzeExePath(const char* path)
-{
-    BEntry entry(path, true);
-    BPath absolute;
-    entry.GetPath(&absolute);
-    std::string full = absolute.Path() ? absolute.Path() : "";
-    fExeName = extract_file_name(full);
-    fExePath = extract_file_folder_path_kernel(full, 1);
 }

@@ -43,8 +43,7 @@ public:
     status_t FindRGBColor(const BMessage& archive, const char* name, int32 index,
                           rgb_color* out) const;
     status_t FindRGBColor(const BMessage& archive, const char* name, rgb_color* out) const;
-    status_t FindRef(const BMessage& archive, const char* name, int32 index,
-                     entry_ref* out) const;
+    status_t FindRef(const BMessage& archive, const char* name, int32 index, entry_ref* out) const;
     status_t FindRef(const BMessage& archive, const char* name, entry_ref* out) const;
     status_t FindRect(const BMessage& archive, const char* name, int32 index, BRect* out) const;
     status_t FindRect(const BMessage& archive, const char* name, BRect* out) const;
@@ -61,13 +60,12 @@ public:
     status_t FindInt8(const BMessage& archive, const char* name, int8* out) const;
     status_t FindFloat(const BMessage& archive, const char* name, int32 index, float* out) const;
     status_t FindFloat(const BMessage& archive, const char* name, float* out) const;
-    status_t FindDouble(const BMessage& archive, const char* name, int32 index,
-                        double* out) const;
+    status_t FindDouble(const BMessage& archive, const char* name, int32 index, double* out) const;
     status_t FindDouble(const BMessage& archive, const char* name, double* out) const;
     status_t FindData(const BMessage& archive, const char* name, type_code type, int32 index,
                       const void** data, ssize_t* size) const;
-    status_t FindData(const BMessage& archive, const char* name, type_code type,
-                      const void** data, ssize_t* size) const;
+    status_t FindData(const BMessage& archive, const char* name, type_code type, const void** data,
+                      ssize_t* size) const;
     status_t FindBool(const BMessage& archive, const char* name, int32 index, bool* out) const;
     status_t FindBool(const BMessage& archive, const char* name, bool* out) const;
 };
@@ -83,20 +81,4 @@ public:
     int32 SaveByName(const char* folder, const char* fileName) const;
     int32 LoadByName(const char* folder, const char* fileName);
     int32 DeleteByName(const char* folder, const char* fileName) const;
-};
-
-// The executable's own name and folder.
-class TAppPrivacy {
-public:
-    virtual ~TAppPrivacy();
-
-    // Takes both from the executable's path; a link is followed to its target.
-    void AnalyzeExePath(const char* path);
-    // The folder, ending in "/".
-    std::string ExePath() const { return fExePath; }
-    std::string ExeName() const { return fExeName; }
-
-private:
-    std::string fExeName;
-    std::string fExePath;
 };

@@ -6,18 +6,10 @@
 #include <algorithm>
 #include <utility>
 
-static constexpr char kSettingsFolder[] = "Cadenzo";
-
 // #pragma mark - TPrefs
 
 TPrefs::TPrefs()
-    : AdSq(true),
-      AdTl(true),
-      OPrF(false),
-      TrHd(true),
-      MaxV(127),
-      TlMg(3),
-      OFld("/boot/home"),
+    : AdSq(true), AdTl(true), OPrF(false), TrHd(true), MaxV(127), TlMg(3), OFld("/boot/home"),
       SqPf("X-")
 {
     // Every channel but the tenth, which carries the drums.
@@ -72,65 +64,6 @@ int32 TPrefs::SaveToFile() const
 int32 TPrefs::LoadFromFile()
 {
     return LoadByName(kSettingsFolder, "Cadenzo_Prefs.arc");
-}
-
-// #pragma mark - TExitStates
-
-TExitStates::TExitStates() : WFr(50, 50, 200, 200) {}
-
-TExitStates::~TExitStates() = default;
-
-status_t TExitStates::Archive(BMessage* archive, bool deep) const
-{
-    (void)deep;
-    status_t status = TArchivable::Archive(archive, true);
-    // The running program's version, not the one read from the file.
-    status |= archive->AddString("_Ver", gAppVer);
-    status |= archive->AddRect("_WFr", WFr);
-    return status;
-}
-
-status_t TExitStates::Unarchive(const BMessage& archive)
-{
-    status_t status = TArchivable::Unarchive(archive);
-    status |= FindString(archive, "_Ver", &Ver);
-    status |= FindRect(archive, "_WFr", &WFr);
-    return status;
-}
-
-int32 TExitStates::SaveToFile()
-{
-    return SaveByName(kSettingsFolder, "Cadenzo_ExitStates.arc");
-}
-
-int32 TExitStates::LoadFromFile()
-{
-    return LoadByName(kSettingsFolder, "Cadenzo_ExitStates.arc");
-}
-
-// #pragma mark - TCadenzoAppPrivacy
-
-TCadenzoAppPrivacy::~TCadenzoAppPrivacy() = default;
-
-status_t TCadenzoAppPrivacy::UpdateAccFormat()
-{
-    std::string format;
-    const status_t status = gIAPs->GetString("AccKeyFormat2", &format);
-    if (status == 0)
-        SetAccFormat(std::move(format));
-    return status;
-}
-
-std::string TCadenzoAppPrivacy::AccFormat() const
-{
-    std::lock_guard<std::mutex> lock(fAccFormatLock);
-    return fAccFormat;
-}
-
-void TCadenzoAppPrivacy::SetAccFormat(std::string format)
-{
-    std::lock_guard<std::mutex> lock(fAccFormatLock);
-    fAccFormat = std::move(format);
 }
 
 // #pragma mark - the process-wide records
