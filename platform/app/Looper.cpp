@@ -4,164 +4,38 @@
 #include <Message.h>
 #include <MessageFilter.h>
 
+#include "LooperList.h"
+
 #include <algorithm>
-#include <condition_variable>
-#include <mutex>
+#include <cstdio>
+#include <cstdlib>
 #include <unistd.h>
-#include <unordered_map>
 
 using BPrivate::B_PREFERRED_TOKEN;
-using BPrivate::MessageDelivery;
-
-namespace BPrivate {
-
-// The lock of a looper: an owner thread and a nesting count. It lives apart from the looper,
-// shared with the registry, so that a thread still waiting for it when the looper is deleted
-// wakes to a closed lock rather than to freed memory.
-class LooperLock {
-public:
-    // B_OK; B_TIMED_OUT; B_BAD_VALUE once closed.
-    status_t Acquire(thread_id thread, bigtime_t timeout);
-    // false when thread does not hold the lock.
-    bool Release(thread_id thread);
-    void ReleaseAll(thread_id thread);
-    void Close();
-
-    thread_id Owner() const { return fOwner.load(std::memory_order_acquire); }
-    int32 Count() const;
-    int32 Requests() const;
-
-private:
-    mutable std::mutex fMutex;
-    std::condition_variable fReleased;
-    // Atomic so that a thread can ask whether it is the owner without taking the mutex; only
-    // the owner can make that answer true or false for itself.
-    std::atomic<thread_id> fOwner{-1};
-    int32 fCount = 0;
-    int32 fWaiting = 0;
-    bool fClosed = false;
-};
-
-status_t LooperLock::Acquire(thread_id thread, bigtime_t timeout)
-{
-    std::unique_lock<std::mutex> lock(fMutex);
-    if (fClosed)
-        return B_BAD_VALUE;
-    if (fOwner.load(std::memory_order_relaxed) == thread) {
-        fCount++;
-        return B_OK;
-    }
-    fWaiting++;
-    bool free = wait_with_timeout(fReleased, lock, timeout, [this] {
-        return fClosed || fOwner.load(std::memory_order_relaxed) == -1;
-    });
-    fWaiting--;
-    if (!free)
-        return B_TIMED_OUT;
-    if (fClosed)
-        return B_BAD_VALUE;
-    fOwner.store(thread, std::memory_order_release);
-    fCount = 1;
-    return B_OK;
-}
-
-bool LooperLock::Release(thread_id thread)
-{
-    std::lock_guard<std::mutex> lock(fMutex);
-    if (fOwner.load(std::memory_order_relaxed) != thread)
-        return false;
-    if (--fCount > 0)
-        return true;
-    fOwner.store(-1, std::memory_order_release);
-    if (fWaiting > 0)
-        fReleased.notify_one();
-    return true;
-}
-
-void LooperLock::ReleaseAll(thread_id thread)
-{
-    std::lock_guard<std::mutex> lock(fMutex);
-    if (fOwner.load(std::memory_order_relaxed) != thread)
-        return;
-    fCount = 0;
-    fOwner.store(-1, std::memory_order_release);
-    if (fWaiting > 0)
-        fReleased.notify_one();
-}
-
-void LooperLock::Close()
-{
-    std::lock_guard<std::mutex> lock(fMutex);
-    fClosed = true;
-    fReleased.notify_all();
-}
-
-int32 LooperLock::Count() const
-{
-    std::lock_guard<std::mutex> lock(fMutex);
-    return fCount;
-}
-
-int32 LooperLock::Requests() const
-{
-    std::lock_guard<std::mutex> lock(fMutex);
-    return fWaiting + (fOwner.load(std::memory_order_relaxed) != -1 ? 1 : 0);
-}
-
-} // namespace BPrivate
-
+using BPrivate::current_thread;
 using BPrivate::LooperLock;
+using BPrivate::LooperRecord;
+using BPrivate::LooperRegistry;
+using BPrivate::MessageDelivery;
+using BPrivate::registry;
 
 namespace {
 
 // The queue target that tells the loop to stop; no handler has it.
 constexpr int32 kQuitToken = -3;
 
-// The live loopers of the process, by token and by address, and which looper each attached
-// handler belongs to. Messengers, and Lock() on a looper that may be gone, go through it.
-struct LooperRecord {
-    BLooper* looper = nullptr;
-    std::shared_ptr<BMessageQueue> queue;
-    std::shared_ptr<LooperLock> lock;
-    thread_id thread = -1;
-};
-
-struct LooperRegistry {
-    std::mutex lock;
-    std::unordered_map<int32, LooperRecord> loopers;
-    std::unordered_map<const BLooper*, int32> tokens;
-    struct HandlerRecord {
-        int32 looper;
-        BHandler* handler;
-    };
-    std::unordered_map<int32, HandlerRecord> handlers;
-
-    LooperRecord* Find(const BLooper* looper)
-    {
-        auto found = tokens.find(looper);
-        return found != tokens.end() ? &loopers[found->second] : nullptr;
-    }
-    LooperRecord* Find(int32 token)
-    {
-        auto found = loopers.find(token);
-        return found != loopers.end() ? &found->second : nullptr;
-    }
-};
-
-LooperRegistry& registry()
-{
-    // Never destroyed: loopers may still run while static objects are torn down at exit.
-    static LooperRegistry* sRegistry = new LooperRegistry;
-    return *sRegistry;
-}
-
-thread_id current_thread()
-{
-    thread_local thread_id sThread = find_thread(nullptr);
-    return sThread;
-}
-
 } // namespace
+
+#ifndef NDEBUG
+void BPrivate::check_locked(const BLooper* looper, const char* call)
+{
+    if (looper == nullptr || looper->LockingThread() == current_thread())
+        return;
+    fprintf(stderr, "%s: the calling thread does not hold the lock of looper \"%s\"\n", call,
+            looper->Name());
+    abort();
+}
+#endif
 
 // #pragma mark - Life
 
@@ -249,17 +123,6 @@ bool BLooper::QuitRequested()
 team_id BLooper::Team() const
 {
     return getpid();
-}
-
-BLooper* BLooper::LooperForThread(thread_id thread)
-{
-    LooperRegistry& loopers = registry();
-    std::lock_guard<std::mutex> lock(loopers.lock);
-    for (const auto& [token, record] : loopers.loopers) {
-        if (record.thread == thread)
-            return record.looper;
-    }
-    return nullptr;
 }
 
 int32 BLooper::_ThreadEntry(void* data)
@@ -447,6 +310,7 @@ status_t BLooper::_PostQuit()
 
 void BLooper::AddHandler(BHandler* handler)
 {
+    BPrivate::check_locked(this, "BLooper::AddHandler");
     if (handler == nullptr || handler->Looper() != nullptr)
         return;
     handler->fLooper.store(this, std::memory_order_release);
@@ -458,6 +322,7 @@ void BLooper::AddHandler(BHandler* handler)
 
 bool BLooper::RemoveHandler(BHandler* handler)
 {
+    BPrivate::check_locked(this, "BLooper::RemoveHandler");
     if (handler == nullptr || handler == this || handler->Looper() != this)
         return false;
     fHandlers.erase(std::find(fHandlers.begin(), fHandlers.end(), handler));
@@ -485,12 +350,14 @@ int32 BLooper::IndexOf(BHandler* handler) const
 
 void BLooper::SetPreferredHandler(BHandler* handler)
 {
+    BPrivate::check_locked(this, "BLooper::SetPreferredHandler");
     if (handler == nullptr || handler->Looper() == this)
         fPreferred = handler;
 }
 
 void BLooper::AddCommonFilter(BMessageFilter* filter)
 {
+    BPrivate::check_locked(this, "BLooper::AddCommonFilter");
     if (filter == nullptr || filter->_IsOwned())
         return;
     filter->fOwnerLooper = this;
@@ -499,6 +366,7 @@ void BLooper::AddCommonFilter(BMessageFilter* filter)
 
 bool BLooper::RemoveCommonFilter(BMessageFilter* filter)
 {
+    BPrivate::check_locked(this, "BLooper::RemoveCommonFilter");
     auto found = std::find(fCommonFilters.begin(), fCommonFilters.end(), filter);
     if (found == fCommonFilters.end())
         return false;
@@ -546,83 +414,4 @@ int32 BLooper::CountLocks() const
 int32 BLooper::CountLockRequests() const
 {
     return fLock->Requests();
-}
-
-// #pragma mark - Access by token
-
-status_t BLooper::_LockLooper(const BLooper* looper, int32 looperToken, bigtime_t timeout)
-{
-    std::shared_ptr<LooperLock> lock;
-    {
-        LooperRegistry& loopers = registry();
-        std::lock_guard<std::mutex> guard(loopers.lock);
-        LooperRecord* record = looper != nullptr ? loopers.Find(looper) : loopers.Find(looperToken);
-        if (record == nullptr)
-            return B_BAD_VALUE;
-        lock = record->lock;
-    }
-    return lock->Acquire(current_thread(), timeout);
-}
-
-status_t BLooper::_Deliver(int32 looperToken, int32 handlerToken, BMessage* message,
-                           bigtime_t timeout, bool senderWaits)
-{
-    std::shared_ptr<BMessageQueue> queue;
-    bool pastCapacity = false;
-    status_t status = B_OK;
-    {
-        LooperRegistry& loopers = registry();
-        std::lock_guard<std::mutex> lock(loopers.lock);
-        thread_id caller = current_thread();
-        LooperRecord* record = loopers.Find(looperToken);
-        if (record == nullptr) {
-            status = B_BAD_PORT_ID;
-        } else if (handlerToken != B_PREFERRED_TOKEN) {
-            auto found = loopers.handlers.find(handlerToken);
-            if (found == loopers.handlers.end() || found->second.looper != looperToken)
-                status = B_BAD_HANDLER;
-        }
-        if (status == B_OK && senderWaits && record->thread == caller)
-            status = B_MESSAGE_TO_SELF;
-        if (status == B_OK) {
-            queue = record->queue;
-            pastCapacity = record->thread == caller || record->lock->Owner() == caller;
-        }
-    }
-    if (status != B_OK) {
-        delete message;
-        return status;
-    }
-    message->fDelivery.flags |= MessageDelivery::kDelivered;
-    return queue->AddMessage(message, handlerToken, timeout, pastCapacity);
-}
-
-BLooper* BLooper::_TargetOf(int32 looperToken, int32 handlerToken, BHandler** handler)
-{
-    LooperRegistry& loopers = registry();
-    std::lock_guard<std::mutex> lock(loopers.lock);
-    LooperRecord* record = loopers.Find(looperToken);
-    if (record == nullptr)
-        return nullptr;
-    BHandler* target = nullptr;
-    if (handlerToken != B_PREFERRED_TOKEN) {
-        auto found = loopers.handlers.find(handlerToken);
-        if (found == loopers.handlers.end() || found->second.looper != looperToken)
-            return nullptr;
-        target = found->second.handler;
-    }
-    if (handler != nullptr)
-        *handler = target;
-    return record->looper;
-}
-
-std::vector<int32> BLooper::_LooperTokens()
-{
-    LooperRegistry& loopers = registry();
-    std::lock_guard<std::mutex> lock(loopers.lock);
-    std::vector<int32> tokens;
-    tokens.reserve(loopers.loopers.size());
-    for (const auto& [token, record] : loopers.loopers)
-        tokens.push_back(token);
-    return tokens;
 }

@@ -31,6 +31,19 @@ enum message_origin : uint32 {
     B_ORIGIN_DROPPED = 0x2, // dropped on its target: WasDropped(), B_DROPPED_DELIVERY
 };
 
+namespace BPrivate {
+
+// Where the API requires the caller to hold a looper's lock, debug builds check it: a thread
+// that does not hold it stops the program there, with the name of the call. Release builds
+// check nothing. A null looper (a handler or view not attached yet) needs no lock.
+#ifdef NDEBUG
+inline void check_locked(const BLooper*, const char*) {}
+#else
+void check_locked(const BLooper* looper, const char* call);
+#endif
+
+} // namespace BPrivate
+
 class BLooper : public BHandler {
 public:
     // The constructing thread holds the lock until it calls Run(), so that the looper can be

@@ -152,23 +152,24 @@ status_t BMessage::ReplaceData(const char* name, type_code type, int32 index, co
 
 // #pragma mark - Typed values that need converting
 
-status_t BMessage::FindBool(const char* name, int32 index, bool* value) const
+status_t BMessage::_FindConverted(const char* name, type_code type, int32 index, bool* value) const
 {
     if (value == nullptr)
         return B_BAD_VALUE;
     uint8 byte;
-    status_t status = _FindFixed(name, B_BOOL_TYPE, index, &byte);
+    status_t status = _FindFixed(name, type, index, &byte);
     if (status == B_OK)
         *value = byte != 0;
     return status;
 }
 
-status_t BMessage::FindPointer(const char* name, int32 index, void** pointer) const
+status_t BMessage::_FindConverted(const char* name, type_code type, int32 index,
+                                  void** pointer) const
 {
     if (pointer == nullptr)
         return B_BAD_VALUE;
     uint64 address;
-    status_t status = _FindFixed(name, B_POINTER_TYPE, index, &address);
+    status_t status = _FindFixed(name, type, index, &address);
     if (status == B_OK)
         *pointer = (void*)(uintptr_t)address;
     return status;
@@ -311,164 +312,6 @@ status_t BMessage::ReplaceMessage(const char* name, int32 index, const BMessage*
     } catch (const std::bad_alloc&) {
         return B_NO_MEMORY;
     }
-}
-
-// #pragma mark - Delivery and replies
-
-namespace BPrivate {
-
-MessageDelivery::MessageDelivery(MessageDelivery&& other) noexcept
-    : waitingSender(std::move(other.waitingSender)), replyLooper(other.replyLooper),
-      replyHandler(other.replyHandler), flags(other.flags)
-{
-    other.End();
-}
-
-MessageDelivery& MessageDelivery::operator=(const MessageDelivery& other) noexcept
-{
-    if (this != &other)
-        End();
-    return *this;
-}
-
-MessageDelivery& MessageDelivery::operator=(MessageDelivery&& other) noexcept
-{
-    if (this != &other) {
-        End();
-        waitingSender = std::move(other.waitingSender);
-        replyLooper = other.replyLooper;
-        replyHandler = other.replyHandler;
-        flags = other.flags;
-        other.End();
-    }
-    return *this;
-}
-
-MessageDelivery::~MessageDelivery()
-{
-    End();
-}
-
-void MessageDelivery::End() noexcept
-{
-    // A sender must never wait for a message that no longer exists.
-    if (waitingSender != nullptr && (flags & kReplied) == 0)
-        waitingSender->Put(BMessage(B_NO_REPLY));
-    waitingSender.reset();
-    replyLooper = -1;
-    replyHandler = -1;
-    flags = 0;
-}
-
-} // namespace BPrivate
-
-using BPrivate::MessageDelivery;
-
-bool BMessage::WasDelivered() const
-{
-    return (fDelivery.flags & MessageDelivery::kDelivered) != 0;
-}
-
-bool BMessage::IsSourceWaiting() const
-{
-    return fDelivery.waitingSender != nullptr && (fDelivery.flags & MessageDelivery::kReplied) == 0;
-}
-
-bool BMessage::IsReplyRequested() const
-{
-    return IsSourceWaiting() || (WasDelivered() && fDelivery.replyLooper >= 0);
-}
-
-bool BMessage::IsSourceRemote() const
-{
-    return (fDelivery.flags & MessageDelivery::kRemote) != 0;
-}
-
-bool BMessage::IsReply() const
-{
-    return (fDelivery.flags & MessageDelivery::kIsReply) != 0;
-}
-
-bool BMessage::WasDropped() const
-{
-    return (fDelivery.flags & MessageDelivery::kDropped) != 0;
-}
-
-BMessenger BMessage::ReturnAddress() const
-{
-    // Another process cannot be reached from here: its messages have no return address.
-    if (!WasDelivered() || IsSourceRemote())
-        return BMessenger();
-    if (fDelivery.replyLooper < 0)
-        return be_app_messenger;
-    BMessenger address;
-    address.fTeam = getpid();
-    address.fLooperToken = fDelivery.replyLooper;
-    address.fHandlerToken = fDelivery.replyHandler;
-    return address;
-}
-
-status_t BMessage::SendReply(uint32 command, BHandler* replyTo)
-{
-    BMessage reply(command);
-    return SendReply(&reply, replyTo);
-}
-
-status_t BMessage::SendReply(BMessage* reply, BHandler* replyTo, bigtime_t timeout)
-{
-    BMessenger returnAddress;
-    if (replyTo != nullptr)
-        returnAddress = BMessenger(replyTo);
-    return _SendReply(reply, returnAddress, timeout, nullptr, 0);
-}
-
-status_t BMessage::SendReply(BMessage* reply, BMessenger replyTo, bigtime_t timeout)
-{
-    return _SendReply(reply, replyTo, timeout, nullptr, 0);
-}
-
-status_t BMessage::SendReply(uint32 command, BMessage* replyToReply)
-{
-    BMessage reply(command);
-    return SendReply(&reply, replyToReply);
-}
-
-status_t BMessage::SendReply(BMessage* reply, BMessage* replyToReply, bigtime_t sendTimeout,
-                             bigtime_t replyTimeout)
-{
-    if (replyToReply == nullptr)
-        return B_BAD_VALUE;
-    return _SendReply(reply, BMessenger(), sendTimeout, replyToReply, replyTimeout);
-}
-
-status_t BMessage::_SendReply(const BMessage* reply, const BMessenger& replyTo, bigtime_t timeout,
-                              BMessage* replyToReply, bigtime_t replyTimeout)
-{
-    if (reply == nullptr)
-        return B_BAD_VALUE;
-    if (!WasDelivered())
-        return B_BAD_REPLY;
-    if (fDelivery.waitingSender == nullptr)
-        return ReturnAddress()._Send(reply, replyTo, MessageDelivery::kIsReply, timeout,
-                                     replyToReply, replyTimeout);
-
-    if ((fDelivery.flags & MessageDelivery::kReplied) != 0)
-        return B_DUPLICATE_REPLY;
-    BMessage copy(*reply);
-    copy.fDelivery.flags = MessageDelivery::kIsReply;
-    copy.fDelivery.replyLooper = replyTo.fLooperToken;
-    copy.fDelivery.replyHandler = replyTo.fHandlerToken;
-    std::shared_ptr<BPrivate::ReplySlot> answer;
-    if (replyToReply != nullptr) {
-        answer = std::make_shared<BPrivate::ReplySlot>();
-        copy.fDelivery.waitingSender = answer;
-    }
-    status_t status = fDelivery.waitingSender->Put(std::move(copy));
-    // Whether the sender took the reply or had given up, it is owed nothing more.
-    fDelivery.flags |= MessageDelivery::kReplied;
-    if (status != B_OK || answer == nullptr)
-        return status;
-    return answer->Wait(replyToReply, replyTimeout);
 }
 
 // #pragma mark - Debugging

@@ -77,6 +77,35 @@ enum {
     B_MESSAGE_MAX_NESTING = 64,
 };
 
+// The calls of one type whose values a message keeps as their own bytes: Add, Find,
+// Replace and Has. FindType is what Find writes, ArgType what Add and Replace take; bool
+// and pointers are kept converted (see _Stored and _FindConverted).
+#define B_MESSAGE_FIXED_CALLS(Name, FindType, ArgType, typeCode)                                   \
+    status_t Add##Name(const char* name, ArgType value)                                            \
+    {                                                                                              \
+        return _AddFixed(name, typeCode, _Stored(value));                                          \
+    }                                                                                              \
+    status_t Find##Name(const char* name, FindType* value) const                                   \
+    {                                                                                              \
+        return Find##Name(name, 0, value);                                                         \
+    }                                                                                              \
+    status_t Find##Name(const char* name, int32 index, FindType* value) const                      \
+    {                                                                                              \
+        return _FindConverted(name, typeCode, index, value);                                       \
+    }                                                                                              \
+    status_t Replace##Name(const char* name, ArgType value)                                        \
+    {                                                                                              \
+        return Replace##Name(name, 0, value);                                                      \
+    }                                                                                              \
+    status_t Replace##Name(const char* name, int32 index, ArgType value)                           \
+    {                                                                                              \
+        return _ReplaceFixed(name, typeCode, index, _Stored(value));                               \
+    }                                                                                              \
+    bool Has##Name(const char* name, int32 index = 0) const                                        \
+    {                                                                                              \
+        return HasData(name, typeCode, index);                                                     \
+    }
+
 class BMessage {
 public:
     uint32 what = 0;
@@ -141,179 +170,20 @@ public:
     status_t ReplaceData(const char* name, type_code type, int32 index, const void* data,
                          ssize_t numBytes);
 
-    // bool
-    status_t AddBool(const char* name, bool value)
-    {
-        return _AddFixed(name, B_BOOL_TYPE, (uint8)(value ? 1 : 0));
-    }
-    status_t FindBool(const char* name, bool* value) const { return FindBool(name, 0, value); }
-    status_t FindBool(const char* name, int32 index, bool* value) const;
-    status_t ReplaceBool(const char* name, bool value) { return ReplaceBool(name, 0, value); }
-    status_t ReplaceBool(const char* name, int32 index, bool value)
-    {
-        return _ReplaceFixed(name, B_BOOL_TYPE, index, (uint8)(value ? 1 : 0));
-    }
-    bool HasBool(const char* name, int32 index = 0) const
-    {
-        return HasData(name, B_BOOL_TYPE, index);
-    }
-
-    // int8
-    status_t AddInt8(const char* name, int8 value) { return _AddFixed(name, B_INT8_TYPE, value); }
-    status_t FindInt8(const char* name, int8* value) const { return FindInt8(name, 0, value); }
-    status_t FindInt8(const char* name, int32 index, int8* value) const
-    {
-        return _FindFixed(name, B_INT8_TYPE, index, value);
-    }
-    status_t ReplaceInt8(const char* name, int8 value) { return ReplaceInt8(name, 0, value); }
-    status_t ReplaceInt8(const char* name, int32 index, int8 value)
-    {
-        return _ReplaceFixed(name, B_INT8_TYPE, index, value);
-    }
-    bool HasInt8(const char* name, int32 index = 0) const
-    {
-        return HasData(name, B_INT8_TYPE, index);
-    }
-
-    // int16
-    status_t AddInt16(const char* name, int16 value)
-    {
-        return _AddFixed(name, B_INT16_TYPE, value);
-    }
-    status_t FindInt16(const char* name, int16* value) const { return FindInt16(name, 0, value); }
-    status_t FindInt16(const char* name, int32 index, int16* value) const
-    {
-        return _FindFixed(name, B_INT16_TYPE, index, value);
-    }
-    status_t ReplaceInt16(const char* name, int16 value) { return ReplaceInt16(name, 0, value); }
-    status_t ReplaceInt16(const char* name, int32 index, int16 value)
-    {
-        return _ReplaceFixed(name, B_INT16_TYPE, index, value);
-    }
-    bool HasInt16(const char* name, int32 index = 0) const
-    {
-        return HasData(name, B_INT16_TYPE, index);
-    }
-
-    // int32
-    status_t AddInt32(const char* name, int32 value)
-    {
-        return _AddFixed(name, B_INT32_TYPE, value);
-    }
-    status_t FindInt32(const char* name, int32* value) const { return FindInt32(name, 0, value); }
-    status_t FindInt32(const char* name, int32 index, int32* value) const
-    {
-        return _FindFixed(name, B_INT32_TYPE, index, value);
-    }
-    status_t ReplaceInt32(const char* name, int32 value) { return ReplaceInt32(name, 0, value); }
-    status_t ReplaceInt32(const char* name, int32 index, int32 value)
-    {
-        return _ReplaceFixed(name, B_INT32_TYPE, index, value);
-    }
-    bool HasInt32(const char* name, int32 index = 0) const
-    {
-        return HasData(name, B_INT32_TYPE, index);
-    }
-
-    // int64
-    status_t AddInt64(const char* name, int64 value)
-    {
-        return _AddFixed(name, B_INT64_TYPE, value);
-    }
-    status_t FindInt64(const char* name, int64* value) const { return FindInt64(name, 0, value); }
-    status_t FindInt64(const char* name, int32 index, int64* value) const
-    {
-        return _FindFixed(name, B_INT64_TYPE, index, value);
-    }
-    status_t ReplaceInt64(const char* name, int64 value) { return ReplaceInt64(name, 0, value); }
-    status_t ReplaceInt64(const char* name, int32 index, int64 value)
-    {
-        return _ReplaceFixed(name, B_INT64_TYPE, index, value);
-    }
-    bool HasInt64(const char* name, int32 index = 0) const
-    {
-        return HasData(name, B_INT64_TYPE, index);
-    }
-
-    // float
-    status_t AddFloat(const char* name, float value)
-    {
-        return _AddFixed(name, B_FLOAT_TYPE, value);
-    }
-    status_t FindFloat(const char* name, float* value) const { return FindFloat(name, 0, value); }
-    status_t FindFloat(const char* name, int32 index, float* value) const
-    {
-        return _FindFixed(name, B_FLOAT_TYPE, index, value);
-    }
-    status_t ReplaceFloat(const char* name, float value) { return ReplaceFloat(name, 0, value); }
-    status_t ReplaceFloat(const char* name, int32 index, float value)
-    {
-        return _ReplaceFixed(name, B_FLOAT_TYPE, index, value);
-    }
-    bool HasFloat(const char* name, int32 index = 0) const
-    {
-        return HasData(name, B_FLOAT_TYPE, index);
-    }
-
-    // double
-    status_t AddDouble(const char* name, double value)
-    {
-        return _AddFixed(name, B_DOUBLE_TYPE, value);
-    }
-    status_t FindDouble(const char* name, double* value) const
-    {
-        return FindDouble(name, 0, value);
-    }
-    status_t FindDouble(const char* name, int32 index, double* value) const
-    {
-        return _FindFixed(name, B_DOUBLE_TYPE, index, value);
-    }
-    status_t ReplaceDouble(const char* name, double value) { return ReplaceDouble(name, 0, value); }
-    status_t ReplaceDouble(const char* name, int32 index, double value)
-    {
-        return _ReplaceFixed(name, B_DOUBLE_TYPE, index, value);
-    }
-    bool HasDouble(const char* name, int32 index = 0) const
-    {
-        return HasData(name, B_DOUBLE_TYPE, index);
-    }
-
-    // BRect
-    status_t AddRect(const char* name, BRect value) { return _AddFixed(name, B_RECT_TYPE, value); }
-    status_t FindRect(const char* name, BRect* value) const { return FindRect(name, 0, value); }
-    status_t FindRect(const char* name, int32 index, BRect* value) const
-    {
-        return _FindFixed(name, B_RECT_TYPE, index, value);
-    }
-    status_t ReplaceRect(const char* name, BRect value) { return ReplaceRect(name, 0, value); }
-    status_t ReplaceRect(const char* name, int32 index, BRect value)
-    {
-        return _ReplaceFixed(name, B_RECT_TYPE, index, value);
-    }
-    bool HasRect(const char* name, int32 index = 0) const
-    {
-        return HasData(name, B_RECT_TYPE, index);
-    }
-
-    // BPoint
-    status_t AddPoint(const char* name, BPoint value)
-    {
-        return _AddFixed(name, B_POINT_TYPE, value);
-    }
-    status_t FindPoint(const char* name, BPoint* value) const { return FindPoint(name, 0, value); }
-    status_t FindPoint(const char* name, int32 index, BPoint* value) const
-    {
-        return _FindFixed(name, B_POINT_TYPE, index, value);
-    }
-    status_t ReplacePoint(const char* name, BPoint value) { return ReplacePoint(name, 0, value); }
-    status_t ReplacePoint(const char* name, int32 index, BPoint value)
-    {
-        return _ReplaceFixed(name, B_POINT_TYPE, index, value);
-    }
-    bool HasPoint(const char* name, int32 index = 0) const
-    {
-        return HasData(name, B_POINT_TYPE, index);
-    }
+    // The values kept as their own bytes: Add, Find (the first or the index-th value),
+    // Replace and Has for each type, all alike (see B_MESSAGE_FIXED_CALLS above).
+    B_MESSAGE_FIXED_CALLS(Bool, bool, bool, B_BOOL_TYPE)
+    B_MESSAGE_FIXED_CALLS(Int8, int8, int8, B_INT8_TYPE)
+    B_MESSAGE_FIXED_CALLS(Int16, int16, int16, B_INT16_TYPE)
+    B_MESSAGE_FIXED_CALLS(Int32, int32, int32, B_INT32_TYPE)
+    B_MESSAGE_FIXED_CALLS(Int64, int64, int64, B_INT64_TYPE)
+    B_MESSAGE_FIXED_CALLS(Float, float, float, B_FLOAT_TYPE)
+    B_MESSAGE_FIXED_CALLS(Double, double, double, B_DOUBLE_TYPE)
+    B_MESSAGE_FIXED_CALLS(Rect, BRect, BRect, B_RECT_TYPE)
+    B_MESSAGE_FIXED_CALLS(Point, BPoint, BPoint, B_POINT_TYPE)
+    // Pointers mean something only inside the process that added them; they are flattened
+    // as 8 bytes but are not portable.
+    B_MESSAGE_FIXED_CALLS(Pointer, void*, const void*, B_POINTER_TYPE)
 
     // Strings are UTF-8 (or any bytes) up to the first NUL; a std::string is taken up to its
     // first NUL as well. A const char* found stays valid until the field changes.
@@ -396,30 +266,6 @@ public:
         return HasData(name, B_MESSAGE_TYPE, index);
     }
 
-    // Pointers mean something only inside the process that added them; they are flattened
-    // as 8 bytes but are not portable.
-    status_t AddPointer(const char* name, const void* pointer)
-    {
-        return _AddFixed(name, B_POINTER_TYPE, (uint64)(uintptr_t)pointer);
-    }
-    status_t FindPointer(const char* name, void** pointer) const
-    {
-        return FindPointer(name, 0, pointer);
-    }
-    status_t FindPointer(const char* name, int32 index, void** pointer) const;
-    status_t ReplacePointer(const char* name, const void* pointer)
-    {
-        return ReplacePointer(name, 0, pointer);
-    }
-    status_t ReplacePointer(const char* name, int32 index, const void* pointer)
-    {
-        return _ReplaceFixed(name, B_POINTER_TYPE, index, (uint64)(uintptr_t)pointer);
-    }
-    bool HasPointer(const char* name, int32 index = 0) const
-    {
-        return HasData(name, B_POINTER_TYPE, index);
-    }
-
     // Delivery and replies. These describe a message as a looper received it; a message made
     // or copied here was not delivered, has no sender and cannot be replied to (B_BAD_REPLY).
     bool WasDelivered() const;
@@ -477,6 +323,21 @@ private:
     {
         return _CopyItem(name, type, index, value, sizeof(T));
     }
+    // bool is kept as one byte, a pointer as eight; everything else as itself.
+    static uint8 _Stored(bool value) { return value ? 1 : 0; }
+    static uint64 _Stored(const void* pointer) { return (uint64)(uintptr_t)pointer; }
+    template <typename T>
+    static const T& _Stored(const T& value)
+    {
+        return value;
+    }
+    template <typename T>
+    status_t _FindConverted(const char* name, type_code type, int32 index, T* value) const
+    {
+        return _FindFixed(name, type, index, value);
+    }
+    status_t _FindConverted(const char* name, type_code type, int32 index, bool* value) const;
+    status_t _FindConverted(const char* name, type_code type, int32 index, void** value) const;
     template <typename T>
     status_t _ReplaceFixed(const char* name, type_code type, int32 index, const T& value)
     {
@@ -516,3 +377,5 @@ private:
     std::unordered_map<std::string, size_t, NameHash, std::equal_to<>> fIndex;
     BPrivate::MessageDelivery fDelivery;
 };
+
+#undef B_MESSAGE_FIXED_CALLS

@@ -515,4 +515,34 @@ TEST(LooperTest, ADetachedMessageOutlivesItsDispatch)
     quit(looper);
 }
 
+#ifndef NDEBUG
+// Debug builds hold callers to the lock rule: changing a running looper's handlers or
+// filters without its lock stops the program, naming the call.
+TEST(LooperDeathTest, ChangingHandlersOrFiltersWithoutTheLockStopsTheProgram)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const struct {
+        const char* call;
+        void (*change)(BLooper* looper, BHandler* handler);
+    } cases[] = {
+        {"BLooper::AddHandler", [](BLooper* looper, BHandler* handler) {
+             looper->AddHandler(handler);
+         }},
+        {"BLooper::RemoveHandler",
+         [](BLooper* looper, BHandler* handler) { looper->RemoveHandler(handler); }},
+        {"BLooper::SetPreferredHandler",
+         [](BLooper* looper, BHandler*) { looper->SetPreferredHandler(nullptr); }},
+        {"BLooper::AddCommonFilter", [](BLooper* looper, BHandler*) {
+             looper->AddCommonFilter(new BMessageFilter(B_ANY_DELIVERY, B_ANY_SOURCE));
+         }},
+    };
+    auto* looper = new BLooper("unlocked");
+    ASSERT_GT(looper->Run(), 0);
+    BHandler handler("handler");
+    for (const auto& each : cases)
+        EXPECT_DEATH(each.change(looper, &handler), each.call) << each.call;
+    quit(looper);
+}
+#endif
+
 } // namespace
