@@ -1,5 +1,7 @@
 #include "AlertWindow.h"
 
+#include "ControlLook.h"
+
 #include <InterfaceDefs.h>
 #include <OS.h>
 #include <View.h>
@@ -212,22 +214,8 @@ private:
         }
         const rgb_color face =
             down ? tint_color(panel, B_DARKEN_2_TINT) : tint_color(panel, B_LIGHTEN_1_TINT);
-        SetHighColor(face);
-        FillRect(frame);
-        SetHighColor(tint_color(panel, B_DARKEN_4_TINT));
-        StrokeRect(frame);
-        if (!down) {
-            SetHighColor(tint_color(panel, B_LIGHTEN_MAX_TINT));
-            StrokeLine(BPoint(frame.left + 1, frame.bottom - 1),
-                       BPoint(frame.left + 1, frame.top + 1));
-            StrokeLine(BPoint(frame.left + 1, frame.top + 1),
-                       BPoint(frame.right - 1, frame.top + 1));
-            SetHighColor(tint_color(panel, B_DARKEN_1_TINT));
-            StrokeLine(BPoint(frame.right - 1, frame.top + 2),
-                       BPoint(frame.right - 1, frame.bottom - 1));
-            StrokeLine(BPoint(frame.left + 2, frame.bottom - 1),
-                       BPoint(frame.right - 1, frame.bottom - 1));
-        }
+        // Sunk while held: no bevel.
+        BPrivate::ControlLook::DrawRaisedButton(this, frame, face, panel, B_DARKEN_1_TINT, !down);
         SetLowColor(face);
         SetHighColor(ui_color(B_CONTROL_TEXT_COLOR));
         const char* label = fContents.labels[index].c_str();

@@ -3,6 +3,7 @@
 #include <Message.h>
 
 #include "ArchiveClasses.h"
+#include "ControlLook.h"
 
 #include <algorithm>
 #include <cmath>
@@ -15,8 +16,7 @@ constexpr float kLabelGap = 2;
 
 } // namespace
 
-BBox::BBox(BRect frame, const char* name, uint32 resizingMode, uint32 flags,
-           border_style border)
+BBox::BBox(BRect frame, const char* name, uint32 resizingMode, uint32 flags, border_style border)
     : BView(frame, name, resizingMode, flags | B_WILL_DRAW), fBorder(border)
 {
     SetFont(be_bold_font);
@@ -80,24 +80,9 @@ float BBox::_TopLine() const
 
 void BBox::Draw(BRect)
 {
-    const rgb_color base = ui_color(B_PANEL_BACKGROUND_COLOR);
     BRect frame = Bounds();
     frame.top = _TopLine();
-    switch (fBorder) {
-    case B_FANCY_BORDER:
-        // Etched into the panel: a shadow line with a light line below and right of it.
-        SetHighColor(tint_color(base, B_LIGHTEN_MAX_TINT));
-        StrokeRect(BRect(frame.left + 1, frame.top + 1, frame.right, frame.bottom));
-        SetHighColor(tint_color(base, B_DARKEN_1_TINT));
-        StrokeRect(BRect(frame.left, frame.top, frame.right - 1, frame.bottom - 1));
-        break;
-    case B_PLAIN_BORDER:
-        SetHighColor(tint_color(base, B_DARKEN_2_TINT));
-        StrokeRect(frame);
-        break;
-    case B_NO_BORDER:
-        break;
-    }
+    BPrivate::ControlLook::DrawBoxBorder(this, frame, fBorder);
 
     if (!fHasLabel || fLabel.empty())
         return;

@@ -5,6 +5,7 @@
 #include <Window.h>
 
 #include "ArchiveClasses.h"
+#include "ControlLook.h"
 
 #include <algorithm>
 #include <cmath>
@@ -67,52 +68,17 @@ BRect BButton::_FaceRect() const
 
 void BButton::Draw(BRect)
 {
-    const rgb_color panel = ViewColor() == B_TRANSPARENT_COLOR
-                                ? ui_color(B_PANEL_BACKGROUND_COLOR)
-                                : ViewColor();
-    const rgb_color base = ui_color(B_PANEL_BACKGROUND_COLOR);
-    const bool enabled = IsEnabled();
-    const bool pressed = enabled && Value() != B_CONTROL_OFF;
+    using BPrivate::ControlLook;
+    const rgb_color panel =
+        ViewColor() == B_TRANSPARENT_COLOR ? ui_color(B_PANEL_BACKGROUND_COLOR) : ViewColor();
+    const bool pressed = IsEnabled() && Value() != B_CONTROL_OFF;
+    const uint32 flags =
+        (IsEnabled() ? 0 : ControlLook::kDisabled) | (pressed ? ControlLook::kPressed : 0);
+    if (fDefault)
+        ControlLook::DrawDefaultButtonFrame(this, Bounds(), panel, flags);
     BRect face = _FaceRect();
-
-    if (fDefault) {
-        // The default button sits in a heavier frame: a dark line around a darkened band.
-        const BRect outer = Bounds();
-        SetHighColor(tint_color(panel, B_DARKEN_1_TINT));
-        FillRect(outer);
-        SetHighColor(tint_color(base, enabled ? B_DARKEN_4_TINT : B_DARKEN_2_TINT));
-        StrokeLine(BPoint(outer.left + 1, outer.top), BPoint(outer.right - 1, outer.top));
-        StrokeLine(BPoint(outer.left + 1, outer.bottom), BPoint(outer.right - 1, outer.bottom));
-        StrokeLine(BPoint(outer.left, outer.top + 1), BPoint(outer.left, outer.bottom - 1));
-        StrokeLine(BPoint(outer.right, outer.top + 1), BPoint(outer.right, outer.bottom - 1));
-        SetHighColor(panel);
-        StrokeRect(outer.InsetByCopy(1, 1));
-    }
-
-    // The outline, its corners left out so that the button looks rounded.
-    SetHighColor(tint_color(base, enabled ? B_DARKEN_4_TINT : B_DARKEN_2_TINT));
-    StrokeLine(BPoint(face.left + 1, face.top), BPoint(face.right - 1, face.top));
-    StrokeLine(BPoint(face.left + 1, face.bottom), BPoint(face.right - 1, face.bottom));
-    StrokeLine(BPoint(face.left, face.top + 1), BPoint(face.left, face.bottom - 1));
-    StrokeLine(BPoint(face.right, face.top + 1), BPoint(face.right, face.bottom - 1));
-
-    // The face with its bevel: lit from the top left, or sunk when pressed.
+    const rgb_color fill = ControlLook::DrawButton(this, face, flags);
     face.InsetBy(1, 1);
-    const rgb_color fill = pressed   ? tint_color(base, B_DARKEN_1_TINT)
-                           : enabled ? tint_color(base, B_LIGHTEN_1_TINT)
-                                     : tint_color(base, B_LIGHTEN_2_TINT);
-    SetHighColor(fill);
-    FillRect(face);
-    const rgb_color light = pressed ? tint_color(base, B_DARKEN_2_TINT)
-                                    : tint_color(base, B_LIGHTEN_MAX_TINT);
-    const rgb_color shadow = pressed ? tint_color(base, B_NO_TINT)
-                                     : tint_color(base, enabled ? B_DARKEN_1_TINT : B_NO_TINT);
-    SetHighColor(light);
-    StrokeLine(face.LeftBottom(), face.LeftTop());
-    StrokeLine(face.LeftTop(), face.RightTop());
-    SetHighColor(shadow);
-    StrokeLine(BPoint(face.left + 1, face.bottom), face.RightBottom());
-    StrokeLine(face.RightBottom(), BPoint(face.right, face.top + 1));
 
     const char* label = Label();
     if (label == nullptr || label[0] == '\0')
@@ -123,7 +89,8 @@ void BButton::Draw(BRect)
     const float offset = pressed ? 1 : 0;
     const float x = std::floor(face.left + (face.Width() + 1 - width) / 2) + offset;
     const float y = std::floor(face.top + (face.Height() + 1 - height.ascent - height.descent) / 2 +
-                               height.ascent) + offset;
+                               height.ascent) +
+                    offset;
     SetLowColor(fill);
     SetHighColor(LabelColor());
     DrawString(label, BPoint(x, y));
@@ -159,8 +126,6 @@ void BButton::MouseUp(BPoint where)
 
 void BButton::KeyDown(const char* bytes, int32 numBytes)
 {
-    if (!IsEnabled())
-        return;
     if (numBytes == 1 && (bytes[0] == B_SPACE || bytes[0] == B_ENTER)) {
         // Shown pressed for a moment, as a click would.
         SetValue(B_CONTROL_ON);

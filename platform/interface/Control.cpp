@@ -109,8 +109,6 @@ void BControl::MakeFocus(bool focus)
 
 void BControl::KeyDown(const char* bytes, int32 numBytes)
 {
-    if (!fEnabled)
-        return;
     if (numBytes == 1 && bytes[0] == B_SPACE) {
         SetValue(fValue != B_CONTROL_OFF ? B_CONTROL_OFF : B_CONTROL_ON);
         Invoke();
@@ -159,8 +157,6 @@ void BControl::SetEnabled(bool enabled)
 
 void BControl::StartPress()
 {
-    if (!IsEnabled())
-        return;
     fTracking = true;
     fPressed = true;
     Invalidate();
@@ -185,7 +181,8 @@ bool BControl::EndPress(BPoint where)
     fTracking = false;
     fPressed = false;
     Invalidate();
-    return IsEnabled() && Bounds().Contains(where);
+    // Disabling ends the press, so only an enabled control gets here.
+    return Bounds().Contains(where);
 }
 
 status_t BControl::Invoke(BMessage* message)

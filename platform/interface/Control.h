@@ -1,8 +1,8 @@
 #pragma once
 
 // A control is a view the user sets: it has a label, a value, can be enabled or disabled, and
-// sends its message to its target when it is used (Invoke). A disabled control drops input
-// before anything else sees it.
+// sends its message to its target when it is used (Invoke). A disabled control gets no
+// mouse-downs and no keys from its window.
 
 #include <Invoker.h>
 #include <View.h>
@@ -66,6 +66,8 @@ protected:
     void GetMarkAndLabelSize(float* width, float* height);
 
 private:
+    bool _AcceptsInput() const override { return fEnabled; }
+
     std::string fLabel;
     bool fHasLabel = false;
     int32 fValue = 0;

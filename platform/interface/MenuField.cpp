@@ -7,6 +7,7 @@
 #include <Window.h>
 
 #include "ArchiveClasses.h"
+#include "ControlLook.h"
 #include "MenuTracker.h"
 
 #include <algorithm>
@@ -163,8 +164,8 @@ BRect BMenuField::_ButtonFrame() const
     const BRect bounds = Bounds();
     float right = bounds.right;
     if (!fFixedSize) {
-        const float needed = std::ceil(StringWidth(fMenu->_DisplayLabel())) +
-                             kButtonTextInset + kButtonArrowRoom;
+        const float needed =
+            std::ceil(StringWidth(fMenu->_DisplayLabel())) + kButtonTextInset + kButtonArrowRoom;
         right = std::min(right, fDivider + needed);
     }
     const float top = std::max(0.f, std::floor((bounds.Height() - height) / 2));
@@ -196,10 +197,11 @@ void BMenuField::Draw(BRect)
     font_height metrics;
     GetFontHeight(&metrics);
     const BRect button = _ButtonFrame();
-    const float baseline = button.top + (button.Height() + 1 - (metrics.ascent + metrics.descent)) / 2 +
+    const float baseline = button.top +
+                           (button.Height() + 1 - (metrics.ascent + metrics.descent)) / 2 +
                            metrics.ascent;
-    const rgb_color text = enabled ? ui_color(B_CONTROL_TEXT_COLOR)
-                                   : tint_color(background, B_DISABLED_LABEL_TINT);
+    const rgb_color text =
+        enabled ? ui_color(B_CONTROL_TEXT_COLOR) : tint_color(background, B_DISABLED_LABEL_TINT);
     if (!fLabel.empty()) {
         SetLowColor(background);
         SetHighColor(text);
@@ -213,19 +215,13 @@ void BMenuField::Draw(BRect)
 
     // The button: the menu's colours, raised, with a small arrow at its right.
     const rgb_color face = ui_color(B_MENU_BACKGROUND_COLOR);
-    SetHighColor(fTracker->IsOpen() ? tint_color(face, B_DARKEN_1_TINT) : face);
-    FillRect(button);
-    SetHighColor(tint_color(face, B_DARKEN_4_TINT));
-    StrokeRect(button);
-    SetHighColor(tint_color(face, B_LIGHTEN_MAX_TINT));
-    StrokeLine(BPoint(button.left + 1, button.bottom - 1), BPoint(button.left + 1, button.top + 1));
-    StrokeLine(BPoint(button.left + 1, button.top + 1), BPoint(button.right - 1, button.top + 1));
-    SetHighColor(tint_color(face, B_DARKEN_2_TINT));
-    StrokeLine(BPoint(button.right - 1, button.top + 2), BPoint(button.right - 1, button.bottom - 1));
-    StrokeLine(BPoint(button.left + 2, button.bottom - 1), BPoint(button.right - 1, button.bottom - 1));
+    BPrivate::ControlLook::DrawRaisedButton(
+        this, button, fTracker->IsOpen() ? tint_color(face, B_DARKEN_1_TINT) : face, face,
+        B_DARKEN_2_TINT, true);
 
     SetLowColor(face);
-    SetHighColor(enabled ? ui_color(B_MENU_ITEM_TEXT_COLOR) : tint_color(face, B_DISABLED_LABEL_TINT));
+    SetHighColor(enabled ? ui_color(B_MENU_ITEM_TEXT_COLOR)
+                         : tint_color(face, B_DISABLED_LABEL_TINT));
     DrawString(fMenu->_DisplayLabel(), BPoint(button.left + kButtonTextInset, baseline));
     const float midX = button.right - 9;
     const float midY = button.top + std::floor(button.Height() / 2);
@@ -248,8 +244,6 @@ void BMenuField::_Open(bool fromKeyboard)
 
 void BMenuField::MouseDown(BPoint where)
 {
-    if (!fEnabled)
-        return;
     if (fTracker->IsOpen()) {
         fTracker->Close();
         return;
@@ -284,7 +278,7 @@ void BMenuField::MouseUp(BPoint where)
 
 void BMenuField::KeyDown(const char* bytes, int32 numBytes)
 {
-    if (numBytes == 1 && fEnabled && (bytes[0] == B_SPACE || bytes[0] == B_DOWN_ARROW)) {
+    if (numBytes == 1 && (bytes[0] == B_SPACE || bytes[0] == B_DOWN_ARROW)) {
         _Open(true);
         return;
     }

@@ -55,6 +55,7 @@ public:
     float Divider() const { return fDivider; }
 
 private:
+    bool _AcceptsInput() const override { return fEnabled; }
     void _Init(BMenu* menu);
     // The pop-up button, in the view's coordinates.
     BRect _ButtonFrame() const;

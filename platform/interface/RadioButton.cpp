@@ -1,6 +1,7 @@
 #include <RadioButton.h>
 
 #include "ArchiveClasses.h"
+#include "ControlLook.h"
 
 BRadioButton::BRadioButton(BRect frame, const char* name, const char* label, BMessage* message,
                            uint32 resizingMode, uint32 flags)
@@ -29,31 +30,11 @@ status_t BRadioButton::Archive(BMessage* into, bool deep) const
 
 void BRadioButton::Draw(BRect)
 {
-    const rgb_color base = ui_color(B_PANEL_BACKGROUND_COLOR);
-    const bool enabled = IsEnabled();
-    const BRect mark = MarkRect();
-
-    // A round well, etched like the check box's, with a dark ring inside.
-    SetHighColor(tint_color(base, B_LIGHTEN_MAX_TINT));
-    FillEllipse(mark.OffsetByCopy(0.5f, 0.5f));
-    SetHighColor(tint_color(base, B_DARKEN_1_TINT));
-    FillEllipse(mark.OffsetByCopy(-0.5f, -0.5f));
-    const BRect ring = mark.InsetByCopy(1, 1);
-    SetHighColor(tint_color(base, enabled ? B_DARKEN_4_TINT : B_DARKEN_2_TINT));
-    FillEllipse(ring);
-    const rgb_color fill = IsPressed() ? tint_color(base, B_DARKEN_1_TINT)
-                           : enabled   ? ui_color(B_DOCUMENT_BACKGROUND_COLOR)
-                                       : tint_color(base, B_LIGHTEN_1_TINT);
-    SetHighColor(fill);
-    FillEllipse(ring.InsetByCopy(1, 1));
-
-    if (Value() != B_CONTROL_OFF) {
-        const rgb_color dot =
-            enabled ? ui_color(B_CONTROL_HIGHLIGHT_COLOR) : tint_color(base, B_DARKEN_2_TINT);
-        SetHighColor(tint_color(dot, B_DARKEN_2_TINT));
-        FillEllipse(ring.InsetByCopy(3, 3));
-    }
-
+    using BPrivate::ControlLook;
+    ControlLook::DrawRadioButton(this, MarkRect(),
+                                 (IsEnabled() ? 0 : ControlLook::kDisabled) |
+                                     (IsPressed() ? ControlLook::kPressed : 0) |
+                                     (Value() != B_CONTROL_OFF ? ControlLook::kMarked : 0));
     DrawLabelAfterMark();
 }
 
@@ -94,8 +75,6 @@ void BRadioButton::MouseUp(BPoint where)
 
 void BRadioButton::KeyDown(const char* bytes, int32 numBytes)
 {
-    if (!IsEnabled())
-        return;
     if (numBytes == 1 && bytes[0] == B_SPACE) {
         SetValue(B_CONTROL_ON);
         Invoke();

@@ -4,6 +4,7 @@
 #include <Window.h>
 
 #include "ArchiveClasses.h"
+#include "ControlLook.h"
 #include "TextInput.h"
 
 #include <algorithm>
@@ -115,15 +116,14 @@ void BTextControl::_LayoutInput()
 
 void BTextControl::_UpdateInputState()
 {
+    using BPrivate::ControlLook;
     const bool enabled = IsEnabled();
     fInput->MakeEditable(enabled);
     fInput->SetFlags(enabled ? fInput->Flags() | B_NAVIGABLE : fInput->Flags() & ~B_NAVIGABLE);
-    const rgb_color base = ui_color(B_PANEL_BACKGROUND_COLOR);
-    fInput->SetViewColor(enabled ? ui_color(B_DOCUMENT_BACKGROUND_COLOR)
-                                 : tint_color(base, B_LIGHTEN_1_TINT));
+    const uint32 flags = enabled ? 0 : ControlLook::kDisabled;
+    fInput->SetViewColor(ControlLook::WellFill(flags));
     fInput->SetLowColor(fInput->ViewColor());
-    fInput->SetHighColor(enabled ? ui_color(B_DOCUMENT_TEXT_COLOR)
-                                 : tint_color(base, B_DISABLED_LABEL_TINT));
+    fInput->SetHighColor(ControlLook::FieldTextColor(flags));
     if (!enabled && fInput->IsFocus())
         fInput->MakeFocus(false);
     fInput->Invalidate();
@@ -131,30 +131,11 @@ void BTextControl::_UpdateInputState()
 
 void BTextControl::Draw(BRect)
 {
-    const rgb_color base = ui_color(B_PANEL_BACKGROUND_COLOR);
-    const BRect field = fInput->Frame().InsetByCopy(-kFrameWidth, -kFrameWidth);
+    using BPrivate::ControlLook;
     const bool focused = fInput->IsFocus() && Window() != nullptr && Window()->IsActive();
-
-    // Etched into the panel...
-    SetHighColor(tint_color(base, B_DARKEN_1_TINT));
-    StrokeLine(field.LeftBottom(), field.LeftTop());
-    StrokeLine(field.LeftTop(), field.RightTop());
-    SetHighColor(tint_color(base, B_LIGHTEN_MAX_TINT));
-    StrokeLine(BPoint(field.left + 1, field.bottom), field.RightBottom());
-    StrokeLine(field.RightBottom(), BPoint(field.right, field.top + 1));
-    // ...with a dark line inside, blue while the field has the keyboard.
-    const BRect inner = field.InsetByCopy(1, 1);
-    if (focused) {
-        SetHighColor(ui_color(B_NAVIGATION_BASE_COLOR));
-        StrokeRect(inner);
-    } else {
-        SetHighColor(tint_color(base, IsEnabled() ? B_DARKEN_3_TINT : B_DARKEN_1_TINT));
-        StrokeLine(inner.LeftBottom(), inner.LeftTop());
-        StrokeLine(inner.LeftTop(), inner.RightTop());
-        SetHighColor(base);
-        StrokeLine(BPoint(inner.left + 1, inner.bottom), inner.RightBottom());
-        StrokeLine(inner.RightBottom(), BPoint(inner.right, inner.top + 1));
-    }
+    ControlLook::DrawTextFieldFrame(this, fInput->Frame().InsetByCopy(-kFrameWidth, -kFrameWidth),
+                                    (IsEnabled() ? 0 : ControlLook::kDisabled) |
+                                        (focused ? ControlLook::kFocused : 0));
 
     const char* label = Label();
     if (label == nullptr || label[0] == '\0' || fDivider <= 0)
@@ -170,8 +151,7 @@ void BTextControl::Draw(BRect)
 
 void BTextControl::MouseDown(BPoint)
 {
-    if (IsEnabled())
-        fInput->MakeFocus(true);
+    fInput->MakeFocus(true);
 }
 
 void BTextControl::MakeFocus(bool focus)

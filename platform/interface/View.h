@@ -234,6 +234,10 @@ protected:
 private:
     friend class BWindow;
 
+    // Whether the window hands this view mouse-downs and keys at all: a disabled control
+    // takes none, so that no control has to check for itself.
+    virtual bool _AcceptsInput() const { return true; }
+
     void _Attach(BWindow* window);
     void _Detach();
     void _CallAllAttached();

@@ -17,11 +17,9 @@
 #include <cstring>
 #include <vector>
 
+using BPrivate::kUpdateMessage;
+
 namespace {
-
-enum { kUpdateMessage = '_UPD' };
-
-const uint32 kShortcutModifiers = B_SHIFT_KEY | B_CONTROL_KEY | B_OPTION_KEY | B_COMMAND_KEY;
 
 window_look look_of(window_type type)
 {
@@ -54,38 +52,6 @@ window_feel feel_of(window_type type)
 } // namespace
 
 namespace BPrivate {
-
-struct WindowShortcuts {
-    static WindowShortcuts& Of(BWindow* window) { return *window->fShortcuts; }
-
-    struct Shortcut {
-        uint32 key;
-        uint32 modifiers; // Command and the others that must be held
-        const void* owner;
-        std::function<void()> action;
-    };
-    std::vector<Shortcut> list;
-};
-
-void add_window_shortcut(BWindow* window, uint32 key, uint32 modifiers, const void* owner,
-                         std::function<void()> action)
-{
-    if (window == nullptr || key == 0)
-        return;
-    WindowShortcuts::Of(window).list.push_back({(uint32)tolower((int)key),
-                                                (modifiers | B_COMMAND_KEY) & kShortcutModifiers,
-                                                owner, std::move(action)});
-}
-
-void remove_window_shortcuts(BWindow* window, const void* owner)
-{
-    if (window == nullptr)
-        return;
-    auto& list = WindowShortcuts::Of(window).list;
-    list.erase(std::remove_if(list.begin(), list.end(),
-                              [owner](const auto& shortcut) { return shortcut.owner == owner; }),
-               list.end());
-}
 
 int32 display_window_of(const BWindow* window)
 {
@@ -161,18 +127,6 @@ BWindow::~BWindow()
         BPrivate::display()->DestroyWindow(fDisplayWindow);
     if (fBuffer != nullptr)
         cairo_surface_destroy(fBuffer);
-}
-
-void BWindow::_CreateBuffer()
-{
-    if (fBuffer != nullptr)
-        cairo_surface_destroy(fBuffer);
-    fBuffer = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, fFrame.IntegerWidth() + 1,
-                                         fFrame.IntegerHeight() + 1);
-    cairo_t* cr = cairo_create(fBuffer);
-    cairo_set_source_rgb(cr, 1, 1, 1);
-    cairo_paint(cr);
-    cairo_destroy(cr);
 }
 
 // #pragma mark - messages
@@ -279,7 +233,7 @@ void BWindow::_HandleMouse(BMessage* message)
     BView* view = fMouseView != nullptr ? fMouseView : fTopView->_ViewAt(where);
     switch (message->what) {
     case B_MOUSE_DOWN:
-        if (view != nullptr)
+        if (view != nullptr && view->_AcceptsInput())
             view->MouseDown(where - view->_OriginInWindow());
         break;
     case B_MOUSE_UP:
@@ -323,27 +277,11 @@ void BWindow::_HandleKeyDown(BMessage* message, BHandler* target)
     if ((modifierState & B_COMMAND_KEY) != 0 && _HandleShortcut(bytes, (uint32)modifierState))
         return;
     auto* view = dynamic_cast<BView*>(target);
-    if (view != nullptr && view->Window() == this)
-        view->KeyDown(bytes, (int32)strlen(bytes));
-    else if (target != nullptr)
+    if (view != nullptr && view->Window() == this) {
+        if (view->_AcceptsInput())
+            view->KeyDown(bytes, (int32)strlen(bytes));
+    } else if (target != nullptr)
         target->MessageReceived(message);
-}
-
-bool BWindow::_HandleShortcut(const char* bytes, uint32 modifierState)
-{
-    if (bytes[0] == '\0' || bytes[1] != '\0')
-        return false;
-    const uint32 key = (uint32)tolower((uint8)bytes[0]);
-    const uint32 held = modifierState & kShortcutModifiers;
-    for (const auto& shortcut : fShortcuts->list) {
-        if (shortcut.key == key && shortcut.modifiers == held) {
-            // The action may change the list (a menu rebuilt): run a copy.
-            std::function<void()> action = shortcut.action;
-            action();
-            return true;
-        }
-    }
-    return false;
 }
 
 void BWindow::_UnhandledKey(char key, BView* from)
@@ -357,7 +295,7 @@ void BWindow::_UnhandledKey(char key, BView* from)
     }
     if (key == B_ENTER && fDefaultButton != nullptr) {
         BView* button = fDefaultButton;
-        if (button != from && button->Window() == this) {
+        if (button != from && button->Window() == this && button->_AcceptsInput()) {
             const char enter[2] = {B_ENTER, '\0'};
             button->KeyDown(enter, 1);
         }
@@ -379,31 +317,6 @@ void BWindow::_HandleDrop(BMessage* message)
         PostMessageFrom(&dropped, B_ORIGIN_DROPPED, this);
     else
         PostMessageFrom(&dropped, B_ORIGIN_DROPPED, view);
-}
-
-void BWindow::AddShortcut(uint32 key, uint32 modifierState, BMessage* message, BHandler* target)
-{
-    if (message == nullptr)
-        return;
-    RemoveShortcut(key, modifierState);
-    auto copy = std::make_shared<BMessage>(*message);
-    delete message;
-    BHandler* handler = target != nullptr ? target : this;
-    BPrivate::add_window_shortcut(this, key, modifierState, this,
-                                  [copy, handler] { BMessenger(handler).SendMessage(copy.get()); });
-}
-
-void BWindow::RemoveShortcut(uint32 key, uint32 modifierState)
-{
-    const uint32 lower = (uint32)tolower((int)key);
-    const uint32 held = (modifierState | B_COMMAND_KEY) & kShortcutModifiers;
-    auto& list = fShortcuts->list;
-    list.erase(std::remove_if(list.begin(), list.end(),
-                              [&](const auto& shortcut) {
-                                  return shortcut.owner == this && shortcut.key == lower &&
-                                         shortcut.modifiers == held;
-                              }),
-               list.end());
 }
 
 // #pragma mark - showing
@@ -651,136 +564,4 @@ void BWindow::_ViewHidden(BView* view)
         fMouseView = nullptr;
     if (fContextView == view)
         _ReleaseContext();
-}
-
-// #pragma mark - drawing
-
-void BWindow::_Invalidate(BRect rect)
-{
-    rect = rect & Bounds();
-    if (!rect.IsValid())
-        return;
-    // Whole pixels: a rect that starts or ends between pixel centres covers both.
-    rect = BRect(std::floor(rect.left), std::floor(rect.top), std::ceil(rect.right),
-                 std::ceil(rect.bottom));
-    fDirty = fDirty.IsValid() ? (fDirty | rect) : rect;
-    if (!fUpdatePosted && !fOffscreen) {
-        fUpdatePosted = true;
-        PostMessage(kUpdateMessage);
-    }
-}
-
-bool BWindow::NeedsUpdate() const
-{
-    return fDirty.IsValid();
-}
-
-void BWindow::DisableUpdates()
-{
-    fUpdatesDisabled++;
-}
-
-void BWindow::EnableUpdates()
-{
-    if (fUpdatesDisabled > 0 && --fUpdatesDisabled == 0)
-        _Invalidate(Bounds());
-}
-
-void BWindow::UpdateIfNeeded()
-{
-    if (fDirty.IsValid() || fNeedsPresent)
-        _Update();
-}
-
-void BWindow::_Update()
-{
-    _ReleaseContext();
-    if (fUpdatesDisabled > 0 || fBuffer == nullptr)
-        return;
-    if (fDirty.IsValid()) {
-        const BRect dirty = fDirty;
-        fDirty = BRect();
-        cairo_t* cr = cairo_create(fBuffer);
-        fInUpdate = true;
-        fTopView->_Draw(cr, dirty);
-        fInUpdate = false;
-        cairo_destroy(cr);
-        fNeedsPresent = true;
-    }
-    if (fNeedsPresent)
-        _Present();
-}
-
-void BWindow::_Present()
-{
-    if (fDisplayWindow < 0 || IsHidden() || fBuffer == nullptr)
-        return;
-    fNeedsPresent = false;
-    cairo_surface_flush(fBuffer);
-    BPrivate::display()->Present(fDisplayWindow, cairo_image_surface_get_data(fBuffer),
-                                 cairo_image_surface_get_width(fBuffer),
-                                 cairo_image_surface_get_height(fBuffer),
-                                 cairo_image_surface_get_stride(fBuffer));
-}
-
-void BWindow::Flush() const
-{
-    auto* self = const_cast<BWindow*>(this);
-    self->_ReleaseContext();
-    if (self->fNeedsPresent)
-        self->_Present();
-}
-
-void BWindow::Sync() const
-{
-    Flush();
-}
-
-void BWindow::_BeginViewDraw(BView* view, cairo_t* context)
-{
-    fDrawView = view;
-    fDrawContext = context;
-}
-
-void BWindow::_EndViewDraw()
-{
-    fDrawView = nullptr;
-    fDrawContext = nullptr;
-}
-
-cairo_t* BWindow::_ContextFor(BView* view)
-{
-    if (fBuffer == nullptr)
-        return nullptr;
-    if (fInUpdate && view == fDrawView)
-        return fDrawContext;
-    if (fContext != nullptr && fContextView == view)
-        return fContext;
-    _ReleaseContext();
-    const BRect visible = view->_VisibleInWindow();
-    const BPoint origin = view->_OriginInWindow();
-    fContext = cairo_create(fBuffer);
-    cairo_rectangle(fContext, visible.left, visible.top, std::max(visible.Width() + 1, 0.f),
-                    std::max(visible.Height() + 1, 0.f));
-    cairo_clip(fContext);
-    cairo_translate(fContext, origin.x, origin.y);
-    fContextView = view;
-    // What is drawn outside an update is shown with the next one.
-    if (!fOffscreen) {
-        fNeedsPresent = true;
-        if (!fUpdatePosted) {
-            fUpdatePosted = true;
-            PostMessage(kUpdateMessage);
-        }
-    }
-    return fContext;
-}
-
-void BWindow::_ReleaseContext()
-{
-    if (fContext == nullptr)
-        return;
-    cairo_destroy(fContext);
-    fContext = nullptr;
-    fContextView = nullptr;
 }

@@ -6,10 +6,27 @@
 #include <SupportDefs.h>
 
 #include <functional>
+#include <vector>
 
 class BWindow;
 
 namespace BPrivate {
+
+// What a window posts itself to draw and show what was invalidated.
+enum { kUpdateMessage = '_UPD' };
+
+// A window's shortcuts, in the order added.
+struct WindowShortcuts {
+    static WindowShortcuts& Of(BWindow* window);
+
+    struct Shortcut {
+        uint32 key;
+        uint32 modifiers; // Command and the others that must be held
+        const void* owner;
+        std::function<void()> action;
+    };
+    std::vector<Shortcut> list;
+};
 
 // key is a character (letters in lower case); modifiers are those held besides Command.
 void add_window_shortcut(BWindow* window, uint32 key, uint32 modifiers, const void* owner,

@@ -189,6 +189,46 @@ TEST_F(ControlsTest, DisabledCheckBoxIgnoresClicksAndKeysAndTabPassesIt)
     close(window);
 }
 
+TEST_F(ControlsTest, DisabledButtonsTakeNoClicksKeysOrEnterAsTheDefault)
+{
+    auto* window = new ControlWindow();
+    auto* button = new BButton(BRect(10, 10, 100, 34), "button", "OK", new BMessage('bttn'));
+    auto* radio = new BRadioButton(BRect(10, 50, 150, 68), "radio", "One", new BMessage('rdio'));
+    for (BControl* each : std::initializer_list<BControl*>{button, radio}) {
+        each->SetTarget(recorder);
+        window->panel->AddChild(each);
+        each->SetEnabled(false);
+    }
+    window->SetDefaultButton(button);
+    window->Show();
+    for (BControl* each : std::initializer_list<BControl*>{button, radio}) {
+        BPoint where;
+        {
+            Locked lock(window);
+            where = center_of(each);
+            // Given the keyboard by hand, as a disabled control never is otherwise.
+            each->MakeFocus(true);
+        }
+        click(window, where);
+        type(window, " ");
+        type(window, "\n");
+    }
+    {
+        Locked lock(window);
+        radio->MakeFocus(false);
+    }
+    type(window, "\n");
+    Drain(window);
+    EXPECT_TRUE(Received('bttn').empty());
+    EXPECT_TRUE(Received('rdio').empty());
+    {
+        Locked lock(window);
+        EXPECT_EQ(button->Value(), B_CONTROL_OFF);
+        EXPECT_EQ(radio->Value(), B_CONTROL_OFF);
+    }
+    close(window);
+}
+
 TEST_F(ControlsTest, SpaceUsesTheFocusedControlAndEnterGoesToTheDefaultButton)
 {
     auto* window = new ControlWindow();

@@ -545,3 +545,26 @@ TEST_F(WindowTest, PaletteBitmapDrawnWithAlphaLeavesItsTransparentPixelsAlone)
     EXPECT_EQ(pixel(frame, 5, 2), kGrey);
     close(window);
 }
+
+#ifndef NDEBUG
+// Debug builds hold callers to the lock rule for a shown window's views: adding a child or
+// drawing outside Draw() without the window's lock stops the program, naming the call.
+TEST_F(WindowTest, ChangingOrDrawingViewsWithoutTheLockStopsTheProgram)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const struct {
+        const char* call;
+        void (*use)(BView* view);
+    } cases[] = {
+        {"BView::AddChild", [](BView* view) { view->AddChild(new BView(BRect(), "c", 0, 0)); }},
+        {"drawing in a view", [](BView* view) { view->FillRect(view->Bounds()); }},
+    };
+    auto* window = new TestWindow();
+    auto* view = new ProbeView(BRect(0, 0, 9, 9), "probe");
+    window->AddChild(view);
+    window->Show();
+    for (const auto& each : cases)
+        EXPECT_DEATH(each.use(view), each.call) << each.call;
+    close(window);
+}
+#endif
