@@ -30,10 +30,16 @@ void close_kept_window(Window** window)
         *window = nullptr;
 }
 
-// Where a window opened from the main window goes: just below its top edge.
-BRect below_main_window(const BWindow* mainWindow)
+// Where a window opened from the main window goes: just below its top edge. The main window's
+// thread moves it, so its frame is read under its lock; a window too busy to answer within a
+// second leaves the frame it had when the program started.
+BRect below_main_window(BWindow* mainWindow)
 {
-    BRect frame = mainWindow->Frame();
+    BRect frame = gExitStates->WFr;
+    if (mainWindow->LockWithTimeout(1000000) == B_OK) {
+        frame = mainWindow->Frame();
+        mainWindow->Unlock();
+    }
     frame.top += 20.0f;
     return frame;
 }
