@@ -5,6 +5,7 @@
 // window shows comes back as the frames it presented. Alerts go to the terminal (captured
 // here) unless BE_ALERT=window is set before the start.
 
+#include "Environment.h"
 #include "MidiBytes.h"
 #include "TempFolder.h"
 #include "WindowTestSupport.h"
@@ -37,13 +38,6 @@
 namespace app_test {
 
 using namespace window_test;
-
-// A small song every conversion accepts.
-inline Bytes song()
-{
-    return smf_header(0, 1, 96) +
-           smf_track({0x00, 0x90, 0x3C, 0x40, 0x60, 0x80, 0x3C, 0x40, 0x00, 0xFF, 0x2F, 0x00});
-}
 
 // Everything written to standard error (the terminal form of alerts) while it lives.
 class StderrCapture {
@@ -279,7 +273,6 @@ private:
 struct AppFixture : ::testing::Test {
     void SetUp() override
     {
-        setenv("XDG_CONFIG_HOME", (folder / "config").c_str(), 1);
         gAppPrivacy->AnalyzeExePath((folder / "bin/cadenzo").c_str());
         *gPrefs = TPrefs();
         gExitStates->WFr = BRect(50, 50, 200, 200);
@@ -287,6 +280,7 @@ struct AppFixture : ::testing::Test {
 
     Watchdog watchdog;
     TempFolder folder;
+    ScopedVariable config{"XDG_CONFIG_HOME", folder / "config"};
 };
 
 } // namespace app_test

@@ -8,8 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <sys/wait.h>
 
@@ -37,26 +35,11 @@ protected:
                               binary + "' " + arguments + " >'" + fFolder.Path() + "/out' 2>'" +
                               fFolder.Path() + "/err' </dev/null";
         int status = system(command.c_str());
-        Outcome run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(fFolder / "out"),
-                    Slurp(fFolder / "err")};
+        Outcome run{WIFEXITED(status) ? WEXITSTATUS(status) : -1,
+                    TempFolder::ReadText(fFolder / "out"), TempFolder::ReadText(fFolder / "err")};
         std::filesystem::remove(fFolder / "out");
         std::filesystem::remove(fFolder / "err");
         return run;
-    }
-
-    static std::string Slurp(const std::string& path)
-    {
-        std::ifstream in(path);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-
-    // One note on channel 1.
-    static Bytes Song()
-    {
-        return smf_header(0, 1, 96) +
-               smf_track({0x00, 0x90, 0x3C, 0x40, 0x60, 0x80, 0x3C, 0x40, 0x00, 0xFF, 0x2F, 0x00});
     }
 
     TempFolder fFolder;

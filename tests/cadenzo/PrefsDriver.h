@@ -14,11 +14,6 @@ namespace prefs_test {
 
 using namespace app_test;
 
-inline BPoint center(BRect rect)
-{
-    return BPoint((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-}
-
 // Returns once the application has handled everything sent to it so far.
 inline void settle_app()
 {

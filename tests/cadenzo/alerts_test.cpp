@@ -1,6 +1,7 @@
 // The alert helpers with real processes, files and loopers: opening documents and pages with
 // the desktop's opener, sending under a lock, clicking buttons, and the spy's bounded send.
 
+#include "Environment.h"
 #include "TempFolder.h"
 #include "Watchdog.h"
 #include "util/Alerts.h"
@@ -18,6 +19,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -33,15 +36,15 @@ using namespace std::chrono_literals;
 // An xdg-open first on the PATH that writes its argument to a file, for the test's life.
 class FakeOpener {
 public:
-    FakeOpener() : fOldPath(getenv("PATH") != nullptr ? getenv("PATH") : "")
+    FakeOpener()
     {
         const std::string script = fFolder / "xdg-open";
         std::ofstream(script) << "#!/bin/sh\nprintf '%s' \"$1\" > '" << Received() << ".part'\n"
                               << "mv '" << Received() << ".part' '" << Received() << "'\n";
         std::filesystem::permissions(script, std::filesystem::perms::owner_all);
-        setenv("PATH", (fFolder.Path() + ":" + fOldPath).c_str(), 1);
+        const char* path = getenv("PATH");
+        fPath.emplace("PATH", fFolder.Path() + ":" + (path != nullptr ? path : ""));
     }
-    ~FakeOpener() { setenv("PATH", fOldPath.c_str(), 1); }
 
     std::string Received() const { return fFolder / "received"; }
     // What the opener was given; "" when it did not run within five seconds.
@@ -59,7 +62,7 @@ public:
     TempFolder fFolder;
 
 private:
-    std::string fOldPath;
+    std::optional<ScopedVariable> fPath;
 };
 
 TEST(ShowHelp, MissingFileFailsWithoutLaunching)

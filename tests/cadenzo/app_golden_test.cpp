@@ -37,7 +37,7 @@ int32 newest_window_after(int32 id)
 TEST_F(AppFixture, MainWindowLooksLikeItsGoldensIdleConvertingAndDone)
 {
     // Alerts as windows, as a user sees them, in English; the test answers them.
-    setenv("BE_ALERT", "window", 1);
+    ScopedVariable alerts("BE_ALERT", "window");
     ASSERT_EQ(be_locale->LoadCatalog("cadenzo", {APP_CATALOGUE_DIR}, "en"), B_OK);
     const std::pair<std::string, std::string> formats[] = {
         {"paren", kAccKeyFormats[0]},
@@ -70,5 +70,4 @@ TEST_F(AppFixture, MainWindowLooksLikeItsGoldensIdleConvertingAndDone)
         app.Settle();
         EXPECT_TRUE(looks_like(app.Frame(), "main_idle_" + suffix));
     }
-    unsetenv("BE_ALERT");
 }

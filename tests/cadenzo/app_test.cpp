@@ -30,11 +30,6 @@ bool all_boxes_enabled(const RunningApp& app)
     return true;
 }
 
-BPoint center(BRect rect)
-{
-    return BPoint((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
-}
-
 std::string prefs_file(const TempFolder& folder)
 {
     return folder / "config/VANTOR/Cadenzo/Cadenzo_Prefs.arc";
@@ -279,15 +274,13 @@ std::vector<std::string> menu_labels(const RunningApp& app)
             bar->SubmenuAt(1)->ItemAt(0)->Label(), bar->SubmenuAt(2)->ItemAt(2)->Label()};
 }
 
-TEST_F(AppFixture, MenusShowTheAcceleratorInEachFormat)
+// Where each format puts the letter is AccLabel's (ui_test); here, that the menus take the
+// stored format at the start, a letter after the label, one before it, and none.
+TEST_F(AppFixture, MenusShowTheAcceleratorInTheStoredFormat)
 {
     const std::pair<std::string, std::vector<std::string>> cases[] = {
         {kAccKeyFormats[0], {"File(F)", "Quit(Q)", "Preferences(P)...", "Open VANTOR's Web(J)"}},
         {kAccKeyFormats[1], {"F) File", "Q) Quit", "P) Preferences...", "J) Open VANTOR's Web"}},
-        {kAccKeyFormats[2],
-         {"F\u30FBFile", "Q\u30FBQuit", "P\u30FBPreferences...", "J\u30FBOpen VANTOR's Web"}},
-        {kAccKeyFormats[3],
-         {"F - File", "Q - Quit", "P - Preferences...", "J - Open VANTOR's Web"}},
         {kAccKeyFormats[4], {"File", "Quit", "Preferences...", "Open VANTOR's Web"}},
     };
     for (const auto& [format, labels] : cases) {

@@ -3,6 +3,7 @@
 // its command line, the completion alert answered with a key, and Alt+Q. What it writes must
 // be what batch mode writes for the same files.
 
+#include "ChildProcess.h"
 #include "LooperTestSupport.h"
 #include "MidiBytes.h"
 #include "TempFolder.h"
@@ -18,7 +19,6 @@
 #include <filesystem>
 #include <string>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -28,52 +28,19 @@ using namespace std::chrono_literals;
 
 namespace {
 
-Bytes song(uint8_t key)
-{
-    return smf_header(0, 1, 96) +
-           smf_track({0x00, 0x90, key, 0x40, 0x60, 0x80, key, 0x40, 0x00, 0xFF, 0x2F, 0x00});
-}
-
-// The program in a process of its own, with the test's settings folder.
-class Cadenzo {
+// The program in a process of its own, with the test's settings folder. Leaks are checked in
+// the tests that run the application in their own process; SDL's caches would be reported at
+// exit here.
+class Cadenzo : public ChildProcess {
 public:
     Cadenzo(const TempFolder& folder, const std::vector<std::string>& args)
     {
-        fPid = fork();
-        if (fPid == 0) {
-            setenv("XDG_CONFIG_HOME", (folder / "config").c_str(), 1);
-            unsetenv("BE_ALERT");
-            // Leaks are checked in the tests that run the application in their own process;
-            // SDL's caches would be reported at exit here.
-            setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
-            setenv("TSAN_OPTIONS", "suppressions=" CADENZO_TSAN_SUPPRESSIONS, 1);
-            std::vector<char*> argv = {const_cast<char*>(CADENZO)};
-            for (const std::string& arg : args)
-                argv.push_back(const_cast<char*>(arg.c_str()));
-            argv.push_back(nullptr);
-            execv(CADENZO, argv.data());
-            _exit(127);
-        }
+        std::vector<std::string> argv = {CADENZO};
+        argv.insert(argv.end(), args.begin(), args.end());
+        Start(argv,
+              {"XDG_CONFIG_HOME=" + folder / "config", "BE_ALERT", "ASAN_OPTIONS=detect_leaks=0",
+               "TSAN_OPTIONS=suppressions=" CADENZO_TSAN_SUPPRESSIONS});
     }
-    ~Cadenzo()
-    {
-        if (fPid > 0 && !fEnded) {
-            kill(fPid, SIGKILL);
-            waitpid(fPid, nullptr, 0);
-        }
-    }
-    // The exit status once the program ended within the limit, else -1.
-    int WaitForExit(std::chrono::milliseconds limit)
-    {
-        int status = 0;
-        fEnded =
-            looper_test::eventually([&] { return waitpid(fPid, &status, WNOHANG) == fPid; }, limit);
-        return !fEnded ? -1 : WIFEXITED(status) ? WEXITSTATUS(status) : 128;
-    }
-
-private:
-    pid_t fPid = -1;
-    bool fEnded = false;
 };
 
 struct CadenzoOnX11 : ::testing::Test {

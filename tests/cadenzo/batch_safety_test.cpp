@@ -108,7 +108,7 @@ TEST_F(BatchSafety, TemporaryOfAKilledRunGoesWithTheNextRun)
     ASSERT_EQ(pid, waitpid(pid, &status, 0));
     ASSERT_EQ(2u, temporaries(fFolder).size());
 
-    fFolder.Write("a.mid", Song());
+    fFolder.Write("a.mid", song());
     EXPECT_EQ(0, Cadenzo("a.mid").exitStatus);
     EXPECT_EQ(std::vector<std::string>{living}, temporaries(fFolder));
     EXPECT_TRUE(fFolder.Exists("a.fem"));
@@ -116,7 +116,7 @@ TEST_F(BatchSafety, TemporaryOfAKilledRunGoesWithTheNextRun)
 
 TEST_F(BatchSafety, ReplacedOutputKeepsItsPermissionBits)
 {
-    fFolder.Write("a.mid", Song());
+    fFolder.Write("a.mid", song());
     fFolder.Write("a.fem", {'o', 'l', 'd'});
     chmod((fFolder / "a.fem").c_str(), 0604);
     ASSERT_EQ(0, Cadenzo("a.mid").exitStatus);
@@ -131,7 +131,7 @@ TEST_F(BatchSafety, OwnLinkLeadsToTheFileReplaced)
 {
     std::filesystem::create_directory(fFolder / "real");
     fFolder.Write("real/kept.fem", {'o', 'l', 'd'});
-    fFolder.Write("a.mid", Song());
+    fFolder.Write("a.mid", song());
     std::filesystem::create_symlink("real/kept.fem", fFolder / "a.fem");
     ASSERT_EQ(0, Cadenzo("a.mid").exitStatus);
     EXPECT_TRUE(std::filesystem::is_symlink(fFolder / "a.fem"));
@@ -149,7 +149,7 @@ TEST_F(BatchSafety, LinkPlantedByAnotherUserInASharedFolderIsRefused)
     chmod((fFolder / "shared").c_str(), 01777);
     fFolder.Write("important.conf", {'k', 'e', 'e', 'p'});
     chmod((fFolder / "important.conf").c_str(), 0600);
-    fFolder.Write("shared/a.mid", Song());
+    fFolder.Write("shared/a.mid", song());
     std::filesystem::create_symlink(fFolder / "important.conf", fFolder / "shared/a.fem");
     ASSERT_EQ(0, lchown((fFolder / "shared/a.fem").c_str(), 65534, 65534));
 

@@ -1,6 +1,7 @@
 // The program itself, run on files in a terminal as a user would run it.
 
 #include "BatchFixture.h"
+#include "Environment.h"
 #include "settings/Prefs.h"
 
 #include <functional>
@@ -32,8 +33,8 @@ Bytes long_song(int count)
 
 TEST_F(Batch, ConvertsEveryFileSayingOnlyWhichItIsAt)
 {
-    fFolder.Write("a.mid", Song());
-    fFolder.Write("b b.mid", Song());
+    fFolder.Write("a.mid", song());
+    fFolder.Write("b b.mid", song());
     Outcome run = Cadenzo("a.mid 'b b.mid'");
     EXPECT_EQ(0, run.exitStatus) << run.err;
     EXPECT_EQ("Converting... [1/2] a.mid\nConverting... [2/2] b b.mid\n", run.out);
@@ -75,11 +76,11 @@ TEST_F(Batch, FailureNamesTheFileAndItsCause)
         {"folder without MIDI files",
          [](const TempFolder& f) { std::filesystem::create_directory(f / "empty"); }, "empty", "",
          "empty: a folder without MIDI files", "holds no MIDI files"},
-        {"already converted", [](const TempFolder& f) { f.Write("a.fem", Song()); }, "a.fem", "",
+        {"already converted", [](const TempFolder& f) { f.Write("a.fem", song()); }, "a.fem", "",
          "a.fem: already a .fem file", nullptr},
         {"folder in the way",
          [](const TempFolder& f) {
-             f.Write("a.mid", Song());
+             f.Write("a.mid", song());
              std::filesystem::create_directory(f / "a.fem");
          },
          "a.mid", "", "a.mid: cannot create a.fem: is a folder",
@@ -90,7 +91,7 @@ TEST_F(Batch, FailureNamesTheFileAndItsCause)
          "could not be written completely"},
         {"unreadable",
          [](const TempFolder& f) {
-             f.Write("secret.mid", Song());
+             f.Write("secret.mid", song());
              std::filesystem::permissions(f / "secret.mid", std::filesystem::perms::none);
          },
          "secret.mid", "", "secret.mid: permission denied", "cannot be read"},
@@ -117,9 +118,9 @@ TEST_F(Batch, FailureNamesTheFileAndItsCause)
 
 TEST_F(Batch, StopsAtTheFirstFailureNamingWhatWasNotConverted)
 {
-    fFolder.Write("a.mid", Song());
+    fFolder.Write("a.mid", song());
     fFolder.Write("bad.mid", {'n', 'o'});
-    fFolder.Write("c.mid", Song());
+    fFolder.Write("c.mid", song());
     Outcome run = Cadenzo("--batch a.mid bad.mid c.mid");
     EXPECT_EQ(1, run.exitStatus);
     EXPECT_EQ("Converting... [1/3] a.mid\nConverting... [2/3] bad.mid\n", run.out);
@@ -147,10 +148,10 @@ TEST_F(Batch, StopsAtTheFirstFailureNamingWhatWasNotConverted)
 TEST_F(Batch, FolderStandsForItsMidiFilesInPathOrder)
 {
     std::filesystem::create_directories(fFolder / "songs/sub");
-    fFolder.Write("songs/b.MID", Song());
-    fFolder.Write("songs/a.kar", Song());
+    fFolder.Write("songs/b.MID", song());
+    fFolder.Write("songs/a.kar", song());
     fFolder.Write("songs/sub/c", {'M', 'T', 'h', 'd'});
-    fFolder.Write("songs/done.fem", Song());
+    fFolder.Write("songs/done.fem", song());
     fFolder.Write("songs/notes.txt", {'h', 'i', '!', '!'});
     Outcome run = Cadenzo("--keep-going songs/");
     EXPECT_EQ(1, run.exitStatus);
@@ -210,7 +211,7 @@ TEST_F(Batch, RunSettingsConvertAsSavedSettingsDoAndAreNotSaved)
     };
     fFolder.Write("a.mid", two_channel_song());
     const std::string settings = fFolder / "config/VANTOR/Cadenzo/Cadenzo_Prefs.arc";
-    setenv("XDG_CONFIG_HOME", (fFolder / "config").c_str(), 1);
+    ScopedVariable config("XDG_CONFIG_HOME", fFolder / "config");
     auto save = [](const std::function<void(TPrefs*)>& change) {
         TPrefs prefs;
         change(&prefs);
@@ -222,24 +223,23 @@ TEST_F(Batch, RunSettingsConvertAsSavedSettingsDoAndAreNotSaved)
     for (const Case& setting : cases) {
         SCOPED_TRACE(setting.option);
         save([](TPrefs*) {});
-        const std::string saved = Slurp(settings);
+        const std::string saved = TempFolder::ReadText(settings);
         ASSERT_EQ(0, Cadenzo(std::string(setting.option) + " a.mid").exitStatus);
         const Bytes forTheRun = fFolder.Read("a.fem");
-        EXPECT_EQ(saved, Slurp(settings));
+        EXPECT_EQ(saved, TempFolder::ReadText(settings));
         EXPECT_NE(usual, forTheRun);
 
         save(setting.saved);
         ASSERT_EQ(0, Cadenzo("a.mid").exitStatus);
         EXPECT_EQ(fFolder.Read("a.fem"), forTheRun);
     }
-    unsetenv("XDG_CONFIG_HOME");
 }
 
 // Two files of one run with one output: in an output folder the second is refused; beside
 // their sources the second replaces the first, as always, but not without a word.
 TEST_F(Batch, OutputsOfOneRunNeverReplaceEachOtherSilently)
 {
-    fFolder.Write("a.mid", Song());
+    fFolder.Write("a.mid", song());
     fFolder.Write("a.kar", two_channel_song());
     std::filesystem::create_directory(fFolder / "fems");
     Outcome run = Cadenzo("--output-dir fems --keep-going a.mid a.kar");
@@ -288,7 +288,7 @@ TEST_F(Batch, WithoutACatalogueTheKeysShow)
 
 TEST_F(Batch, UsageErrorsEndWithStatusTwo)
 {
-    fFolder.Write("a.mid", Song());
+    fFolder.Write("a.mid", song());
     Outcome run = Cadenzo("");
     EXPECT_EQ(2, run.exitStatus);
     EXPECT_NE(std::string::npos, run.err.find("Usage: cadenzo")) << run.err;
@@ -308,7 +308,7 @@ TEST_F(Batch, HelpListsEveryOptionAndTheManualPageDescribesThem)
 {
     Outcome run = Cadenzo("--help");
     EXPECT_EQ(0, run.exitStatus);
-    std::string manual = Slurp(CADENZO_MANUAL);
+    std::string manual = TempFolder::ReadText(CADENZO_MANUAL);
     manual = std::regex_replace(manual, std::regex(R"(\\-)"), "-");
     std::set<std::string> options;
     const std::regex option(R"(--[a-z-]+)");

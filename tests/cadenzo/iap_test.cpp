@@ -1,6 +1,7 @@
 // Common preference items and their store, through real item files in a settings folder of
 // the test's own.
 
+#include "Environment.h"
 #include "RecordingHandler.h"
 #include "TempFolder.h"
 #include "Watchdog.h"
@@ -32,9 +33,6 @@ const std::string kDefaultFormat = bytes({0x02, 0x28, 0x61, 0x29});
 
 class IAP : public testing::Test {
 protected:
-    void SetUp() override { setenv("XDG_CONFIG_HOME", fFolder.Path().c_str(), 1); }
-    void TearDown() override { unsetenv("XDG_CONFIG_HOME"); }
-
     std::string ItemFile(const std::string& name) const
     {
         return fFolder / ("VANTOR/Shared/" + name + ".arc");
@@ -70,6 +68,7 @@ protected:
     }
 
     TempFolder fFolder;
+    ScopedVariable fConfig{"XDG_CONFIG_HOME", fFolder.Path()};
 };
 
 // The archive of the switch's configuration view, as the window sends it back: a container

@@ -3,10 +3,11 @@
 // application of the maker as a separate process (iap_peer), told what to do on its standard
 // input and reporting what reaches it on its standard output.
 
+#include "ChildProcess.h"
 #include "GoldenImage.h"
+#include "IAPPeer.h"
 #include "PrefsDriver.h"
 #include "app/AppConstants.h"
-#include "IAPPeer.h"
 #include "iap/IAPItemAccKeyFormat.h"
 #include "iap/IAPItemFlatToolBar.h"
 #include "iap/IAPView.h"
@@ -21,8 +22,6 @@
 #include <MenuItem.h>
 
 #include <csignal>
-#include <poll.h>
-#include <sys/wait.h>
 
 using namespace prefs_test;
 using namespace std::chrono_literals;
@@ -30,7 +29,6 @@ using namespace std::chrono_literals;
 namespace {
 
 constexpr char kPeerSignature[] = "application/x-vnd.VANTOR-Peer";
-
 
 // The formats by their place in the pop-up menu (the separator is item 4).
 const std::string& format(int choice)
@@ -47,105 +45,48 @@ class Peer {
 public:
     Peer()
     {
-        // A peer that is gone must fail the test, not end it.
-        signal(SIGPIPE, SIG_IGN);
-        int input[2], output[2];
-        if (pipe2(input, O_CLOEXEC) != 0 || pipe2(output, O_CLOEXEC) != 0)
-            return;
-        fPid = fork();
-        if (fPid == 0) {
-            dup2(input[0], STDIN_FILENO);
-            dup2(output[1], STDOUT_FILENO);
-            setenv("BE_DISPLAY", "offscreen", 1);
-            execl(IAP_PEER, IAP_PEER, kPeerSignature, (char*)nullptr);
-            _exit(127);
-        }
-        close(input[0]);
-        close(output[1]);
-        fInput = input[1];
-        fOutput = output[0];
+        fChild.StartTalking({IAP_PEER, kPeerSignature}, {"BE_DISPLAY=offscreen"});
         EXPECT_TRUE(WaitFor("ready").has_value());
     }
     ~Peer()
     {
-        if (fPid > 0) {
-            Say("quit");
-            close(fInput);
-            int status;
-            for (int i = 0; i < 500 && waitpid(fPid, &status, WNOHANG) == 0; i++)
-                usleep(10000);
-            kill(fPid, SIGKILL);
-            waitpid(fPid, &status, 0);
-        }
-        close(fOutput);
+        fChild.Say("quit");
+        fChild.CloseInput();
+        fChild.WaitForExit(5s);
     }
 
-    void Say(const std::string& word) const
-    {
-        const std::string line = word + "\n";
-        [[maybe_unused]] ssize_t written = write(fInput, line.data(), line.size());
-    }
-    // The next line that starts with prefix, within ten seconds; lines before it are kept
-    // in Lines().
+    void Say(const std::string& word) const { fChild.Say(word); }
+    // The next line that starts with prefix, within ten seconds; the lines before it are
+    // passed over.
     std::optional<std::string> WaitFor(const std::string& prefix)
     {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        const auto end = std::chrono::steady_clock::now() + 10s;
         for (;;) {
-            for (size_t i = fRead; i < fLines.size(); i++) {
-                if (fLines[i].compare(0, prefix.size(), prefix) == 0) {
-                    fRead = i + 1;
-                    return fLines[i];
-                }
-            }
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                 end - std::chrono::steady_clock::now());
-            if (left.count() <= 0 || !ReadMore((int)left.count()))
-                return std::nullopt;
+            std::optional<std::string> line = fChild.ReadLine(std::max(left, 0ms));
+            if (!line || line->compare(0, prefix.size(), prefix) == 0)
+                return line;
         }
     }
     // The value messages that reached the peer since the last look, as "<item> <hex>".
     std::vector<std::string> TakeValues(std::chrono::milliseconds quiet = 300ms)
     {
-        while (ReadMore((int)quiet.count())) {
-        }
         std::vector<std::string> values;
-        for (; fRead < fLines.size(); fRead++) {
-            if (fLines[fRead].compare(0, 4, "ipc ") == 0)
-                values.push_back(fLines[fRead].substr(4));
+        while (std::optional<std::string> line = fChild.ReadLine(quiet)) {
+            if (line->compare(0, 4, "ipc ") == 0)
+                values.push_back(line->substr(4));
         }
         return values;
     }
     void Kill()
     {
-        kill(fPid, SIGKILL);
-        waitpid(fPid, nullptr, 0);
-        fPid = -1;
+        fChild.Signal(SIGKILL);
+        fChild.WaitForExit(5s);
     }
 
 private:
-    bool ReadMore(int milliseconds)
-    {
-        pollfd wanted{fOutput, POLLIN, 0};
-        if (poll(&wanted, 1, milliseconds) <= 0)
-            return false;
-        char buffer[1024];
-        const ssize_t got = read(fOutput, buffer, sizeof(buffer));
-        if (got <= 0)
-            return false;
-        fPending.append(buffer, (size_t)got);
-        for (size_t end; (end = fPending.find('\n')) != std::string::npos;) {
-            fLines.push_back(fPending.substr(0, end));
-            fPending.erase(0, end + 1);
-        }
-        return true;
-    }
-
-    pid_t fPid = -1;
-    int fInput = -1;
-    int fOutput = -1;
-    std::string fPending;
-    std::vector<std::string> fLines;
-    size_t fRead = 0;
+    ChildProcess fChild;
 };
 
 struct CommonPrefs : AppFixture {

@@ -47,7 +47,7 @@ TEST(TrackMerging, DecodingStraightIntoTheMergedMapEqualsLoadingThenMerging)
         TEventMap merged;
         BMemoryIO again(bytes.data(), bytes.size());
         EXPECT_EQ(loadResult, load_merged(&again, &header, &merged));
-        EXPECT_EQ(dump(expected), dump(merged));
+        EXPECT_EQ(dump_events(expected), dump_events(merged));
         EXPECT_EQ(loaded.TimeBase(), header.TimeBase());
         EXPECT_EQ(0, header.CountTracks());
     }
@@ -88,7 +88,7 @@ TEST_F(Passes, SelectionKeepsTemposNoteOffsPedalAndNoteOnsInThatOrderPerTick)
               "0 B0 02 40 7F\n"
               "0 90 00 3C 7F\n"
               "10 80 03 3C 40\n",
-              dump(Select(source)));
+              dump_events(Select(source)));
 }
 
 TEST_F(Passes, ChannelSwitchesDecideWhatIsConverted)
@@ -99,11 +99,11 @@ TEST_F(Passes, ChannelSwitchesDecideWhatIsConverted)
     add_event(source, 0, note_on(0, 60, 50));
     add_event(source, 5, note_off(9, 36));
     add_event(source, 5, note_off(0, 60));
-    EXPECT_EQ("0 FF 51 06 1A 80\n0 90 00 3C 7F\n5 80 00 3C 40\n", dump(Select(source)));
+    EXPECT_EQ("0 FF 51 06 1A 80\n0 90 00 3C 7F\n5 80 00 3C 40\n", dump_events(Select(source)));
 
     for (bool& channel : gPrefs->ChMs)
         channel = false;
-    EXPECT_EQ("0 FF 51 06 1A 80\n", dump(Select(source)));
+    EXPECT_EQ("0 FF 51 06 1A 80\n", dump_events(Select(source)));
 }
 
 TEST_F(Passes, NoteOnsMoveToChannelZeroAndNoteOffsKeepTheirChannel)
@@ -112,7 +112,7 @@ TEST_F(Passes, NoteOnsMoveToChannelZeroAndNoteOffsKeepTheirChannel)
     add_event(source, 0, note_on(4, 60, 100));
     add_event(source, 1, note_on(4, 60, 0));
     add_event(source, 2, note_off(4, 60));
-    EXPECT_EQ("0 90 00 3C 7F\n1 90 00 3C 00\n2 80 04 3C 40\n", dump(Select(source)));
+    EXPECT_EQ("0 90 00 3C 7F\n1 90 00 3C 00\n2 80 04 3C 40\n", dump_events(Select(source)));
 }
 
 TEST_F(Passes, VelocitiesScaleWithLoudness)
@@ -123,10 +123,10 @@ TEST_F(Passes, VelocitiesScaleWithLoudness)
     add_event(source, 0, control(1, 7, 50));
     add_event(source, 0, note_on(0, 60, 100));
     add_event(source, 0, note_on(1, 62, 100));
-    EXPECT_EQ("0 90 00 3C 7F\n0 90 00 3E 3F\n", dump(Select(source)));
+    EXPECT_EQ("0 90 00 3C 7F\n0 90 00 3E 3F\n", dump_events(Select(source)));
 
     gPrefs->MaxV = 100;
-    EXPECT_EQ("0 90 00 3C 64\n0 90 00 3E 32\n", dump(Select(source)));
+    EXPECT_EQ("0 90 00 3C 64\n0 90 00 3E 32\n", dump_events(Select(source)));
 }
 
 TEST_F(Passes, NoteOnsOfOneTickGoOutByChannelThenSourceOrder)
@@ -174,7 +174,7 @@ TEST_F(Passes, SilentNotesStaySilent)
     add_event(source, 0, control(0, 7, 0));
     add_event(source, 0, note_on(0, 60, 100));
     add_event(source, 1, note_on(0, 60, 0));
-    EXPECT_EQ("0 90 00 3C 00\n1 90 00 3C 00\n", dump(Select(source)));
+    EXPECT_EQ("0 90 00 3C 00\n1 90 00 3C 00\n", dump_events(Select(source)));
 }
 
 TEST_F(Passes, DamagedDataBytesAboveOneHundredTwentySevenDoNotOverflow)
@@ -186,7 +186,7 @@ TEST_F(Passes, DamagedDataBytesAboveOneHundredTwentySevenDoNotOverflow)
     add_event(source, 0, note_on(0, 60, 0xFF));
     add_event(source, 0, note_on(0, 61, 0x80));
     // 255^4 does not fit in 32 signed bits; the loudest is still MaxV and the other scales.
-    EXPECT_EQ("0 90 00 3C 7F\n0 90 00 3D 3F\n", dump(Select(source)));
+    EXPECT_EQ("0 90 00 3C 7F\n0 90 00 3D 3F\n", dump_events(Select(source)));
 }
 
 TEST_F(Passes, RedundantNoteOnsMergeIntoTheFirstWithTheLargestVelocity)
@@ -204,7 +204,7 @@ TEST_F(Passes, RedundantNoteOnsMergeIntoTheFirstWithTheLargestVelocity)
     view.RemoveRedundantNoteOnEvents(&map);
     EXPECT_EQ("0 90 00 3C 5A\n0 90 00 3E 0A\n1 90 00 3C 05\n2 90 00 40 40\n"
               "3 80 00 41 40\n3 90 00 41 1E\n",
-              dump(map));
+              dump_events(map));
 }
 
 TEST_F(Passes, HastyNoteOffsGoSoThatNotesSoundUntilTheirLastRelease)
@@ -216,7 +216,7 @@ TEST_F(Passes, HastyNoteOffsGoSoThatNotesSoundUntilTheirLastRelease)
     add_event(map, 480, note_off(2, 60));
     add_event(map, 960, note_off(1, 60));
     view.RemoveHastyNoteOffEvents(&map);
-    EXPECT_EQ("0 90 00 3C 64\n240 90 00 3C 64\n960 80 01 3C 40\n", dump(map));
+    EXPECT_EQ("0 90 00 3C 64\n240 90 00 3C 64\n960 80 01 3C 40\n", dump_events(map));
 
     TEventMap apart;
     add_event(apart, 0, note_off(5, 61)); // before any strike, no later release: kept
@@ -226,16 +226,16 @@ TEST_F(Passes, HastyNoteOffsGoSoThatNotesSoundUntilTheirLastRelease)
     add_event(apart, 200, note_on(0, 60, 0)); // a zero-velocity note-on releases too
     add_event(apart, 300, note_off(0, 62));
     add_event(apart, 300, note_on(0, 62, 90));
-    const std::string before = dump(apart);
+    const std::string before = dump_events(apart);
     view.RemoveHastyNoteOffEvents(&apart);
-    EXPECT_EQ(before, dump(apart));
+    EXPECT_EQ(before, dump_events(apart));
 
     TEventMap twice;
     add_event(twice, 0, note_on(0, 60, 100));
     add_event(twice, 100, note_off(0, 60));
     add_event(twice, 200, note_on(0, 60, 0));
     view.RemoveHastyNoteOffEvents(&twice);
-    EXPECT_EQ("0 90 00 3C 64\n200 90 00 3C 00\n", dump(twice));
+    EXPECT_EQ("0 90 00 3C 64\n200 90 00 3C 00\n", dump_events(twice));
 
     TEventMap empty;
     view.RemoveHastyNoteOffEvents(&empty);
@@ -255,7 +255,7 @@ TEST_F(Passes, HeadSilenceMovesTheFirstNoteToTickZeroWithTheLastTempoBeforeIt)
     view.RemoveHeadSilence(&map);
     EXPECT_EQ("0 B0 00 40 7F\n0 FF 51 06 1A 80\n0 90 00 3C 64\n120 FF 51 04 93 E0\n"
               "480 80 00 3C 40\n",
-              dump(map));
+              dump_events(map));
 }
 
 TEST_F(Passes, HeadSilenceLeavesMapsItHasNothingToDoWith)
@@ -264,9 +264,9 @@ TEST_F(Passes, HeadSilenceLeavesMapsItHasNothingToDoWith)
     add_event(noNotes, 0, tempo(500000));
     add_event(noNotes, 10, tempo(400000));
     add_event(noNotes, 20, note_off(0, 60));
-    const std::string before = dump(noNotes);
+    const std::string before = dump_events(noNotes);
     view.RemoveHeadSilence(&noNotes);
-    EXPECT_EQ(before, dump(noNotes));
+    EXPECT_EQ(before, dump_events(noNotes));
 
     TEventMap atZero;
     add_event(atZero, 0, tempo(500000));
@@ -276,16 +276,16 @@ TEST_F(Passes, HeadSilenceLeavesMapsItHasNothingToDoWith)
     add_event(atZero, 10, note_off(0, 60));
     view.RemoveHeadSilence(&atZero);
     EXPECT_EQ("0 FF 51 06 1A 80\n0 90 00 3C 64\n0 FF 51 04 93 E0\n10 80 00 3C 40\n",
-              dump(atZero));
+              dump_events(atZero));
 
     gPrefs->TrHd = false;
     TEventMap off;
     add_event(off, 0, tempo(500000));
     add_event(off, 5, tempo(400000));
     add_event(off, 480, note_on(0, 60, 100));
-    const std::string unchanged = dump(off);
+    const std::string unchanged = dump_events(off);
     view.RemoveHeadSilence(&off);
-    EXPECT_EQ(unchanged, dump(off));
+    EXPECT_EQ(unchanged, dump_events(off));
 }
 
 TEST_F(Passes, EndOfTrackFollowsTheLastEventAfterTheTail)
@@ -349,7 +349,7 @@ TEST_F(Passes, ConverterTagFollowsTheEventsAtTickZero)
     view.AddConverterVersion(&map);
     EXPECT_EQ("0 FF 51 07 A1 20\n0 90 00 3C 64\n0 90 00 40 64\n"
               "0 FF 04 43 64 7A 56 72 28 32 2E 33 33 29\n5 80 00 3C 40\n",
-              dump(map));
+              dump_events(map));
 }
 
 } // namespace

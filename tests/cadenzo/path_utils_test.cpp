@@ -1,6 +1,5 @@
 // Path and text helpers.
 
-#include "ui/ShortCuts.h"
 #include "util/PathUtils.h"
 
 #include <gtest/gtest.h>
@@ -102,19 +101,6 @@ TEST(TextUtils, SameColour)
 {
     EXPECT_TRUE(is_same_rgb_color({1, 2, 3, 4}, {1, 2, 3, 4}));
     EXPECT_FALSE(is_same_rgb_color({1, 2, 3, 4}, {1, 2, 3, 5}));
-}
-
-TEST(ShortCuts, LetterFromLabel)
-{
-    EXPECT_EQ('q', short_cut_from_label("Quit(Q)"));
-    EXPECT_EQ('q', short_cut_from_label("Q) Quit"));
-    EXPECT_EQ('q', short_cut_from_label("Q\u30FBQuit"));
-    EXPECT_EQ('q', short_cut_from_label("Q - Quit"));
-    EXPECT_EQ(0, short_cut_from_label("Quit"));
-    EXPECT_EQ('x', short_cut_from_label("(x) Yes"));
-    EXPECT_EQ(0, short_cut_from_label("Exit (now)"));
-    EXPECT_EQ(0, short_cut_from_label(""));
-    EXPECT_EQ(0, short_cut_from_label("Q"));
 }
 
 } // namespace

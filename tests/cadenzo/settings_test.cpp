@@ -1,5 +1,6 @@
 // Settings files through real files in a settings folder of the test's own.
 
+#include "Environment.h"
 #include "TempFolder.h"
 #include "app/AppConstants.h"
 #include "settings/Prefs.h"
@@ -16,16 +17,8 @@ namespace {
 
 class Settings : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        setenv("XDG_CONFIG_HOME", fFolder.Path().c_str(), 1);
-        BPrivate::set_modifiers(0);
-    }
-    void TearDown() override
-    {
-        BPrivate::set_modifiers(0);
-        unsetenv("XDG_CONFIG_HOME");
-    }
+    void SetUp() override { BPrivate::set_modifiers(0); }
+    void TearDown() override { BPrivate::set_modifiers(0); }
 
     std::string PrefsFile() const { return fFolder / "VANTOR/Cadenzo/Cadenzo_Prefs.arc"; }
 
@@ -44,6 +37,7 @@ protected:
     }
 
     TempFolder fFolder;
+    ScopedVariable fConfig{"XDG_CONFIG_HOME", fFolder.Path()};
 };
 
 void expect_defaults(const TPrefs& prefs)
@@ -103,10 +97,10 @@ TEST_F(Settings, TheFileHoldsTheFieldsInOrderWithTheirTypes)
     TPrefs prefs;
     ASSERT_EQ(0, prefs.SaveToFile());
     BMessage archive = ReadMessage(PrefsFile());
-    const char* expected[] = {"class", "AdSq", "AdTl", "OPrF", "TrHd", "ChMs",
-                              "MaxV",  "TlMg", "OFld", "SqPf"};
-    const type_code types[] = {B_STRING_TYPE, B_BOOL_TYPE,  B_BOOL_TYPE,  B_BOOL_TYPE,
-                               B_BOOL_TYPE,   B_BOOL_TYPE,  B_INT8_TYPE,  B_INT32_TYPE,
+    const char* expected[] = {"class", "AdSq", "AdTl", "OPrF", "TrHd",
+                              "ChMs",  "MaxV", "TlMg", "OFld", "SqPf"};
+    const type_code types[] = {B_STRING_TYPE, B_BOOL_TYPE,  B_BOOL_TYPE, B_BOOL_TYPE,
+                               B_BOOL_TYPE,   B_BOOL_TYPE,  B_INT8_TYPE, B_INT32_TYPE,
                                B_STRING_TYPE, B_STRING_TYPE};
     for (int32 i = 0; i < 10; i++) {
         char* name;
@@ -139,7 +133,8 @@ TEST_F(Settings, AFileWithOnlySomeFieldsChangesOnlyThose)
 TEST_F(Settings, DamagedFilesAndHandEditedValues)
 {
     std::filesystem::create_directories(fFolder / "VANTOR/Cadenzo");
-    fFolder.Write("VANTOR/Cadenzo/Cadenzo_Prefs.arc", {'n', 'o', 't', ' ', 'a', ' ', 'm', 's', 'g'});
+    fFolder.Write("VANTOR/Cadenzo/Cadenzo_Prefs.arc",
+                  {'n', 'o', 't', ' ', 'a', ' ', 'm', 's', 'g'});
     TPrefs prefs;
     EXPECT_EQ(-1, prefs.LoadFromFile());
     expect_defaults(prefs);

@@ -19,17 +19,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Polls for a condition another thread makes true; false when it does not come in time.
-bool eventually(const std::function<bool()>& condition)
-{
-    for (auto deadline = std::chrono::steady_clock::now() + 5s;
-         std::chrono::steady_clock::now() < deadline; std::this_thread::sleep_for(1ms)) {
-        if (condition())
-            return true;
-    }
-    return condition();
-}
-
 // A thread whose body is given by the test, and which tells when it is destroyed and on what
 // thread.
 class TProbe : public TThread {

@@ -187,8 +187,9 @@ TEST(ShortCutFromLabel, FindsTheLetterOfEveryFormat)
         const char* label;
         char letter;
     } cases[] = {
-        {"Quit(Q)", 'q'}, {"Q) Quit", 'q'}, {"Q\u30FBQuit", 'q'}, {"Q - Quit", 'q'},
-        {"Quit", 0},      {"(x) Yes", 'x'}, {"Exit (now)", 0},    {"", 0},
+        {"Quit(Q)", 'q'},  {"Q) Quit", 'q'}, {"Q\u30FBQuit", 'q'},
+        {"Q - Quit", 'q'}, {"Quit", 0},      {"(x) Yes", 'x'},
+        {"Exit (now)", 0}, {"", 0},          {"Q", 0},
     };
     for (const auto& each : cases)
         EXPECT_EQ(short_cut_from_label(each.label), each.letter) << each.label;

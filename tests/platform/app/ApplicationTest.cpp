@@ -1,11 +1,11 @@
 #include "LooperTestSupport.h"
+#include "TempFolder.h"
 
 #include <Application.h>
 #include <Entry.h>
 #include <OS.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <unistd.h>
 
@@ -106,25 +106,20 @@ TEST(ApplicationTest, QuitFromAnotherThreadEndsRun)
 TEST(ApplicationTest, FilesNamedOnTheCommandLineArriveAsRefsAfterTheArguments)
 {
     Watchdog watchdog;
-    namespace fs = std::filesystem;
-    fs::path folder = fs::temp_directory_path() / ("app-test-" + std::to_string(getpid()));
-    fs::create_directories(folder);
-    std::ofstream(folder / "first.mid") << "x";
-    std::ofstream(folder / "second.mid") << "x";
-    std::string first = (folder / "first.mid").string();
-    std::string second = fs::relative(folder / "second.mid").string();
+    TempFolder folder;
+    std::string first = folder.WriteText("first.mid", "x");
+    std::string second = std::filesystem::relative(folder.WriteText("second.mid", "x")).string();
     ASSERT_NE(second[0], '/');
 
     TestApp app;
     set_args(app, {"cadenza", first.c_str(), "--batch", second.c_str(), "/no/such/file"});
     app.fOnReady = [&] { app.PostMessage(B_QUIT_REQUESTED); };
     app.Run();
-    fs::remove_all(folder);
 
     EXPECT_EQ(app.fHooks, (std::vector<std::string>{"argv", "refs", "ready", "quit?"}));
     EXPECT_EQ(app.fArgs,
               (std::vector<std::string>{"cadenza", first, "--batch", second, "/no/such/file"}));
-    EXPECT_EQ(app.fRefs, (std::vector<std::string>{first, (folder / "second.mid").string()}));
+    EXPECT_EQ(app.fRefs, (std::vector<std::string>{first, folder / "second.mid"}));
 }
 
 TEST(ApplicationTest, TheSignatureMustNameAnApplication)

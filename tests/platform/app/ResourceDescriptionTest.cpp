@@ -4,8 +4,8 @@
 #include <Message.h>
 #include <Resources.h>
 
-#include "../storage/TestEnvironment.h"
-#include "RosterTestProcess.h"
+#include "ChildProcess.h"
+#include "TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -147,8 +147,8 @@ TEST(MakeResources, WritesTheBlobTheSourceAndTheDependencies)
 {
     TempFolder folder;
     std::filesystem::create_directory(folder / "icons");
-    folder.Write("icons/logo.raw", "LOGO");
-    const std::string description = folder.Write(
+    folder.WriteText("icons/logo.raw", "LOGO");
+    const std::string description = folder.WriteText(
         "app.rdef", "resource 'MIMS' 1 \"BEOS:APP_SIG\" { string \"application/x-vnd.Test\" }\n"
                     "resource 'ICON' 5 { file \"icons/logo.raw\" }\n");
     ASSERT_EQ(run_process({MAKE_RESOURCES, description, "--blob", folder / "app.rsrc", "--cpp",
@@ -163,17 +163,17 @@ TEST(MakeResources, WritesTheBlobTheSourceAndTheDependencies)
     const void* logo = resources.LoadResource('ICON', 5, &size);
     EXPECT_EQ(std::string(static_cast<const char*>(logo), size), "LOGO")
         << "files are found beside the description";
-    const std::string source = TempFolder::Read(folder / "app.cpp");
+    const std::string source = TempFolder::ReadText(folder / "app.cpp");
     EXPECT_NE(source.find("register_app_resources(kResourceBlob"), std::string::npos);
     EXPECT_NE(source.find("0x89, 0x42, 0x52, 0x53,"), std::string::npos) << "the blob's magic";
-    EXPECT_EQ(TempFolder::Read(folder / "app.d"),
+    EXPECT_EQ(TempFolder::ReadText(folder / "app.d"),
               folder / "app.cpp: " + description + " " + folder / "icons/logo.raw\n");
 
     // A mistake: the message names the line, and no output is left to pass for a good one.
-    const std::string bad = folder.Write("bad.rdef", "resource 'TEXT' 1 {\n int8 300 }\n");
+    const std::string bad = folder.WriteText("bad.rdef", "resource 'TEXT' 1 {\n int8 300 }\n");
     EXPECT_EQ(run_process({MAKE_RESOURCES, bad, "--blob", folder / "out.rsrc"}, folder / "errors"),
               1);
-    EXPECT_NE(TempFolder::Read(folder / "errors").find("bad.rdef:2: '300' is not a int8"),
+    EXPECT_NE(TempFolder::ReadText(folder / "errors").find("bad.rdef:2: '300' is not a int8"),
               std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(folder / "out.rsrc"));
     EXPECT_EQ(run_process({MAKE_RESOURCES, description}, folder / "usage"), 2) << "no output named";

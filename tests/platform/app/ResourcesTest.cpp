@@ -4,7 +4,7 @@
 #include <ResourceWriter.h>
 #include <Resources.h>
 
-#include "../storage/TestEnvironment.h"
+#include "TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -189,7 +189,7 @@ TEST(ResourceFile, IsReadWholeAndRefusedWhenItIsNoBlob)
 {
     TempFolder folder;
     const std::vector<uint8> blob = sample_blob();
-    const std::string path = folder.Write("app.rsrc", std::string(blob.begin(), blob.end()));
+    const std::string path = folder.WriteText("app.rsrc", std::string(blob.begin(), blob.end()));
     BResources resources;
     {
         BFile file(path.c_str(), B_READ_ONLY);
@@ -204,7 +204,7 @@ TEST(ResourceFile, IsReadWholeAndRefusedWhenItIsNoBlob)
     BFile missing((folder / "missing").c_str(), B_READ_ONLY);
     EXPECT_EQ(resources.SetTo(&missing), B_ENTRY_NOT_FOUND);
     EXPECT_EQ(resources.SetTo((BFile*)nullptr), B_BAD_VALUE);
-    BFile text_file(folder.Write("text", "not a blob at all").c_str(), B_READ_ONLY);
+    BFile text_file(folder.WriteText("text", "not a blob at all").c_str(), B_READ_ONLY);
     EXPECT_EQ(resources.SetTo(&text_file), B_BAD_DATA);
     EXPECT_FALSE(resources.HasResource('TEXT', 1)) << "a failed SetTo forgets the old blob";
     // Refused from its size alone, before anything is allocated for it.

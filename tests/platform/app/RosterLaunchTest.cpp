@@ -1,7 +1,8 @@
 // Launching goes through the desktop's opener. These tests put an opener of their own first on
 // the PATH: a script that records its arguments, one file per run.
 
-#include "../storage/TestEnvironment.h"
+#include "Environment.h"
+#include "TempFolder.h"
 
 #include <Entry.h>
 #include <Roster.h>
@@ -39,7 +40,7 @@ protected:
 
     void InstallOpener(const std::string& folder, const std::string& script, mode_t mode = 0755)
     {
-        const std::string path = fFolder.Write(folder + "/xdg-open", script);
+        const std::string path = fFolder.WriteText(folder + "/xdg-open", script);
         chmod(path.c_str(), mode);
     }
 
@@ -51,7 +52,7 @@ protected:
             std::multiset<std::string> runs;
             for (const auto& entry : std::filesystem::directory_iterator(fFolder / "runs")) {
                 if (entry.path().extension() != ".tmp")
-                    runs.insert(TempFolder::Read(entry.path()));
+                    runs.insert(TempFolder::ReadText(entry.path()));
             }
             if (runs.size() >= count || std::chrono::steady_clock::now() > end)
                 return runs;
@@ -85,7 +86,7 @@ TEST_F(RosterLaunch, EachArgumentGoesToTheOpenerAsItIs)
 
 TEST_F(RosterLaunch, DocumentByEntryRef)
 {
-    const std::string document = fFolder.Write("notes.txt", "notes");
+    const std::string document = fFolder.WriteText("notes.txt", "notes");
     entry_ref ref;
     ASSERT_EQ(get_ref_for_path(document.c_str(), &ref), B_OK);
     EXPECT_EQ(be_roster->Launch(&ref), B_OK);

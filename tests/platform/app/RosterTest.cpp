@@ -2,9 +2,9 @@
 // that applications of other programs running at the same time neither see these broadcasts
 // nor answer them.
 
-#include "../storage/TestEnvironment.h"
+#include "ChildProcess.h"
 #include "RosterTestCodes.h"
-#include "RosterTestProcess.h"
+#include "TempFolder.h"
 
 #include <Application.h>
 #include <Message.h>
@@ -34,20 +34,9 @@ namespace {
 
 // Made before main, before the kernel kit opens the runtime folder for the first time.
 struct OwnRuntimeFolder {
-    OwnRuntimeFolder()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "roster-XXXXXX").string();
-        if (mkdtemp(pattern.data()) != nullptr) {
-            path = pattern;
-            setenv("XDG_RUNTIME_DIR", path.c_str(), 1);
-        }
-    }
-    ~OwnRuntimeFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(path, ignored);
-    }
-    std::string path;
+    OwnRuntimeFolder() { setenv("XDG_RUNTIME_DIR", folder.Path().c_str(), 1); }
+    TempFolder folder;
+    const std::string path = folder.Path();
 } sRuntimeFolder;
 
 const char kSignatureA[] = "application/x-vnd.roster-test-a";
@@ -338,8 +327,8 @@ TEST_F(RosterProcesses, ProcessOfAnotherUserCannotInject)
         GTEST_SKIP() << "user 65534 cannot run " << helper << " (a folder it cannot enter, or "
                      << "a file system mounted noexec)";
     ASSERT_TRUE(WIFEXITED(status));
-    ASSERT_EQ(WEXITSTATUS(status), 0) << TempFolder::Read(output);
-    const std::string attempts = TempFolder::Read(output);
+    ASSERT_EQ(WEXITSTATUS(status), 0) << TempFolder::ReadText(output);
+    const std::string attempts = TempFolder::ReadText(output);
     EXPECT_NE(attempts.find("list ok"), std::string::npos) << attempts;
     EXPECT_NE(attempts.find("connected"), std::string::npos) << attempts;
 
@@ -365,7 +354,7 @@ TEST_F(RosterProcesses, BroadcastWithoutAFolderOfInboxesFails)
                             {"XDG_RUNTIME_DIR=" + runtime, "XDG_CACHE_HOME=" + cache},
                             LogPath("output")));
     EXPECT_EQ(plain.Wait(), 1);
-    const std::string said = TempFolder::Read(LogPath("output"));
+    const std::string said = TempFolder::ReadText(LogPath("output"));
     EXPECT_NE(said.find(runtime + "/be-ports is not a private folder"), std::string::npos) << said;
     EXPECT_EQ(said.find("unavailable"), said.rfind("unavailable")) << said;
 }

@@ -1,16 +1,6 @@
 #include "SDLDisplayFixture.h"
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-
-extern char** environ;
+#include "ChildProcess.h"
 
 namespace display_test {
 
@@ -141,60 +131,11 @@ XWindowID SDLDisplayTest::XWindowOf(const char* title)
 
 int run_program(const std::vector<std::string>& arguments, std::string* errors)
 {
-    int pipeEnds[2];
-    if (arguments.empty() || pipe2(pipeEnds, O_CLOEXEC) != 0)
-        return -1;
-    std::vector<char*> argv;
-    for (const std::string& argument : arguments)
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDERR_FILENO);
-    pid_t child = -1;
-    int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(pipeEnds[1]);
-
-    std::string output;
-    char buffer[512];
-    ssize_t got;
-    while ((got = read(pipeEnds[0], buffer, sizeof(buffer))) > 0 || (got < 0 && errno == EINTR)) {
-        if (got > 0)
-            output.append(buffer, (size_t)got);
-    }
-    close(pipeEnds[0]);
+    TempFolder folder;
+    const int status = run_process(arguments, folder / "output");
     if (errors != nullptr)
-        *errors = output;
-    if (spawned != 0)
-        return -1;
-    int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-TempFolder::TempFolder()
-{
-    char pattern[] = "/tmp/sdl-display-test-XXXXXX";
-    if (mkdtemp(pattern) != nullptr)
-        fPath = pattern;
-}
-
-TempFolder::~TempFolder()
-{
-    if (!fPath.empty()) {
-        std::error_code ignored;
-        std::filesystem::remove_all(fPath, ignored);
-    }
-}
-
-std::string TempFolder::AddFile(const std::string& name)
-{
-    std::string path = fPath + "/" + name;
-    std::ofstream(path) << "MThd, or so: " << name << "\n";
-    return path;
+        *errors = TempFolder::ReadText(folder / "output");
+    return status;
 }
 
 } // namespace display_test

@@ -5,6 +5,8 @@
 // drop tool as the separate program it is.
 
 #include "LooperTestSupport.h"
+#include "MessageFields.h"
+#include "TempFolder.h"
 #include "X11Connection.h"
 
 #include <AppDefs.h>
@@ -91,29 +93,7 @@ protected:
     std::vector<MessageLog*> fOtherLogs;
 };
 
-// A message's int32 field, -1 when it has none.
-inline int32 int32_of(const BMessage& message, const char* name)
-{
-    int32 value = -1;
-    message.FindInt32(name, &value);
-    return value;
-}
-
-// Runs a program to its end; its exit status, or -1 when it could not run or died of a
-// signal. What it wrote to standard error goes to *errors.
+// Runs a program to its end (see run_process); what it wrote goes to *errors.
 int run_program(const std::vector<std::string>& arguments, std::string* errors = nullptr);
-
-// A folder of its own under /tmp, removed with everything in it at the end.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    const std::string& Path() const { return fPath; }
-    // Makes a file with some content in the folder; its absolute path.
-    std::string AddFile(const std::string& name);
-
-private:
-    std::string fPath;
-};
 
 } // namespace display_test

@@ -36,8 +36,8 @@ TEST_F(SDLDisplayTest, EachDropArrivesAsOneMessageOfAllItsFilesAtItsPoint)
 {
     TempFolder folder;
     // Names that must survive the trip through URIs: a space, a non-ASCII letter, a "%".
-    std::string first = folder.AddFile("first song.mid");
-    std::string second = folder.AddFile("zweite \xc3\x84nderung 100%.mid");
+    std::string first = folder.WriteText("first song.mid", "MThd");
+    std::string second = folder.WriteText("zweite \xc3\x84nderung 100%.mid", "MThd");
     OpenWindow("Drop target", BRect(200, 150, 599, 449));
 
     std::string errors;
@@ -86,7 +86,7 @@ TEST_F(SDLDisplayTest, DropToolReportsAWindowThatTakesNoDrops)
     TempFolder folder;
     std::string errors;
     EXPECT_EQ(run_program({XDND_DROP, "--window-title", "Takes nothing", "--at", "5", "5",
-                           folder.AddFile("a.mid")},
+                           folder.WriteText("a.mid", "MThd")},
                           &errors),
               1);
     EXPECT_NE(errors.find("no XdndAware"), std::string::npos) << errors;
@@ -98,7 +98,7 @@ TEST_F(SDLDisplayTest, DropToolGivesUpOnAWindowThatNeverAnswers)
     TempFolder folder;
     std::string errors;
     EXPECT_EQ(run_program({XDND_DROP, "--window-title", "Never answers", "--at", "5", "5",
-                           "--timeout", "1", folder.AddFile("a.mid")},
+                           "--timeout", "1", folder.WriteText("a.mid", "MThd")},
                           &errors),
               1);
     EXPECT_NE(errors.find("did not answer"), std::string::npos) << errors;

@@ -4,6 +4,7 @@
 #include <Application.h>
 #include <View.h>
 
+#include "Environment.h"
 #include "GoldenImage.h"
 #include "WindowTestSupport.h"
 
@@ -42,8 +43,7 @@ public:
         auto* alert = new BAlert("Save changes?",
                                  "Save changes?\n\nThe document has changes that were "
                                  "not saved. They are lost unless you save them now.",
-                                 "Cancel", "Save", nullptr, B_WIDTH_AS_USUAL,
-                                 B_WARNING_ALERT);
+                                 "Cancel", "Save", nullptr, B_WIDTH_AS_USUAL, B_WARNING_ALERT);
         alert->SetShortcut(0, B_ESCAPE);
         alert->SetShortcut(1, 's');
         // What the window shows changes just before it waits: only a window that keeps
@@ -87,8 +87,6 @@ struct AlertFixture : ::testing::Test {
     }
     void SetUp() override
     {
-        // The offscreen display shows alert windows only when asked to.
-        setenv("BE_ALERT", "window", 1);
         recorder = new Recorder();
         window = new AskingWindow(recorder);
         window->Show();
@@ -97,10 +95,11 @@ struct AlertFixture : ::testing::Test {
     {
         close(window);
         recorder->Stop();
-        unsetenv("BE_ALERT");
     }
 
     Watchdog watchdog;
+    // The offscreen display shows alert windows only when asked to.
+    ScopedVariable alerts{"BE_ALERT", "window"};
     Recorder* recorder = nullptr;
     AskingWindow* window = nullptr;
 };
@@ -157,7 +156,7 @@ TEST_F(AlertFixture, ShortcutKeysAndEscapePressTheirButtons)
 TEST(AlertTerminalTest, BE_ALERT_terminalWritesTheAlertToStandardErrorAndAnswersZero)
 {
     offscreen();
-    setenv("BE_ALERT", "terminal", 1);
+    ScopedVariable alerts("BE_ALERT", "terminal");
     ::testing::internal::CaptureStderr();
     auto* alert = new BAlert("Title", "Title\n\nSomething went wrong.", "OK", "Cancel", nullptr,
                              B_WIDTH_AS_USUAL, B_WARNING_ALERT);
@@ -166,7 +165,6 @@ TEST(AlertTerminalTest, BE_ALERT_terminalWritesTheAlertToStandardErrorAndAnswers
     // One line under the program's name, the title said once, no imitation of buttons.
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),
               std::string(program_invocation_short_name) + ": Something went wrong.\n");
-    unsetenv("BE_ALERT");
 }
 
 TEST(AlertTerminalTest, AnApplicationOnTheOffscreenDisplayAlertsInTheTerminal)
@@ -175,7 +173,7 @@ TEST(AlertTerminalTest, AnApplicationOnTheOffscreenDisplayAlertsInTheTerminal)
     offscreen();
     if (be_app == nullptr)
         new BApplication("application/x-vnd.test-alerts");
-    unsetenv("BE_ALERT");
+    ScopedVariable alerts("BE_ALERT", nullptr);
     ::testing::internal::CaptureStderr();
     EXPECT_EQ((new BAlert("Title", "Done.", "OK"))->Go(), 0);
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),

@@ -1,4 +1,6 @@
 #include "GoldenImage.h"
+#include "Environment.h"
+#include "TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -25,28 +27,10 @@ BPrivate::DisplayFrame window_frame()
 
 class GoldenImageTest : public ::testing::Test {
 protected:
-    // The tests decide whether goldens are updated; a run that updates the goldens of the
-    // other tests gets its setting back.
     void SetUp() override
     {
-        const char* update = getenv("UPDATE_GOLDENS");
-        fHadUpdate = update != nullptr;
-        fUpdate = update != nullptr ? update : "";
-        unsetenv("UPDATE_GOLDENS");
-        fFolder = fs::temp_directory_path() /
-                  ("golden_test_" + std::to_string(getpid()) + "_" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(fFolder);
         fs::create_directories(fFolder / "golden");
         fs::create_directories(fFolder / "out");
-    }
-    void TearDown() override
-    {
-        if (fHadUpdate)
-            setenv("UPDATE_GOLDENS", fUpdate.c_str(), 1);
-        else
-            unsetenv("UPDATE_GOLDENS");
-        fs::remove_all(fFolder);
     }
 
     ::testing::AssertionResult Compare(const BPrivate::DisplayFrame& frame)
@@ -59,9 +43,11 @@ protected:
         ASSERT_EQ(frame.WritePNG((fFolder / "golden" / "window.png").c_str()), B_OK);
     }
 
-    fs::path fFolder;
-    bool fHadUpdate = false;
-    std::string fUpdate;
+    TempFolder fTemp;
+    const fs::path fFolder = fTemp.Path();
+    // The tests decide whether goldens are updated; a run that updates the goldens of the
+    // other tests gets its setting back.
+    ScopedVariable fNoUpdate{"UPDATE_GOLDENS", nullptr};
 };
 
 } // namespace
@@ -126,9 +112,10 @@ TEST_F(GoldenImageTest, MissingGoldenFailsAndSaysHowToMakeIt)
 
 TEST_F(GoldenImageTest, UpdateWritesTheGolden)
 {
-    setenv("UPDATE_GOLDENS", "1", 1);
-    EXPECT_TRUE(Compare(window_frame()));
-    unsetenv("UPDATE_GOLDENS");
+    {
+        ScopedVariable update("UPDATE_GOLDENS", "1");
+        EXPECT_TRUE(Compare(window_frame()));
+    }
     BPrivate::DisplayFrame golden;
     ASSERT_TRUE(golden_image::read_png(fFolder / "golden" / "window.png", golden));
     EXPECT_EQ(golden.pixels, window_frame().pixels);

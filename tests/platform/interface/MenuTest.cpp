@@ -80,9 +80,7 @@ struct MenuFixture : ::testing::Test {
     BPoint TitleCenter(int32 index)
     {
         Locked lock(window);
-        BRect frame = bar->ItemAt(index)->Frame();
-        return bar->ConvertToParent(
-            BPoint((frame.left + frame.right) / 2, (frame.top + frame.bottom) / 2));
+        return bar->ConvertToParent(center(bar->ItemAt(index)->Frame()));
     }
     // The window a menu is open in, or nullptr.
     BWindow* OpenWindowOf(BMenu* menu)
@@ -90,11 +88,7 @@ struct MenuFixture : ::testing::Test {
         Locked lock(window);
         return menu->Window();
     }
-    BPoint ItemCenter(BMenu* menu, int32 index)
-    {
-        BRect frame = menu->ItemAt(index)->Frame();
-        return BPoint((frame.left + frame.right) / 2, (frame.top + frame.bottom) / 2);
-    }
+    BPoint ItemCenter(BMenu* menu, int32 index) { return center(menu->ItemAt(index)->Frame()); }
 
     Watchdog watchdog;
     Recorder* recorder = nullptr;

@@ -9,7 +9,6 @@
 #include <linux/capability.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/syscall.h>
@@ -22,94 +21,21 @@
 #include <cstring>
 #include <map>
 
-extern char** environ;
-
 using namespace BPortWire;
 
 HelperProcess::HelperProcess(const std::vector<std::string>& arguments)
 {
-    int pipeFds[2];
-    if (pipe2(pipeFds, O_CLOEXEC) != 0)
-        return;
-    std::vector<std::string> all = {"kernel-helper", "--helper"};
-    all.insert(all.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (auto& argument : all)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
-    if (posix_spawn(&fPid, "/proc/self/exe", &actions, nullptr, argv.data(), environ) != 0)
-        fPid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    close(pipeFds[1]);
-    fOutput = pipeFds[0];
-}
-
-HelperProcess::~HelperProcess()
-{
-    if (fPid > 0) {
-        kill(fPid, SIGKILL);
-        waitpid(fPid, nullptr, 0);
-    }
-    if (fOutput >= 0)
-        close(fOutput);
-}
-
-bool HelperProcess::Printed(bigtime_t timeout)
-{
-    if (!fPending.empty())
-        return true;
-    pollfd watched{fOutput, POLLIN, 0};
-    return poll(&watched, 1, static_cast<int>(timeout / 1000)) > 0;
-}
-
-std::string HelperProcess::ReadLine(bigtime_t timeout)
-{
-    const bigtime_t deadline = system_time() + timeout;
-    for (;;) {
-        size_t end = fPending.find('\n');
-        if (end != std::string::npos) {
-            std::string line = fPending.substr(0, end);
-            fPending.erase(0, end + 1);
-            return line;
-        }
-        bigtime_t left = deadline - system_time();
-        pollfd watched{fOutput, POLLIN, 0};
-        if (left <= 0 || poll(&watched, 1, static_cast<int>(left / 1000) + 1) <= 0)
-            return "";
-        char buffer[256];
-        ssize_t length = read(fOutput, buffer, sizeof buffer);
-        if (length <= 0)
-            return "";
-        fPending.append(buffer, static_cast<size_t>(length));
-    }
+    std::vector<std::string> argv = {"/proc/self/exe", "--helper"};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    fChild.StartTalking(argv);
 }
 
 int HelperProcess::Wait(bigtime_t timeout)
 {
-    const bigtime_t deadline = system_time() + timeout;
-    while (fPid > 0) {
-        int status;
-        pid_t ended = waitpid(fPid, &status, WNOHANG);
-        if (ended == fPid) {
-            fPid = -1;
-            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        }
-        if (system_time() > deadline) {
-            Kill(SIGKILL);
-            return -1;
-        }
-        snooze(5000);
-    }
-    return -1;
-}
-
-void HelperProcess::Kill(int signal)
-{
-    if (fPid > 0)
-        kill(fPid, signal);
+    const int status = fChild.WaitForExit(std::chrono::milliseconds(timeout / 1000));
+    if (fChild.Pid() > 0)
+        fChild.Signal(SIGKILL);
+    return status;
 }
 
 std::string unique_port_name(const char* what)

@@ -4,6 +4,8 @@
 // "--helper NAME ARGS...", so that ports are written and owned by real separate processes.
 // Every wait here has a watchdog: a helper that does not answer in time fails the test.
 
+#include "ChildProcess.h"
+
 #include <OS.h>
 
 #include <string>
@@ -12,23 +14,29 @@
 
 class HelperProcess {
 public:
-    // Starts the helper; its standard output comes back through ReadLine.
+    // Starts the helper; its standard output comes back through ReadLine. A helper still
+    // running at the end is killed.
     explicit HelperProcess(const std::vector<std::string>& arguments);
-    ~HelperProcess(); // kills a helper still running
 
-    bool Started() const { return fPid > 0; }
+    bool Started() const { return fChild.Pid() > 0; }
     // The next line the helper printed, or "" when none came within the timeout.
-    std::string ReadLine(bigtime_t timeout = 10000000);
+    std::string ReadLine(bigtime_t timeout = 10000000)
+    {
+        return fChild.ReadLine(Limit(timeout)).value_or("");
+    }
     // Whether the helper printed something within the timeout (it is left unread).
-    bool Printed(bigtime_t timeout);
+    bool Printed(bigtime_t timeout) { return fChild.Printed(Limit(timeout)); }
     // The helper's exit status, or -1 when it did not end within the timeout (it is killed).
     int Wait(bigtime_t timeout = 10000000);
-    void Kill(int signal);
+    void Kill(int signal) { fChild.Signal(signal); }
 
 private:
-    pid_t fPid = -1;
-    int fOutput = -1;
-    std::string fPending;
+    static std::chrono::milliseconds Limit(bigtime_t timeout)
+    {
+        return std::chrono::milliseconds(timeout / 1000);
+    }
+
+    ChildProcess fChild;
 };
 
 // The helper entry points, by name; each prints what the test needs to see and returns the

@@ -2,12 +2,12 @@
 // --helper. Tests publish their ports in a runtime folder of their own, removed at the end.
 
 #include "HelperProcess.h"
+#include "TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -16,13 +16,8 @@ int main(int argc, char** argv)
     if (argc >= 3 && strcmp(argv[1], "--helper") == 0)
         return run_helper(std::vector<std::string>(argv + 2, argv + argc));
 
-    char folder[] = "/tmp/kernel-test.XXXXXX";
-    if (mkdtemp(folder) == nullptr)
-        return 2;
-    setenv("XDG_RUNTIME_DIR", folder, 1);
+    TempFolder folder;
+    setenv("XDG_RUNTIME_DIR", folder.Path().c_str(), 1);
     testing::InitGoogleTest(&argc, argv);
-    int result = RUN_ALL_TESTS();
-    std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
-    return result;
+    return RUN_ALL_TESTS();
 }

@@ -2,6 +2,7 @@
 
 #include "PortFolder.h"
 #include "PortRecordAssembler.h"
+#include "TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -19,18 +20,6 @@ using namespace BPortWire;
 
 class RuntimeFolder : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/port-folder-test.XXXXXX";
-        ASSERT_NE(nullptr, mkdtemp(pattern));
-        fPath = pattern;
-    }
-    void TearDown() override
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(fPath, ignored);
-    }
-
     status_t Open(const std::string& runtimeDir, std::string* path)
     {
         int fd = -1;
@@ -40,7 +29,8 @@ protected:
         return status;
     }
 
-    std::string fPath;
+    TempFolder fFolder;
+    const std::string fPath = fFolder.Path();
 };
 
 TEST_F(RuntimeFolder, APrivateRuntimeDirHoldsOurFolder)

@@ -3,6 +3,8 @@
 
 #include <OS.h>
 
+#include "Watchdog.h"
+
 #include <gtest/gtest.h>
 
 #include <pthread.h>
@@ -16,19 +18,6 @@
 namespace {
 
 constexpr bigtime_t kWatchdog = 10000000;
-
-// Waits until condition() holds, for at most the watchdog's time.
-template <typename Condition>
-bool eventually(Condition condition)
-{
-    const bigtime_t deadline = system_time() + kWatchdog;
-    while (!condition()) {
-        if (system_time() > deadline)
-            return false;
-        snooze(1000);
-    }
-    return true;
-}
 
 thread_state stateOf(thread_id thread)
 {

@@ -1,7 +1,7 @@
 #include <GettextCatalog.h>
 
-#include "../storage/TestEnvironment.h"
 #include "MoFiles.h"
+#include "TempFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -6,20 +6,17 @@
 #include <Looper.h>
 #include <Message.h>
 
-#include "../app/LooperTestSupport.h"
-#include "../storage/TestEnvironment.h"
+#include "ChildProcess.h"
+#include "LooperTestSupport.h"
 #include "MoFiles.h"
+#include "TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <spawn.h>
-#include <sys/wait.h>
 
 using looper_test::eventually;
 using looper_test::Watchdog;
-
-extern char** environ;
 
 namespace {
 
@@ -64,13 +61,7 @@ public:
 
 int run_belanguage(const char* language)
 {
-    const char* argv[] = {BELANGUAGE, language, nullptr};
-    pid_t child;
-    if (posix_spawn(&child, BELANGUAGE, nullptr, nullptr, (char**)argv, environ) != 0)
-        return -1;
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run_process({BELANGUAGE, language});
 }
 
 } // namespace

@@ -1,7 +1,8 @@
 #include <Locale.h>
 
-#include "../storage/TestEnvironment.h"
+#include "Environment.h"
 #include "MoFiles.h"
+#include "TempFolder.h"
 
 #include <gtest/gtest.h>
 

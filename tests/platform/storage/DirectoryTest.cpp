@@ -3,7 +3,7 @@
 #include <File.h>
 #include <Path.h>
 
-#include "TestEnvironment.h"
+#include "TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -16,10 +16,10 @@ class DirectoryTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        fFolder.Write("a.mid", "");
-        fFolder.Write("b.mid", "");
+        fFolder.WriteText("a.mid", "");
+        fFolder.WriteText("b.mid", "");
         ASSERT_EQ(mkdir((fFolder / "sub").c_str(), 0700), 0);
-        fFolder.Write("sub/deep.mid", "");
+        fFolder.WriteText("sub/deep.mid", "");
         ASSERT_EQ(fDir.SetTo(fFolder.Path().c_str()), B_OK);
     }
 
@@ -86,9 +86,9 @@ TEST_F(DirectoryTest, CreatesFilesAndFolders)
     EXPECT_EQ(fDir.CreateFile("new.mid", &file), B_OK);
     EXPECT_EQ(file.Write("MThd", 4), 4);
     EXPECT_EQ(fDir.CreateFile("new.mid", &file, true), B_FILE_EXISTS);
-    EXPECT_EQ(TempFolder::Read(fFolder / "new.mid"), "MThd");
+    EXPECT_EQ(TempFolder::ReadText(fFolder / "new.mid"), "MThd");
     EXPECT_EQ(fDir.CreateFile("new.mid", nullptr), B_OK);
-    EXPECT_EQ(TempFolder::Read(fFolder / "new.mid"), ""); // emptied
+    EXPECT_EQ(TempFolder::ReadText(fFolder / "new.mid"), ""); // emptied
 
     BDirectory made;
     EXPECT_EQ(fDir.CreateDirectory("made", &made), B_OK);
@@ -128,7 +128,7 @@ TEST(CreateDirectoryTest, CreatesEveryMissingLevel)
     EXPECT_EQ(st.st_mode & (S_IFMT | 0777), S_IFDIR | 0700u);
 
     EXPECT_EQ(create_directory((folder / "x/y/z").c_str(), 0700), B_OK);
-    std::string file = folder.Write("x/file", "");
+    std::string file = folder.WriteText("x/file", "");
     EXPECT_EQ(create_directory(file.c_str(), 0700), B_FILE_EXISTS);
     EXPECT_EQ(create_directory((file + "/below").c_str(), 0700), B_NOT_A_DIRECTORY);
 }

@@ -2,7 +2,8 @@
 #include <Entry.h>
 #include <Path.h>
 
-#include "TestEnvironment.h"
+#include "Environment.h"
+#include "TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -41,7 +42,7 @@ TEST(EntryTest, NamesAbsoluteNormalisedPaths)
 TEST(EntryTest, TheFolderMustExist)
 {
     TempFolder folder;
-    std::string file = folder.Write("file", "");
+    std::string file = folder.WriteText("file", "");
     EXPECT_EQ(BEntry((folder / "missing/x").c_str()).InitCheck(), B_ENTRY_NOT_FOUND);
     EXPECT_EQ(BEntry((file + "/x").c_str()).InitCheck(), B_ENTRY_NOT_FOUND);
     EXPECT_EQ(BEntry("").InitCheck(), B_BAD_VALUE);
@@ -60,7 +61,7 @@ TEST(EntryTest, TraverseFollowsLinksToTheirTarget)
     TempFolder folder;
     ASSERT_EQ(mkdir((folder / "real").c_str(), 0700), 0);
     ASSERT_EQ(mkdir((folder / "real/sub").c_str(), 0700), 0);
-    folder.Write("real/sub/song.mid", "");
+    folder.WriteText("real/sub/song.mid", "");
     ASSERT_EQ(symlink("real/sub/song.mid", (folder / "first").c_str()), 0);
     ASSERT_EQ(symlink((folder / "first").c_str(), (folder / "second").c_str()), 0);
 
@@ -86,9 +87,9 @@ TEST(EntryTest, TraverseFollowsLinksToTheirTarget)
 TEST(EntryTest, Remove)
 {
     TempFolder folder;
-    std::string file = folder.Write("file", "");
+    std::string file = folder.WriteText("file", "");
     ASSERT_EQ(mkdir((folder / "full").c_str(), 0700), 0);
-    folder.Write("full/inside", "");
+    folder.WriteText("full/inside", "");
     ASSERT_EQ(symlink("file", (folder / "link").c_str()), 0);
 
     BEntry link((folder / "link").c_str());
@@ -106,25 +107,25 @@ TEST(EntryTest, Remove)
 TEST(EntryTest, RenameAndMove)
 {
     TempFolder folder;
-    std::string file = folder.Write("a.mid", "A");
-    folder.Write("b.mid", "B");
+    std::string file = folder.WriteText("a.mid", "A");
+    folder.WriteText("b.mid", "B");
     ASSERT_EQ(mkdir((folder / "out").c_str(), 0700), 0);
 
     BEntry entry(file.c_str());
     EXPECT_EQ(entry.Rename("b.mid"), B_FILE_EXISTS);
-    EXPECT_EQ(TempFolder::Read(folder / "b.mid"), "B");
+    EXPECT_EQ(TempFolder::ReadText(folder / "b.mid"), "B");
     // A relative name stays in the entry's folder.
     EXPECT_EQ(entry.Rename("c.mid"), B_OK);
     EXPECT_EQ(path_of(entry), folder / "c.mid");
     EXPECT_EQ(entry.Rename("b.mid", true), B_OK);
-    EXPECT_EQ(TempFolder::Read(folder / "b.mid"), "A");
+    EXPECT_EQ(TempFolder::ReadText(folder / "b.mid"), "A");
 
     BDirectory out((folder / "out").c_str());
     EXPECT_EQ(entry.MoveTo(&out), B_OK);
     EXPECT_EQ(path_of(entry), folder / "out/b.mid");
     EXPECT_EQ(entry.MoveTo(&out, "renamed.mid"), B_OK);
     EXPECT_EQ(entry.Rename((folder / "back.mid").c_str()), B_OK);
-    EXPECT_EQ(TempFolder::Read(folder / "back.mid"), "A");
+    EXPECT_EQ(TempFolder::ReadText(folder / "back.mid"), "A");
     EXPECT_EQ(entry.Rename("missing/x"), B_ENTRY_NOT_FOUND);
 }
 

@@ -1,6 +1,6 @@
 #include <File.h>
 
-#include "TestEnvironment.h"
+#include "TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -22,14 +22,14 @@ static std::string read_all(BFile& file)
 TEST(FileTest, OpenModes)
 {
     TempFolder folder;
-    std::string path = folder.Write("song.mid", "old contents");
+    std::string path = folder.WriteText("song.mid", "old contents");
     EXPECT_EQ(BFile((folder / "missing").c_str(), B_READ_ONLY).InitCheck(), B_ENTRY_NOT_FOUND);
 
     // What callers pass to write a file from scratch: an existing file is emptied first.
     BFile rewrite(path.c_str(), 0x601);
     EXPECT_TRUE(rewrite.IsWritable() && !rewrite.IsReadable());
     EXPECT_EQ(rewrite.Write("new", 3), 3);
-    EXPECT_EQ(TempFolder::Read(path), "new");
+    EXPECT_EQ(TempFolder::ReadText(path), "new");
 
     EXPECT_EQ(BFile(path.c_str(), B_WRITE_ONLY | B_CREATE_FILE | B_FAIL_IF_EXISTS).InitCheck(),
               B_FILE_EXISTS);
@@ -78,13 +78,13 @@ TEST(FileTest, ReadWriteAndSeek)
 TEST(FileTest, AccessFollowsTheOpenMode)
 {
     TempFolder folder;
-    std::string path = folder.Write("kept", "keep me");
+    std::string path = folder.WriteText("kept", "keep me");
     BFile reader(path.c_str(), B_READ_ONLY);
     EXPECT_FALSE(reader.IsWritable());
     EXPECT_EQ(reader.Write("x", 1), B_NOT_ALLOWED);
     EXPECT_EQ(reader.WriteAt(0, "x", 1), B_NOT_ALLOWED);
     EXPECT_EQ(reader.SetSize(0), B_NOT_ALLOWED);
-    EXPECT_EQ(TempFolder::Read(path), "keep me");
+    EXPECT_EQ(TempFolder::ReadText(path), "keep me");
 
     char buffer[4];
     EXPECT_EQ(BFile(path.c_str(), B_WRITE_ONLY).ReadAt(0, buffer, 4), B_NOT_ALLOWED);
@@ -98,7 +98,7 @@ TEST(FileTest, UnwritableFolders)
 {
     TempFolder folder;
     // Nobody, root included, can create an entry below a regular file.
-    std::string below = folder.Write("plain", "") + "/child";
+    std::string below = folder.WriteText("plain", "") + "/child";
     EXPECT_EQ(BFile(below.c_str(), 0x601).InitCheck(), B_NOT_A_DIRECTORY);
 
     if (geteuid() == 0)
@@ -110,7 +110,7 @@ TEST(FileTest, UnwritableFolders)
 TEST(FileTest, DescriptorIsClosedOnExec)
 {
     TempFolder folder;
-    std::string path = folder.Write("exec", "");
+    std::string path = folder.WriteText("exec", "");
     struct stat wanted;
     ASSERT_EQ(stat(path.c_str(), &wanted), 0);
     BFile file(path.c_str(), B_READ_ONLY);

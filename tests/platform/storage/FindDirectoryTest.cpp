@@ -1,7 +1,8 @@
 #include <FindDirectory.h>
 #include <Path.h>
 
-#include "TestEnvironment.h"
+#include "Environment.h"
+#include "TempFolder.h"
 
 #include <gtest/gtest.h>
 

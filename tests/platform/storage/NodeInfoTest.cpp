@@ -1,7 +1,7 @@
 #include <Node.h>
 #include <NodeInfo.h>
 
-#include "TestEnvironment.h"
+#include "TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -33,7 +33,7 @@ TEST(NodeInfoTest, TypeFollowsTheExtensionWithoutAnAttribute)
         {"archive.xyz", "application/octet-stream"},
     };
     for (const auto& each : cases) {
-        BNode node(folder.Write(each.leaf, "x").c_str());
+        BNode node(folder.WriteText(each.leaf, "x").c_str());
         EXPECT_EQ(type_of(&node), each.type) << each.leaf;
     }
 }
@@ -41,7 +41,7 @@ TEST(NodeInfoTest, TypeFollowsTheExtensionWithoutAnAttribute)
 TEST(NodeInfoTest, StoredTypeWinsOverTheExtension)
 {
     TempFolder folder;
-    BNode node(folder.Write("notes.txt", "x").c_str());
+    BNode node(folder.WriteText("notes.txt", "x").c_str());
     BNodeInfo info(&node);
     if (info.SetType("text/x-notes") == B_UNSUPPORTED)
         GTEST_SKIP() << "the temporary folder keeps no attributes";

@@ -2,7 +2,7 @@
 #include <String.h>
 #include <TypeConstants.h>
 
-#include "TestEnvironment.h"
+#include "TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@ class NodeTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        fPath = fFolder.Write("tune.mid", "MThd");
+        fPath = fFolder.WriteText("tune.mid", "MThd");
         ASSERT_EQ(fNode.SetTo(fPath.c_str()), B_OK);
         if (fNode.WriteAttr("probe", B_RAW_TYPE, 0, "", 0) == B_UNSUPPORTED)
             GTEST_SKIP() << "the temporary folder keeps no attributes";

@@ -2,7 +2,8 @@
 #include <Entry.h>
 #include <Path.h>
 
-#include "TestEnvironment.h"
+#include "Environment.h"
+#include "TempFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -12,6 +12,7 @@
 #include <Window.h>
 
 #include "LooperTestSupport.h"
+#include "MessageFields.h"
 #include "WindowPrivate.h"
 
 #include <gtest/gtest.h>
@@ -68,6 +69,11 @@ inline rgb_color pixel(const BPrivate::DisplayFrame& frame, int32 x, int32 y)
     return rgb_color{(uint8)(value >> 16), (uint8)(value >> 8), (uint8)value, (uint8)(value >> 24)};
 }
 
+inline BPoint center(BRect rect)
+{
+    return BPoint((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+}
+
 inline void click(BWindow* window, BPoint where, int32 buttons = 1)
 {
     offscreen()->MouseDown(id_of(window), where, buttons);
@@ -84,21 +90,6 @@ inline void type(BWindow* window, const char* bytes, uint32 modifiers = 0)
     display->KeyUp(id_of(window), bytes);
     display->SetModifiers(id_of(window), 0);
     settle(window);
-}
-
-// A field of a recorded message, or -1 / "" when it has none.
-inline int32 int32_of(const BMessage& message, const char* name)
-{
-    int32 value = -1;
-    message.FindInt32(name, &value);
-    return value;
-}
-
-inline std::string string_of(const BMessage& message, const char* name)
-{
-    const char* value = "";
-    message.FindString(name, &value);
-    return value;
 }
 
 // Locks a window for the scope, for tests that look at views from outside.
@@ -151,8 +142,5 @@ private:
     std::condition_variable fChanged;
     std::vector<BMessage> fMessages;
 };
-
-// Ends the program if a test hangs.
-using Watchdog = looper_test::Watchdog;
 
 } // namespace window_test

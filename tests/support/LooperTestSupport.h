@@ -1,11 +1,13 @@
 #pragma once
 
-// What the looper, messenger and application tests share: a watchdog that ends a hung test,
-// a gate a handler can wait at, and a wait for a condition that another thread makes true.
+// What the looper, messenger and application tests share: the watchdog and bounded wait, a
+// gate a handler can wait at, and handlers and loopers that record what they receive.
 
 #include <Handler.h>
 #include <Looper.h>
 #include <Message.h>
+
+#include "Watchdog.h"
 
 #include <gtest/gtest.h>
 
@@ -23,37 +25,8 @@ namespace looper_test {
 
 using namespace std::chrono_literals;
 
-// Fails the whole program if the test it guards has not finished in time: a test that waits
-// on another thread must not hang the run.
-class Watchdog {
-public:
-    explicit Watchdog(std::chrono::seconds limit = std::chrono::seconds(60))
-        : fThread([this, limit] {
-              std::unique_lock<std::mutex> lock(fLock);
-              if (!fFinished.wait_for(lock, limit, [this] { return fDone; })) {
-                  fprintf(stderr, "watchdog: %s did not finish in time\n",
-                          ::testing::UnitTest::GetInstance()->current_test_info()->name());
-                  std::abort();
-              }
-          })
-    {
-    }
-    ~Watchdog()
-    {
-        {
-            std::lock_guard<std::mutex> lock(fLock);
-            fDone = true;
-        }
-        fFinished.notify_one();
-        fThread.join();
-    }
-
-private:
-    std::mutex fLock;
-    std::condition_variable fFinished;
-    bool fDone = false;
-    std::thread fThread;
-};
+using ::eventually;
+using ::Watchdog;
 
 // A door that threads wait at until it opens; it stays open.
 class Gate {
@@ -75,19 +48,6 @@ private:
     std::condition_variable fChanged;
     bool fOpen = false;
 };
-
-// Whether condition turns true within the limit.
-inline bool eventually(const std::function<bool()>& condition,
-                       std::chrono::milliseconds limit = std::chrono::milliseconds(20000))
-{
-    auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
 
 // A handler that keeps the commands of the messages it receives, readable from any thread.
 class RecordingHandler : public BHandler {

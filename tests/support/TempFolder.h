@@ -12,15 +12,16 @@
 
 class TempFolder {
 public:
+    // The real path, so that it compares equal to what the kits report.
     TempFolder()
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "cadenzo-test.XXXXXX");
-        std::vector<char> buffer(pattern.begin(), pattern.end());
-        buffer.push_back('\0');
-        fPath = mkdtemp(buffer.data());
+        std::string pattern = (std::filesystem::temp_directory_path() / "test-XXXXXX").string();
+        if (mkdtemp(pattern.data()) != nullptr)
+            fPath = std::filesystem::canonical(pattern).string();
     }
     ~TempFolder()
     {
+        // A test may have taken its own permissions away to make writing fail.
         std::error_code ignored;
         std::filesystem::permissions(fPath, std::filesystem::perms::owner_all,
                                      std::filesystem::perm_options::add, ignored);
@@ -30,16 +31,30 @@ public:
     const std::string& Path() const { return fPath; }
     std::string operator/(const std::string& name) const { return fPath + "/" + name; }
 
-    void Write(const std::string& name, const std::vector<uint8_t>& bytes) const
+    // Each returns the file's path.
+    std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) const
     {
         std::ofstream out(*this / name, std::ios::binary);
         out.write(reinterpret_cast<const char*>(bytes.data()), (std::streamsize)bytes.size());
+        return *this / name;
     }
+    std::string WriteText(const std::string& name, const std::string& text) const
+    {
+        std::ofstream(*this / name, std::ios::binary) << text;
+        return *this / name;
+    }
+
     std::vector<uint8_t> Read(const std::string& name) const
     {
         std::ifstream in(*this / name, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
+    static std::string ReadText(const std::string& path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
     bool Exists(const std::string& name) const { return std::filesystem::exists(*this / name); }
     // Names of everything in the folder, sorted.
     std::vector<std::string> List() const
