@@ -94,8 +94,8 @@ TEST(SDLWindowTest, FilesDroppedOnTheScreenReachTheViewUnderThePointerAsOneMessa
     }));
 
     TempFolder folder;
-    std::string first = folder.AddFile("one.mid");
-    std::string second = folder.AddFile("two words.mid");
+    std::string first = folder.WriteText("one.mid", "MThd");
+    std::string second = folder.WriteText("two words.mid", "MThd");
     std::string errors;
     ASSERT_EQ(run_program(
                   {XDND_DROP, "--window-title", "Drop window", "--at", "250", "40", first, second},
