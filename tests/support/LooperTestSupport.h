@@ -49,26 +49,35 @@ private:
     bool fOpen = false;
 };
 
-// A handler that keeps the commands of the messages it receives, readable from any thread.
-class RecordingHandler : public BHandler {
+// The commands of the messages something received, readable from any thread.
+class Commands {
 public:
-    explicit RecordingHandler(const char* name = "recorder") : BHandler(name) {}
-
-    void MessageReceived(BMessage* message) override
+    void Add(uint32 what)
     {
         std::lock_guard<std::mutex> lock(fLock);
-        fReceived.push_back(message->what);
+        fReceived.push_back(what);
     }
     std::vector<uint32> Received() const
     {
         std::lock_guard<std::mutex> lock(fLock);
         return fReceived;
     }
-    size_t Count() const { return Received().size(); }
 
 private:
     mutable std::mutex fLock;
     std::vector<uint32> fReceived;
+};
+
+class RecordingHandler : public BHandler {
+public:
+    explicit RecordingHandler(const char* name = "recorder") : BHandler(name) {}
+
+    void MessageReceived(BMessage* message) override { fCommands.Add(message->what); }
+    std::vector<uint32> Received() const { return fCommands.Received(); }
+    size_t Count() const { return Received().size(); }
+
+private:
+    Commands fCommands;
 };
 
 // A looper that records what it receives itself and says when it has been deleted.
@@ -84,20 +93,11 @@ public:
             *fDeleted = true;
     }
 
-    void MessageReceived(BMessage* message) override
-    {
-        std::lock_guard<std::mutex> lock(fLock);
-        fReceived.push_back(message->what);
-    }
-    std::vector<uint32> Received() const
-    {
-        std::lock_guard<std::mutex> lock(fLock);
-        return fReceived;
-    }
+    void MessageReceived(BMessage* message) override { fCommands.Add(message->what); }
+    std::vector<uint32> Received() const { return fCommands.Received(); }
 
 private:
-    mutable std::mutex fLock;
-    std::vector<uint32> fReceived;
+    Commands fCommands;
     std::atomic<bool>* fDeleted;
 };
 

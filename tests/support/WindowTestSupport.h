@@ -13,6 +13,7 @@
 
 #include "LooperTestSupport.h"
 #include "MessageFields.h"
+#include "MessageLog.h"
 #include "WindowPrivate.h"
 
 #include <gtest/gtest.h>
@@ -113,23 +114,15 @@ inline void close(BWindow* window)
 class Recorder : public BLooper {
 public:
     Recorder() : BLooper("recorder") { Run(); }
-    void MessageReceived(BMessage* message) override
-    {
-        std::lock_guard<std::mutex> lock(fLock);
-        fMessages.push_back(*message);
-        fChanged.notify_all();
-    }
+    void MessageReceived(BMessage* message) override { fLog.Add(Name(), *message); }
     // Waits up to five seconds for the count-th message; false if it did not come.
-    bool WaitFor(size_t count)
-    {
-        std::unique_lock<std::mutex> lock(fLock);
-        return fChanged.wait_for(lock, std::chrono::seconds(5),
-                                 [&] { return fMessages.size() >= count; });
-    }
+    bool WaitFor(size_t count) { return fLog.WaitFor(count); }
     std::vector<BMessage> Messages()
     {
-        std::lock_guard<std::mutex> lock(fLock);
-        return fMessages;
+        std::vector<BMessage> messages;
+        for (const auto& entry : fLog.Entries())
+            messages.push_back(entry.second);
+        return messages;
     }
     void Stop()
     {
@@ -138,9 +131,7 @@ public:
     }
 
 private:
-    std::mutex fLock;
-    std::condition_variable fChanged;
-    std::vector<BMessage> fMessages;
+    MessageLog fLog;
 };
 
 } // namespace window_test

@@ -280,22 +280,10 @@ TEST(TextViewTest, OffsetsStayOnCharacterBoundariesWhateverTheBytes)
     EXPECT_STREQ(view.Text(), "ab");
 }
 
-namespace {
-
-// A handler that keeps the commands it gets; read them with its looper locked.
-class CommandLog : public BHandler {
-public:
-    CommandLog() : BHandler("log") {}
-    void MessageReceived(BMessage* message) override { commands.push_back(message->what); }
-    std::vector<uint32> commands;
-};
-
-} // namespace
-
 TEST(InvokerTest, HandlerGivenBeforeItHasALooperIsFoundWhenInvoked)
 {
     Recorder* recorder = new Recorder();
-    CommandLog log;
+    looper_test::RecordingHandler log;
     BInvoker invoker(new BMessage('late'), &log);
     EXPECT_EQ(invoker.Command(), (uint32)'late');
     EXPECT_EQ(invoker.Target(), &log);
@@ -315,7 +303,7 @@ TEST(InvokerTest, HandlerGivenBeforeItHasALooperIsFoundWhenInvoked)
     BMessage reply;
     BMessenger(&log).SendMessage('sync', &reply);
     recorder->Lock();
-    EXPECT_EQ(log.commands, (std::vector<uint32>{'late', 'othr', 'sync'}));
+    EXPECT_EQ(log.Received(), (std::vector<uint32>{'late', 'othr', 'sync'}));
     recorder->RemoveHandler(&log);
     recorder->Unlock();
     recorder->Stop();
