@@ -9,7 +9,7 @@
 #include "TempFolder.h"
 #include "X11Connection.h"
 #include "XdndDragSource.h"
-#include "settings/Prefs.h"
+#include "settings/ExitStates.h"
 
 #include <gtest/gtest.h>
 
