@@ -5,6 +5,7 @@
 #include "ChildProcess.h"
 #include "RosterTestCodes.h"
 #include "TempFolder.h"
+#include "Watchdog.h"
 
 #include <Application.h>
 #include <Message.h>
@@ -61,13 +62,7 @@ bool has_line(const std::string& path, const std::string& line)
 bool wait_for_line(const std::string& path, const std::string& line,
                    std::chrono::milliseconds deadline = 10s)
 {
-    const auto end = std::chrono::steady_clock::now() + deadline;
-    while (!has_line(path, line)) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        std::this_thread::sleep_for(2ms);
-    }
-    return true;
+    return eventually([&] { return has_line(path, line); }, deadline);
 }
 
 bool is_listed(const std::string& portName)

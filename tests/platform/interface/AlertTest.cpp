@@ -67,14 +67,12 @@ private:
 
 BWindow* wait_for_alert_window(AskingWindow* window)
 {
-    for (int i = 0; i < 500; i++) {
-        if (BAlert* alert = window->current.load()) {
-            if (BWindow* alertWindow = BPrivate::alert_window_of(alert))
-                return alertWindow;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return nullptr;
+    BWindow* alertWindow = nullptr;
+    eventually([&] {
+        BAlert* alert = window->current.load();
+        return alert != nullptr && (alertWindow = BPrivate::alert_window_of(alert)) != nullptr;
+    });
+    return alertWindow;
 }
 
 struct AlertFixture : ::testing::Test {
