@@ -202,18 +202,12 @@ public:
     BRect InWindow(const char* name) const
     {
         Locked lock(fWindow);
-        return InWindow(View()->FindView(name));
+        return in_window(View()->FindView(name));
     }
     BRect ChannelBoxInWindow(int32 index) const
     {
         Locked lock(fWindow);
-        return InWindow(ChannelBox(index));
-    }
-    BRect InWindow(const BView* view) const
-    {
-        BRect rect = view->ConvertToScreen(view->Bounds());
-        rect.OffsetBy(-fWindow->Frame().left, -fWindow->Frame().top);
-        return rect;
+        return in_window(ChannelBox(index));
     }
 
     // The pixels of a rectangle of a frame, for comparing parts of frames.

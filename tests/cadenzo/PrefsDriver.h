@@ -54,12 +54,7 @@ public:
     // Where a view lies in the window.
     BRect InWindow(const char* name) const
     {
-        return Read([name](BWindow* w) {
-            const BView* view = w->FindView(name);
-            BRect rect = view->ConvertToScreen(view->Bounds());
-            rect.OffsetBy(-w->Frame().left, -w->Frame().top);
-            return rect;
-        });
+        return Read([name](BWindow* w) { return in_window(w->FindView(name)); });
     }
     void Click(const char* name) const { click(fWindow, center(InWindow(name))); }
     void Type(const char* bytes, uint32 modifiers = 0) const { type(fWindow, bytes, modifiers); }
@@ -77,10 +72,8 @@ private:
 };
 
 // Chooses an item of one of the main window's menus with a click on the title and one on the
-// item; returns the window the application keeps for it, once that shows.
-template <typename Window>
-ShownWindow choose(const RunningApp& app, int32 menuIndex, int32 itemIndex,
-                   Window* (TCadenzoApp::*getter)() const)
+// item.
+inline void click_menu_item(const RunningApp& app, int32 menuIndex, int32 itemIndex)
 {
     BMenuBar* bar = app.Window()->KeyMenuBar();
     BPoint title;
@@ -98,6 +91,14 @@ ShownWindow choose(const RunningApp& app, int32 menuIndex, int32 itemIndex,
         item = center(menu->ItemAt(itemIndex)->Frame());
     }
     click(menuWindow, item);
+}
+
+// Chooses the menu item; returns the window the application keeps for it, once that shows.
+template <typename Window>
+ShownWindow choose(const RunningApp& app, int32 menuIndex, int32 itemIndex,
+                   Window* (TCadenzoApp::*getter)() const)
+{
+    click_menu_item(app, menuIndex, itemIndex);
     // The command reaches the application a moment after the click.
     Window* window = nullptr;
     EXPECT_TRUE(looper_test::eventually([&] {

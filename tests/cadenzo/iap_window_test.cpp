@@ -113,21 +113,7 @@ struct CommonPrefs : AppFixture {
     // Tool > "VANTOR Common Preferences...", clicked.
     static ShownWindow Open(const RunningApp& app)
     {
-        BMenuBar* bar = app.Window()->KeyMenuBar();
-        BPoint title, item;
-        BMenu* tool = bar->SubmenuAt(1);
-        {
-            Locked lock(app.Window());
-            title = bar->ConvertToParent(center(bar->ItemAt(1)->Frame()));
-        }
-        click(app.Window(), title);
-        BWindow* menuWindow;
-        {
-            Locked lock(app.Window());
-            menuWindow = tool->Window();
-            item = center(tool->ItemAt(1)->Frame());
-        }
-        click(menuWindow, item);
+        click_menu_item(app, 1, 1);
         ShownWindow common(OwnWindow());
         // The controls come a moment later, through the port.
         EXPECT_TRUE(looper_test::eventually([&] {

@@ -9,6 +9,7 @@
 #include <Looper.h>
 #include <Message.h>
 #include <Messenger.h>
+#include <View.h>
 #include <Window.h>
 
 #include "LooperTestSupport.h"
@@ -73,6 +74,14 @@ inline rgb_color pixel(const BPrivate::DisplayFrame& frame, int32 x, int32 y)
 inline BPoint center(BRect rect)
 {
     return BPoint((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+}
+
+// Where a view lies in its window; call with the window locked.
+inline BRect in_window(const BView* view)
+{
+    BRect rect = view->ConvertToScreen(view->Bounds());
+    rect.OffsetBy(-view->Window()->Frame().left, -view->Window()->Frame().top);
+    return rect;
 }
 
 inline void click(BWindow* window, BPoint where, int32 buttons = 1)
