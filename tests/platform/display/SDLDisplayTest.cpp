@@ -84,6 +84,8 @@ TEST(SDLDisplayOpenTest, OneDisplayAtATime)
 // window. The program goes on, where Xlib's default handler would end it.
 TEST(SDLDisplayOpenTest, AnEventSentToAVanishedWindowDoesNotEndTheProgram)
 {
+    // The watchdog's thread is running: the child starts afresh rather than from a fork.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
     looper_test::Watchdog watchdog;
     EXPECT_EXIT(
         {
