@@ -8,6 +8,9 @@
 
 #include <DataIO.h>
 
+#include <algorithm>
+#include <sstream>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -53,303 +56,199 @@ TEST(TrackMerging, DecodingStraightIntoTheMergedMapEqualsLoadingThenMerging)
     }
 }
 
+// A map written as its dump (smf/EventDump.h): "tick status channel data..." a line.
+TEventMap events(const std::string& dump)
+{
+    TEventMap map;
+    std::istringstream lines(dump);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream fields(line);
+        uint32_t tick;
+        fields >> tick >> std::hex;
+        std::vector<uint8_t> bytes;
+        for (unsigned byte; fields >> byte;)
+            bytes.push_back((uint8_t)byte);
+        TMIDIEvent event = make_event(bytes[0], bytes[1], {});
+        event.fData = TByteArray(bytes.data() + 2, bytes.size() - 2);
+        add_event(map, tick, std::move(event));
+    }
+    return map;
+}
+
+using Tweak = void (*)(TPrefs&);
+
 class Passes : public testing::Test {
 protected:
     void SetUp() override { *gPrefs = TPrefs(); }
     void TearDown() override { *gPrefs = TPrefs(); }
 
     // Runs the three selection passes in order, as a conversion does.
-    TEventMap Select(const TEventMap& source)
+    std::string Select(const std::string& source)
     {
         TEventMap destination;
-        view.ConvertChannelIndependentEvents(source, &destination);
-        view.ConvertChannelEvents(source, &destination);
-        view.ConvertNoteOnEvents(source, &destination);
-        return destination;
+        view.ConvertChannelIndependentEvents(events(source), &destination);
+        view.ConvertChannelEvents(events(source), &destination);
+        view.ConvertNoteOnEvents(events(source), &destination);
+        return dump_events(destination);
     }
 
     TCadenzoView view{BRect(), "test"};
 };
 
-TEST_F(Passes, SelectionKeepsTemposNoteOffsPedalAndNoteOnsInThatOrderPerTick)
+TEST_F(Passes, SelectionKeepsTemposNoteOffsPedalAndScaledNoteOns)
 {
-    TEventMap source;
-    add_event(source, 0, note_on(1, 60, 100));
-    add_event(source, 0, control(2, 64, 127));
-    add_event(source, 0, tempo(500000));
-    add_event(source, 0, make_event(0xC0, 1, {5}));          // program change
-    add_event(source, 0, control(1, 10, 64));                // pan
-    add_event(source, 0, make_event(0xE0, 1, {0, 64}));      // pitch bend
-    add_event(source, 0, make_event(0xFF, 0x03, {'x'}));     // track name
-    add_event(source, 0, make_event(0xF0, 0, {1, 2, 0xF7})); // other system exclusive
-    add_event(source, 10, note_off(3, 60, 64));
-    add_event(source, 10, make_event(0xFF, 0x2F, {}));
-    EXPECT_EQ("0 FF 51 07 A1 20\n"
-              "0 B0 02 40 7F\n"
-              "0 90 00 3C 7F\n"
-              "10 80 03 3C 40\n",
-              dump_events(Select(source)));
+    const struct {
+        const char* behaviour;
+        Tweak tweak;
+        const char* source;
+        const char* selected;
+    } cases[] = {
+        {"at one tick: tempos, note-offs, pedal, note-ons; program, pan, bend, texts and other "
+         "system exclusives go",
+         nullptr,
+         "0 90 01 3C 64\n0 B0 02 40 7F\n0 FF 51 07 A1 20\n0 C0 01 05\n0 B0 01 0A 40\n"
+         "0 E0 01 00 40\n0 FF 03 78\n0 F0 00 01 02 F7\n10 80 03 3C 40\n10 FF 2F\n",
+         "0 FF 51 07 A1 20\n0 B0 02 40 7F\n0 90 00 3C 7F\n10 80 03 3C 40\n"},
+        {"the tenth channel is off by default", nullptr,
+         "0 FF 51 06 1A 80\n0 90 09 24 64\n0 90 00 3C 32\n5 80 09 24 40\n5 80 00 3C 40\n",
+         "0 FF 51 06 1A 80\n0 90 00 3C 7F\n5 80 00 3C 40\n"},
+        {"with every channel off only tempos remain",
+         [](TPrefs& p) { std::fill(std::begin(p.ChMs), std::end(p.ChMs), false); },
+         "0 FF 51 06 1A 80\n0 90 09 24 64\n0 90 00 3C 32\n5 80 09 24 40\n5 80 00 3C 40\n",
+         "0 FF 51 06 1A 80\n"},
+        {"note-ons move to channel 0, note-offs keep theirs", nullptr,
+         "0 90 04 3C 64\n1 90 04 3C 00\n2 80 04 3C 40\n",
+         "0 90 00 3C 7F\n1 90 00 3C 00\n2 80 04 3C 40\n"},
+        // Velocity 100 and expression 127, volumes 100 and 50: the loudest note gets the
+        // maximum and the other floor(80,645,000 x 127 / 161,290,000) = 63 of it.
+        {"velocities scale with loudness up to the maximum", nullptr,
+         "0 B0 01 07 32\n0 90 00 3C 64\n0 90 01 3E 64\n", "0 90 00 3C 7F\n0 90 00 3E 3F\n"},
+        {"a lower maximum velocity scales every note", [](TPrefs& p) { p.MaxV = 100; },
+         "0 B0 01 07 32\n0 90 00 3C 64\n0 90 01 3E 64\n", "0 90 00 3C 64\n0 90 00 3E 32\n"},
+        {"note-ons of one tick go out by channel, then in source order", nullptr,
+         "0 90 03 01 64\n0 90 01 02 64\n0 90 03 03 64\n0 90 00 04 64\n7 90 01 05 64\n"
+         "7 90 00 06 64\n",
+         "0 90 00 04 7F\n0 90 00 02 7F\n0 90 00 01 7F\n0 90 00 03 7F\n7 90 00 06 7F\n"
+         "7 90 00 05 7F\n"},
+        // The Master Volume message at 1 halves every channel; volume and expression of
+        // channel 5 at 3 change only its notes; a message too short for Master Volume is none.
+        {"controller state follows map order", nullptr,
+         "0 90 00 3C 7F\n1 F0 00 7F 7F 04 01 00 40 F7\n2 90 00 3D 7F\n2 90 05 3E 7F\n"
+         "3 B0 05 07 32\n3 B0 05 0B 00\n3 90 05 3F 7F\n3 90 00 40 7F\n4 F0 00 7F 7F 04 01 00\n"
+         "5 90 00 41 7F\n",
+         "0 90 00 3C 7F\n2 90 00 3D 40\n2 90 00 3E 40\n3 90 00 40 40\n3 90 00 3F 00\n"
+         "5 90 00 41 40\n"},
+        {"silent notes stay silent", nullptr, "0 B0 00 07 00\n0 90 00 3C 64\n1 90 00 3C 00\n",
+         "0 90 00 3C 00\n1 90 00 3C 00\n"},
+        // 255^4 does not fit in 32 signed bits.
+        {"damaged data bytes above 127 do not overflow", nullptr,
+         "0 B0 00 07 FF\n0 B0 00 0B FF\n0 F0 00 7F 7F 04 01 00 FF F7\n0 90 00 3C FF\n"
+         "0 90 00 3D 80\n",
+         "0 90 00 3C 7F\n0 90 00 3D 3F\n"},
+    };
+    for (const auto& each : cases) {
+        *gPrefs = TPrefs();
+        if (each.tweak != nullptr)
+            each.tweak(*gPrefs);
+        EXPECT_EQ(each.selected, Select(each.source)) << each.behaviour;
+    }
 }
 
-TEST_F(Passes, ChannelSwitchesDecideWhatIsConverted)
+TEST_F(Passes, CleanupHeadSilenceAndTagRewriteTheMapInPlace)
 {
-    TEventMap source;
-    add_event(source, 0, tempo(400000));
-    add_event(source, 0, note_on(9, 36, 100)); // the tenth channel: off by default
-    add_event(source, 0, note_on(0, 60, 50));
-    add_event(source, 5, note_off(9, 36));
-    add_event(source, 5, note_off(0, 60));
-    EXPECT_EQ("0 FF 51 06 1A 80\n0 90 00 3C 7F\n5 80 00 3C 40\n", dump_events(Select(source)));
-
-    for (bool& channel : gPrefs->ChMs)
-        channel = false;
-    EXPECT_EQ("0 FF 51 06 1A 80\n", dump_events(Select(source)));
+    using Pass = int32 (TCadenzoView::*)(TEventMap*) const;
+    const Pass redundant = &TCadenzoView::RemoveRedundantNoteOnEvents;
+    const Pass hasty = &TCadenzoView::RemoveHastyNoteOffEvents;
+    const Pass head = &TCadenzoView::RemoveHeadSilence;
+    const struct {
+        const char* behaviour;
+        Pass pass;
+        Tweak tweak;
+        const char* before;
+        const char* after; // nullptr: unchanged
+    } cases[] = {
+        {"redundant note-ons merge into the first with the largest velocity", redundant, nullptr,
+         "0 90 00 3C 28\n0 90 00 3E 0A\n0 90 00 3C 5A\n0 90 00 3C 46\n1 90 00 3C 05\n"
+         "2 90 00 40 00\n2 90 00 40 40\n3 80 00 41 40\n3 90 00 41 1E\n",
+         "0 90 00 3C 5A\n0 90 00 3E 0A\n1 90 00 3C 05\n2 90 00 40 40\n3 80 00 41 40\n"
+         "3 90 00 41 1E\n"},
+        {"an empty map stays empty (redundant note-ons)", redundant, nullptr, "", nullptr},
+        // Channel 1 holds C4 from 0 to 960; channel 2 strikes it at 240 and releases it at 480.
+        {"a hasty note-off goes so that the note sounds until its last release", hasty, nullptr,
+         "0 90 00 3C 64\n240 90 00 3C 64\n480 80 02 3C 40\n960 80 01 3C 40\n",
+         "0 90 00 3C 64\n240 90 00 3C 64\n960 80 01 3C 40\n"},
+        {"a note-off before any strike, and releases of notes struck once, stay", hasty, nullptr,
+         "0 80 05 3D 40\n0 90 00 3C 64\n100 80 00 3C 40\n150 90 00 3C 64\n200 90 00 3C 00\n"
+         "300 80 00 3E 40\n300 90 00 3E 5A\n",
+         nullptr},
+        {"a zero-velocity note-on releases too", hasty, nullptr,
+         "0 90 00 3C 64\n100 80 00 3C 40\n200 90 00 3C 00\n", "0 90 00 3C 64\n200 90 00 3C 00\n"},
+        {"an empty map stays empty (hasty note-offs)", hasty, nullptr, "", nullptr},
+        {"the first note moves to tick 0 with the last tempo before it", head, nullptr,
+         "0 FF 51 07 A1 20\n100 B0 00 40 7F\n240 FF 51 06 1A 80\n480 90 00 3C 64\n"
+         "600 FF 51 04 93 E0\n960 80 00 3C 40\n",
+         "0 B0 00 40 7F\n0 FF 51 06 1A 80\n0 90 00 3C 64\n120 FF 51 04 93 E0\n"
+         "480 80 00 3C 40\n"},
+        {"a map without note-ons keeps its head", head, nullptr,
+         "0 FF 51 07 A1 20\n10 FF 51 06 1A 80\n20 80 00 3C 40\n", nullptr},
+        {"a first note at 0 keeps only the last tempo before it", head, nullptr,
+         "0 FF 51 07 A1 20\n0 FF 51 06 1A 80\n0 90 00 3C 64\n0 FF 51 04 93 E0\n"
+         "10 80 00 3C 40\n",
+         "0 FF 51 06 1A 80\n0 90 00 3C 64\n0 FF 51 04 93 E0\n10 80 00 3C 40\n"},
+        {"with head trimming off the head stays", head, [](TPrefs& p) { p.TrHd = false; },
+         "0 FF 51 07 A1 20\n5 FF 51 06 1A 80\n480 90 00 3C 64\n", nullptr},
+        {"the converter's tag follows the events at tick 0", &TCadenzoView::AddConverterVersion,
+         nullptr, "0 FF 51 07 A1 20\n0 90 00 3C 64\n0 90 00 40 64\n5 80 00 3C 40\n",
+         "0 FF 51 07 A1 20\n0 90 00 3C 64\n0 90 00 40 64\n"
+         "0 FF 04 43 64 7A 56 72 28 32 2E 33 33 29\n5 80 00 3C 40\n"},
+    };
+    for (const auto& each : cases) {
+        *gPrefs = TPrefs();
+        if (each.tweak != nullptr)
+            each.tweak(*gPrefs);
+        TEventMap map = events(each.before);
+        (view.*each.pass)(&map);
+        EXPECT_EQ(each.after != nullptr ? each.after : each.before, dump_events(map))
+            << each.behaviour;
+    }
 }
 
-TEST_F(Passes, NoteOnsMoveToChannelZeroAndNoteOffsKeepTheirChannel)
-{
-    TEventMap source;
-    add_event(source, 0, note_on(4, 60, 100));
-    add_event(source, 1, note_on(4, 60, 0));
-    add_event(source, 2, note_off(4, 60));
-    EXPECT_EQ("0 90 00 3C 7F\n1 90 00 3C 00\n2 80 04 3C 40\n", dump_events(Select(source)));
-}
-
-TEST_F(Passes, VelocitiesScaleWithLoudness)
-{
-    // Two channels, velocity 100 and expression 127, volumes 100 and 50: the first channel's
-    // notes get 127 and the second's floor(80,645,000 x 127 / 161,290,000) = 63.
-    TEventMap source;
-    add_event(source, 0, control(1, 7, 50));
-    add_event(source, 0, note_on(0, 60, 100));
-    add_event(source, 0, note_on(1, 62, 100));
-    EXPECT_EQ("0 90 00 3C 7F\n0 90 00 3E 3F\n", dump_events(Select(source)));
-
-    gPrefs->MaxV = 100;
-    EXPECT_EQ("0 90 00 3C 64\n0 90 00 3E 32\n", dump_events(Select(source)));
-}
-
-TEST_F(Passes, NoteOnsOfOneTickGoOutByChannelThenSourceOrder)
-{
-    TEventMap source;
-    add_event(source, 0, note_on(3, 1, 100));
-    add_event(source, 0, note_on(1, 2, 100));
-    add_event(source, 0, note_on(3, 3, 100));
-    add_event(source, 0, note_on(0, 4, 100));
-    add_event(source, 7, note_on(1, 5, 100));
-    add_event(source, 7, note_on(0, 6, 100));
-    std::string keys;
-    for (const auto& [tick, event] : Select(source))
-        keys += std::to_string(tick) + ":" + std::to_string(event.fData[0]) + " ";
-    EXPECT_EQ("0:4 0:2 0:1 0:3 7:6 7:5 ", keys);
-}
-
-TEST_F(Passes, ControllerStateFollowsMapOrder)
-{
-    TEventMap source;
-    // Before the Master Volume message: master 127.
-    add_event(source, 0, note_on(0, 60, 127));
-    add_event(source, 1, make_event(0xF0, 0, {0x7F, 0x7F, 0x04, 0x01, 0x00, 0x40, 0xF7}));
-    // After it, every channel's notes are softer.
-    add_event(source, 2, note_on(0, 61, 127));
-    add_event(source, 2, note_on(5, 62, 127));
-    // Volume of channel 5 changes only channel 5; expression at the same tick, before it.
-    add_event(source, 3, control(5, 7, 50));
-    add_event(source, 3, control(5, 11, 0));
-    add_event(source, 3, note_on(5, 63, 127));
-    add_event(source, 3, note_on(0, 64, 127));
-    // A message with 04 01 in place but too short is no Master Volume message.
-    add_event(source, 4, make_event(0xF0, 0, {0x7F, 0x7F, 0x04, 0x01, 0x00}));
-    add_event(source, 5, note_on(0, 65, 127));
-    std::string velocities;
-    for (const auto& [tick, event] : Select(source))
-        velocities += std::to_string(event.fData[1]) + " ";
-    // 127; 64/127 of it; the same; expression 0 gives 0; channel 0 unchanged; still 64.
-    EXPECT_EQ("127 64 64 64 0 64 ", velocities);
-}
-
-TEST_F(Passes, SilentNotesStaySilent)
-{
-    TEventMap source;
-    add_event(source, 0, control(0, 7, 0));
-    add_event(source, 0, note_on(0, 60, 100));
-    add_event(source, 1, note_on(0, 60, 0));
-    EXPECT_EQ("0 90 00 3C 00\n1 90 00 3C 00\n", dump_events(Select(source)));
-}
-
-TEST_F(Passes, DamagedDataBytesAboveOneHundredTwentySevenDoNotOverflow)
-{
-    TEventMap source;
-    add_event(source, 0, control(0, 7, 0xFF));
-    add_event(source, 0, control(0, 11, 0xFF));
-    add_event(source, 0, make_event(0xF0, 0, {0x7F, 0x7F, 0x04, 0x01, 0x00, 0xFF, 0xF7}));
-    add_event(source, 0, note_on(0, 60, 0xFF));
-    add_event(source, 0, note_on(0, 61, 0x80));
-    // 255^4 does not fit in 32 signed bits; the loudest is still MaxV and the other scales.
-    EXPECT_EQ("0 90 00 3C 7F\n0 90 00 3D 3F\n", dump_events(Select(source)));
-}
-
-TEST_F(Passes, RedundantNoteOnsMergeIntoTheFirstWithTheLargestVelocity)
-{
-    TEventMap map;
-    add_event(map, 0, note_on(0, 60, 40));
-    add_event(map, 0, note_on(0, 62, 10));
-    add_event(map, 0, note_on(0, 60, 90));
-    add_event(map, 0, note_on(0, 60, 70));
-    add_event(map, 1, note_on(0, 60, 5));
-    add_event(map, 2, note_on(0, 64, 0));
-    add_event(map, 2, note_on(0, 64, 64));
-    add_event(map, 3, note_off(0, 65));
-    add_event(map, 3, note_on(0, 65, 30));
-    view.RemoveRedundantNoteOnEvents(&map);
-    EXPECT_EQ("0 90 00 3C 5A\n0 90 00 3E 0A\n1 90 00 3C 05\n2 90 00 40 40\n"
-              "3 80 00 41 40\n3 90 00 41 1E\n",
-              dump_events(map));
-}
-
-TEST_F(Passes, HastyNoteOffsGoSoThatNotesSoundUntilTheirLastRelease)
-{
-    // Channel 1 holds C4 from 0 to 960; channel 2 strikes it at 240 and releases it at 480.
-    TEventMap map;
-    add_event(map, 0, note_on(0, 60, 100));
-    add_event(map, 240, note_on(0, 60, 100));
-    add_event(map, 480, note_off(2, 60));
-    add_event(map, 960, note_off(1, 60));
-    view.RemoveHastyNoteOffEvents(&map);
-    EXPECT_EQ("0 90 00 3C 64\n240 90 00 3C 64\n960 80 01 3C 40\n", dump_events(map));
-
-    TEventMap apart;
-    add_event(apart, 0, note_off(5, 61)); // before any strike, no later release: kept
-    add_event(apart, 0, note_on(0, 60, 100));
-    add_event(apart, 100, note_off(0, 60));
-    add_event(apart, 150, note_on(0, 60, 100));
-    add_event(apart, 200, note_on(0, 60, 0)); // a zero-velocity note-on releases too
-    add_event(apart, 300, note_off(0, 62));
-    add_event(apart, 300, note_on(0, 62, 90));
-    const std::string before = dump_events(apart);
-    view.RemoveHastyNoteOffEvents(&apart);
-    EXPECT_EQ(before, dump_events(apart));
-
-    TEventMap twice;
-    add_event(twice, 0, note_on(0, 60, 100));
-    add_event(twice, 100, note_off(0, 60));
-    add_event(twice, 200, note_on(0, 60, 0));
-    view.RemoveHastyNoteOffEvents(&twice);
-    EXPECT_EQ("0 90 00 3C 64\n200 90 00 3C 00\n", dump_events(twice));
-
-    TEventMap empty;
-    view.RemoveHastyNoteOffEvents(&empty);
-    view.RemoveRedundantNoteOnEvents(&empty);
-    EXPECT_TRUE(empty.empty());
-}
-
-TEST_F(Passes, HeadSilenceMovesTheFirstNoteToTickZeroWithTheLastTempoBeforeIt)
-{
-    TEventMap map;
-    add_event(map, 0, tempo(500000));
-    add_event(map, 100, control(0, 64, 127));
-    add_event(map, 240, tempo(400000));
-    add_event(map, 480, note_on(0, 60, 100));
-    add_event(map, 600, tempo(300000));
-    add_event(map, 960, note_off(0, 60));
-    view.RemoveHeadSilence(&map);
-    EXPECT_EQ("0 B0 00 40 7F\n0 FF 51 06 1A 80\n0 90 00 3C 64\n120 FF 51 04 93 E0\n"
-              "480 80 00 3C 40\n",
-              dump_events(map));
-}
-
-TEST_F(Passes, HeadSilenceLeavesMapsItHasNothingToDoWith)
-{
-    TEventMap noNotes;
-    add_event(noNotes, 0, tempo(500000));
-    add_event(noNotes, 10, tempo(400000));
-    add_event(noNotes, 20, note_off(0, 60));
-    const std::string before = dump_events(noNotes);
-    view.RemoveHeadSilence(&noNotes);
-    EXPECT_EQ(before, dump_events(noNotes));
-
-    TEventMap atZero;
-    add_event(atZero, 0, tempo(500000));
-    add_event(atZero, 0, tempo(400000));
-    add_event(atZero, 0, note_on(0, 60, 100));
-    add_event(atZero, 0, tempo(300000)); // after the first note-on: stays
-    add_event(atZero, 10, note_off(0, 60));
-    view.RemoveHeadSilence(&atZero);
-    EXPECT_EQ("0 FF 51 06 1A 80\n0 90 00 3C 64\n0 FF 51 04 93 E0\n10 80 00 3C 40\n",
-              dump_events(atZero));
-
-    gPrefs->TrHd = false;
-    TEventMap off;
-    add_event(off, 0, tempo(500000));
-    add_event(off, 5, tempo(400000));
-    add_event(off, 480, note_on(0, 60, 100));
-    const std::string unchanged = dump_events(off);
-    view.RemoveHeadSilence(&off);
-    EXPECT_EQ(unchanged, dump_events(off));
-}
-
+// The End of Track comes last, after the tail timed by the last tempo, and never wraps around.
 TEST_F(Passes, EndOfTrackFollowsTheLastEventAfterTheTail)
 {
-    auto endTick = [&](TEventMap map, unsigned short timeBase) {
-        view.AddEndOfTrack(&map, timeBase);
-        const TMIDIEvent& last = map.back().fEvent;
-        EXPECT_TRUE(last.fStatus == 0xFF && last.fChannel == 0x2F && last.fData.empty());
-        return map.back().fTick;
+    const struct {
+        const char* behaviour;
+        Tweak tweak;
+        const char* map;
+        unsigned short timeBase;
+        uint32_t end;
+    } cases[] = {
+        {"three seconds at the default tempo", nullptr, "10000 80 00 3C 40\n", 480, 12881},
+        {"the last tempo times the tail", nullptr,
+         "0 FF 51 07 A1 20\n9000 FF 51 0A AE 60\n10000 80 00 3C 40\n", 96, 10000 + 1 + 411},
+        {"no tail of zero seconds", [](TPrefs& p) { p.TlMg = 0; }, "10000 80 00 3C 40\n", 480,
+         10001},
+        {"no tail when it is off", [](TPrefs& p) { p.AdTl = false; }, "10000 80 00 3C 40\n", 480,
+         10001},
+        {"a late end saturates instead of wrapping", nullptr, "4294967040 80 00 3C 40\n", 480,
+         0xFFFFFFFF},
+        {"an event on the last tick", nullptr, "4294967295 80 00 3C 40\n", 480, 0xFFFFFFFF},
+        {"a tempo of zero takes the default", nullptr, "100 FF 51 00 00 00\n", 480, 101 + 2880},
+        {"a tempo too short takes the default", nullptr, "100 FF 51 07\n", 480, 101 + 2880},
+        {"a negative tail adds nothing", [](TPrefs& p) { p.TlMg = -5; }, "100 FF 51 07\n", 480,
+         101},
+        {"the longest tail at the finest time base saturates",
+         [](TPrefs& p) { p.TlMg = 0x7FFFFFFF; }, "100 FF 51 07\n", 0xFFFF, 0xFFFFFFFF},
     };
-    TEventMap map;
-    add_event(map, 10000, note_off(0, 60));
-    EXPECT_EQ(12881u, endTick(map, 480));
-
-    TEventMap slower = map;
-    add_event(slower, 0, tempo(500000));
-    add_event(slower, 9000, tempo(700000));
-    EXPECT_EQ(10000u + 1 + 411, endTick(slower, 96));
-
-    gPrefs->TlMg = 0;
-    EXPECT_EQ(10001u, endTick(map, 480));
-    gPrefs->TlMg = 3;
-    gPrefs->AdTl = false;
-    EXPECT_EQ(10001u, endTick(map, 480));
-}
-
-TEST_F(Passes, EndOfTrackStaysLastWhateverTheNumbers)
-{
-    auto endTick = [&](TEventMap map, unsigned short timeBase) {
-        view.AddEndOfTrack(&map, timeBase);
-        EXPECT_EQ(0x2F, map.back().fEvent.fChannel);
-        return map.back().fTick;
-    };
-    TEventMap late;
-    add_event(late, 0xFFFFFF00, note_off(0, 60));
-    EXPECT_EQ(0xFFFFFFFFu, endTick(late, 480)) << "saturates instead of wrapping";
-    TEventMap last;
-    add_event(last, 0xFFFFFFFF, note_off(0, 60));
-    EXPECT_EQ(0xFFFFFFFFu, endTick(last, 480));
-
-    TEventMap damaged;
-    add_event(damaged, 100, tempo(0));
-    EXPECT_EQ(101u + 2880, endTick(damaged, 480)) << "a tempo of zero takes the default";
-    TEventMap shortTempo;
-    add_event(shortTempo, 100, make_event(0xFF, 0x51, {0x07}));
-    EXPECT_EQ(101u + 2880, endTick(shortTempo, 480));
-
-    gPrefs->TlMg = -5;
-    EXPECT_EQ(101u, endTick(shortTempo, 480)) << "a negative tail adds nothing";
-    gPrefs->TlMg = 0x7FFFFFFF;
-    EXPECT_EQ(0xFFFFFFFFu, endTick(shortTempo, 0xFFFF));
-}
-
-TEST_F(Passes, ConverterTagFollowsTheEventsAtTickZero)
-{
-    TEventMap map;
-    add_event(map, 0, tempo(500000));
-    add_event(map, 0, note_on(0, 60, 100));
-    add_event(map, 0, note_on(0, 64, 100));
-    add_event(map, 5, note_off(0, 60));
-    view.AddConverterVersion(&map);
-    EXPECT_EQ("0 FF 51 07 A1 20\n0 90 00 3C 64\n0 90 00 40 64\n"
-              "0 FF 04 43 64 7A 56 72 28 32 2E 33 33 29\n5 80 00 3C 40\n",
-              dump_events(map));
+    for (const auto& each : cases) {
+        *gPrefs = TPrefs();
+        if (each.tweak != nullptr)
+            each.tweak(*gPrefs);
+        TEventMap map = events(each.map);
+        view.AddEndOfTrack(&map, each.timeBase);
+        EXPECT_EQ(each.map + std::to_string(each.end) + " FF 2F\n", dump_events(map))
+            << each.behaviour;
+    }
 }
 
 } // namespace
