@@ -229,21 +229,17 @@ TEST(LooperTest, MessagesGoToTheirHandlerElseThePreferredOneElseTheLooper)
     other.RemoveHandler(&stranger);
 }
 
-// Logs "name:command" each time it is asked, then does what it was built to do.
+// Logs "name:command" each time it is asked, then does what it was built to do; counts its
+// deletions.
 class LoggingFilter : public BMessageFilter {
 public:
     LoggingFilter(std::vector<std::string>* log, std::string name, BMessageFilter selection,
-                  filter_result result = B_DISPATCH_MESSAGE, BHandler* redirect = nullptr,
-                  std::atomic<int>* deletions = nullptr)
+                  filter_result result = B_DISPATCH_MESSAGE, BHandler* redirect = nullptr)
         : BMessageFilter(selection), fLog(log), fName(std::move(name)), fResult(result),
-          fRedirect(redirect), fDeletions(deletions)
+          fRedirect(redirect)
     {
     }
-    ~LoggingFilter() override
-    {
-        if (fDeletions != nullptr)
-            (*fDeletions)++;
-    }
+    ~LoggingFilter() override { sDeletions++; }
 
     filter_result Filter(BMessage* message, BHandler** target) override
     {
@@ -255,12 +251,13 @@ public:
         return fResult;
     }
 
+    static inline std::atomic<int> sDeletions{0};
+
 private:
     std::vector<std::string>* fLog;
     std::string fName;
     filter_result fResult;
     BHandler* fRedirect;
-    std::atomic<int>* fDeletions;
 };
 
 const BMessageFilter kAnything(B_ANY_DELIVERY, B_ANY_SOURCE);
@@ -269,7 +266,7 @@ TEST(LooperTest, CommonFiltersRunFirstAndFiltersMaySkipOrRedirect)
 {
     Watchdog watchdog;
     std::vector<std::string> log; // the looper's thread writes it until it has quit
-    std::atomic<int> deletions{0};
+    LoggingFilter::sDeletions = 0;
     auto* looper = new RecordingLooper();
     auto* first = new RecordingHandler("first");
     auto* second = new RecordingHandler("second");
@@ -278,16 +275,13 @@ TEST(LooperTest, CommonFiltersRunFirstAndFiltersMaySkipOrRedirect)
     elsewhere.AddHandler(&outsider);
     looper->AddHandler(first);
     looper->AddHandler(second);
-    looper->AddCommonFilter(
-        new LoggingFilter(&log, "common", kAnything, B_DISPATCH_MESSAGE, nullptr, &deletions));
-    first->AddFilter(new LoggingFilter(&log, "skip", BMessageFilter('skip'), B_SKIP_MESSAGE,
-                                       nullptr, &deletions));
-    first->AddFilter(new LoggingFilter(&log, "redirect", BMessageFilter('redr'), B_DISPATCH_MESSAGE,
-                                       second, &deletions));
-    first->AddFilter(new LoggingFilter(&log, "away", BMessageFilter('away'), B_DISPATCH_MESSAGE,
-                                       &outsider, &deletions));
-    second->AddFilter(
-        new LoggingFilter(&log, "second", kAnything, B_DISPATCH_MESSAGE, nullptr, &deletions));
+    looper->AddCommonFilter(new LoggingFilter(&log, "common", kAnything));
+    first->AddFilter(new LoggingFilter(&log, "skip", BMessageFilter('skip'), B_SKIP_MESSAGE));
+    first->AddFilter(
+        new LoggingFilter(&log, "redirect", BMessageFilter('redr'), B_DISPATCH_MESSAGE, second));
+    first->AddFilter(
+        new LoggingFilter(&log, "away", BMessageFilter('away'), B_DISPATCH_MESSAGE, &outsider));
+    second->AddFilter(new LoggingFilter(&log, "second", kAnything));
     // Taken back before the looper runs: it is no longer asked, nor deleted by the handler.
     auto* removed = new LoggingFilter(&log, "removed", kAnything);
     first->AddFilter(removed);
@@ -308,10 +302,10 @@ TEST(LooperTest, CommonFiltersRunFirstAndFiltersMaySkipOrRedirect)
     EXPECT_EQ(second->Received(), std::vector<uint32>{'redr'});
     EXPECT_TRUE(outsider.Received().empty());
     // The looper deleted its common filter; each handler deletes its own.
-    EXPECT_EQ(deletions, 1);
+    EXPECT_EQ(LoggingFilter::sDeletions, 1);
     delete first;
     delete second;
-    EXPECT_EQ(deletions, 5);
+    EXPECT_EQ(LoggingFilter::sDeletions, 5);
     delete removed;
     elsewhere.RemoveHandler(&outsider);
 }
@@ -525,14 +519,14 @@ TEST(LooperDeathTest, ChangingHandlersOrFiltersWithoutTheLockStopsTheProgram)
         const char* call;
         void (*change)(BLooper* looper, BHandler* handler);
     } cases[] = {
-        {"BLooper::AddHandler", [](BLooper* looper, BHandler* handler) {
-             looper->AddHandler(handler);
-         }},
+        {"BLooper::AddHandler",
+         [](BLooper* looper, BHandler* handler) { looper->AddHandler(handler); }},
         {"BLooper::RemoveHandler",
          [](BLooper* looper, BHandler* handler) { looper->RemoveHandler(handler); }},
         {"BLooper::SetPreferredHandler",
          [](BLooper* looper, BHandler*) { looper->SetPreferredHandler(nullptr); }},
-        {"BLooper::AddCommonFilter", [](BLooper* looper, BHandler*) {
+        {"BLooper::AddCommonFilter",
+         [](BLooper* looper, BHandler*) {
              looper->AddCommonFilter(new BMessageFilter(B_ANY_DELIVERY, B_ANY_SOURCE));
          }},
     };

@@ -1,4 +1,5 @@
 #include "LooperTestSupport.h"
+#include "MessageFields.h"
 
 #include <AppDefs.h>
 #include <Looper.h>
@@ -78,55 +79,85 @@ TEST(MessengerTest, AMessengerToALooperThatQuitFailsCleanly)
     EXPECT_EQ(targetLooper, nullptr);
 }
 
-// Answers 'add?' with the sum of its "a" and "b"; takes no notice of anything else but
-// 'nop?', which it neither answers nor passes on.
-class Adder : public BLooper {
+// Answers 'add?' with the sum of its "a" and "b" (a second time too, to see it refused), 'ask?'
+// with an offer whose answer it waits for, and 'ping' with 'echo'; asks itself on 'self',
+// drops 'nop?' unanswered, and holds its looper at 'hold' until the gate opens. Anything else
+// goes to BLooper, which does not understand it.
+class Server : public BLooper {
 public:
+    explicit Server(int32 capacity = 200) : BLooper("server", B_NORMAL_PRIORITY, capacity) {}
+
     void MessageReceived(BMessage* message) override
     {
-        if (message->what == 'nop?')
-            return;
-        if (message->what != 'add?') {
-            BLooper::MessageReceived(message);
-            return;
+        switch (message->what) {
+        case 'add?': {
+            BMessage sum(B_REPLY);
+            sum.AddInt32("sum", int32_of(*message, "a") + int32_of(*message, "b"));
+            fFirstReply = message->SendReply(&sum);
+            fSecondReply = message->SendReply(&sum);
+            break;
         }
-        int32 a = 0, b = 0;
-        message->FindInt32("a", &a);
-        message->FindInt32("b", &b);
-        BMessage sum(B_REPLY);
-        sum.AddInt32("sum", a + b);
-        fFirstReply = message->SendReply(&sum);
-        fSecondReply = message->SendReply(&sum);
+        case 'ask?': {
+            BMessage offer('offr');
+            BMessage answer;
+            fOfferSent = message->SendReply(&offer, &answer);
+            fAnswer = answer.what;
+            break;
+        }
+        case 'ping':
+            message->SendReply('echo');
+            break;
+        case 'self': {
+            BMessage reply;
+            fSelfSend = BMessenger(this).SendMessage('self', &reply);
+            break;
+        }
+        case 'hold':
+            fHolding = true;
+            fGate.Wait();
+            fLateReply = message->SendReply('late');
+            break;
+        case 'nop?':
+            break;
+        default:
+            BLooper::MessageReceived(message);
+        }
+        fHandled++;
     }
 
     std::atomic<status_t> fFirstReply{B_ERROR};
     std::atomic<status_t> fSecondReply{B_ERROR};
+    std::atomic<status_t> fOfferSent{B_ERROR};
+    std::atomic<uint32> fAnswer{0};
+    std::atomic<status_t> fSelfSend{B_OK};
+    Gate fGate;
+    std::atomic<bool> fHolding{false};
+    std::atomic<status_t> fLateReply{B_ERROR};
+    std::atomic<int> fHandled{0};
 };
 
-TEST(MessengerTest, ASynchronousSendWaitsForTheReply)
+TEST(MessengerTest, ASynchronousSendWaitsForItsOneReply)
 {
     Watchdog watchdog;
-    auto* adder = new Adder();
-    ASSERT_GT(adder->Run(), 0);
-    BMessenger messenger(adder);
+    auto* server = new Server();
+    ASSERT_GT(server->Run(), 0);
+    BMessenger messenger(server);
 
     BMessage question('add?');
     question.AddInt32("a", 40);
     question.AddInt32("b", 2);
     BMessage reply;
     ASSERT_EQ(messenger.SendMessage(&question, &reply), B_OK);
-    int32 sum = 0;
     EXPECT_EQ(reply.what, (uint32)B_REPLY);
-    EXPECT_EQ(reply.FindInt32("sum", &sum), B_OK);
-    EXPECT_EQ(sum, 42);
+    EXPECT_EQ(int32_of(reply, "sum"), 42);
     EXPECT_TRUE(reply.IsReply());
     EXPECT_TRUE(reply.WasDelivered());
     EXPECT_FALSE(question.WasDelivered());
     // One reply reaches a waiting sender; the message knows it has been answered. (The
-    // sender may wake before the adder has noted how its replies went.)
-    EXPECT_TRUE(eventually([&] { return adder->fSecondReply != B_ERROR; }));
-    EXPECT_EQ(adder->fFirstReply, B_OK);
-    EXPECT_EQ(adder->fSecondReply, (status_t)B_DUPLICATE_REPLY);
+    // sender may wake before the server has noted how its replies went.)
+    EXPECT_TRUE(eventually([&] { return server->fSecondReply != B_ERROR; }));
+    EXPECT_EQ(server->fFirstReply, B_OK);
+    EXPECT_EQ(server->fSecondReply, (status_t)B_DUPLICATE_REPLY);
 
     // A message its handler does not understand is answered so; one that is dropped
     // unanswered still frees its sender.
@@ -134,57 +165,57 @@ TEST(MessengerTest, ASynchronousSendWaitsForTheReply)
     EXPECT_EQ(reply.what, (uint32)B_MESSAGE_NOT_UNDERSTOOD);
     ASSERT_EQ(messenger.SendMessage('nop?', &reply), B_OK);
     EXPECT_EQ(reply.what, (uint32)B_NO_REPLY);
-    quit(adder);
+
+    // A reply can itself be answered.
+    ASSERT_EQ(messenger.SendMessage('ask?', &reply), B_OK);
+    EXPECT_EQ(reply.what, (uint32)'offr');
+    EXPECT_TRUE(reply.IsSourceWaiting());
+    EXPECT_EQ(reply.SendReply('deal'), B_OK);
+    EXPECT_TRUE(eventually([&] { return server->fAnswer == 'deal'; }));
+    EXPECT_EQ(server->fOfferSent, B_OK);
+
+    // Waiting for one's own looper would wait forever.
+    server->PostMessage('self');
+    EXPECT_TRUE(eventually([&] { return server->fSelfSend != B_OK; }));
+    EXPECT_EQ(server->fSelfSend, (status_t)B_MESSAGE_TO_SELF);
+    quit(server);
 }
 
-// Holds up its looper at 'hold' until the gate opens, then answers what it held.
-class Holder : public BLooper {
-public:
-    explicit Holder(int32 capacity = 200) : BLooper("holder", B_NORMAL_PRIORITY, capacity) {}
-
-    void MessageReceived(BMessage* message) override
-    {
-        if (message->what == 'hold') {
-            fHolding = true;
-            fGate.Wait();
-            fLateReply = message->SendReply('late');
-        }
-        fHandled++;
-    }
-
-    Gate fGate;
-    std::atomic<bool> fHolding{false};
-    std::atomic<status_t> fLateReply{B_ERROR};
-    std::atomic<int> fHandled{0};
-};
-
-TEST(MessengerTest, AReplyThatComesTooLateIsTurnedAway)
+TEST(MessengerTest, RepliesGoToTheHandlerTheSenderNamed)
 {
     Watchdog watchdog;
-    auto* holder = new Holder();
-    ASSERT_GT(holder->Run(), 0);
-    BMessage hold('hold');
-    BMessage reply;
-    EXPECT_EQ(BMessenger(holder).SendMessage(&hold, &reply, B_INFINITE_TIMEOUT, 20000),
-              (status_t)B_TIMED_OUT);
-    holder->fGate.Open();
-    EXPECT_TRUE(eventually([&] { return holder->fHandled == 1; }));
-    EXPECT_EQ(holder->fLateReply, (status_t)B_BAD_PORT_ID);
-    quit(holder);
+    auto* server = new Server();
+    auto* client = new BLooper("client");
+    RecordingHandler inbox("inbox");
+    client->AddHandler(&inbox);
+    ASSERT_GT(server->Run(), 0);
+    ASSERT_GT(client->Run(), 0);
+
+    EXPECT_EQ(BMessenger(server).SendMessage('ping', &inbox), B_OK);
+    // PostMessage names a reply handler the same way.
+    EXPECT_EQ(server->PostMessage('ping', server, &inbox), B_OK);
+    EXPECT_TRUE(eventually([&] { return inbox.Count() == 2; }));
+    EXPECT_EQ(inbox.Received(), (std::vector<uint32>{'echo', 'echo'}));
+    quit(server);
+    quit(client);
 }
 
-TEST(MessengerTest, AFullQueueMakesSendersWaitOrGiveUp)
+TEST(MessengerTest, ABusyLooperTurnsLateRepliesAwayAndHoldsSendersBack)
 {
     Watchdog watchdog;
     constexpr int32 kCapacity = 5;
-    auto* holder = new Holder(kCapacity);
-    ASSERT_GT(holder->Run(), 0);
-    BMessenger messenger(holder);
-    ASSERT_EQ(messenger.SendMessage('hold'), B_OK);
-    ASSERT_TRUE(eventually([&] { return holder->fHolding.load(); }));
+    auto* server = new Server(kCapacity);
+    ASSERT_GT(server->Run(), 0);
+    BMessenger messenger(server);
+    BMessage hold('hold');
+    BMessage reply;
+    EXPECT_EQ(messenger.SendMessage(&hold, &reply, B_INFINITE_TIMEOUT, 20000),
+              (status_t)B_TIMED_OUT);
+    ASSERT_TRUE(eventually([&] { return server->fHolding.load(); }));
     for (int32 i = 0; i < kCapacity; i++)
         ASSERT_EQ(messenger.SendMessage('fill'), B_OK);
 
+    // The queue is full: a sender gives up at once, at its timeout, or waits for room.
     BMessage extra('xtra');
     EXPECT_EQ(messenger.SendMessage(&extra, (BHandler*)nullptr, 0), (status_t)B_WOULD_BLOCK);
     EXPECT_EQ(messenger.SendMessage(&extra, (BHandler*)nullptr, 20000), (status_t)B_TIMED_OUT);
@@ -195,91 +226,12 @@ TEST(MessengerTest, AFullQueueMakesSendersWaitOrGiveUp)
     });
     std::this_thread::sleep_for(20ms);
     EXPECT_FALSE(sent);
-    holder->fGate.Open();
+    server->fGate.Open();
     patient.join();
-    EXPECT_TRUE(eventually([&] { return holder->fHandled == kCapacity + 2; }));
-    quit(holder);
-}
-
-TEST(MessengerTest, SendingSynchronouslyToOnesOwnLooperIsRefused)
-{
-    Watchdog watchdog;
-    struct SelfAsker : public BLooper {
-        void MessageReceived(BMessage*) override
-        {
-            BMessage reply;
-            fResult = BMessenger(this).SendMessage('self', &reply);
-        }
-        std::atomic<status_t> fResult{B_OK};
-    };
-    auto* looper = new SelfAsker();
-    ASSERT_GT(looper->Run(), 0);
-    looper->PostMessage('go!!');
-    EXPECT_TRUE(eventually([&] { return looper->fResult != B_OK; }));
-    EXPECT_EQ(looper->fResult, (status_t)B_MESSAGE_TO_SELF);
-    quit(looper);
-}
-
-// Answers every message to the return address, and records what it gets.
-class Echo : public RecordingHandler {
-public:
-    void MessageReceived(BMessage* message) override
-    {
-        RecordingHandler::MessageReceived(message);
-        if (!message->IsReply())
-            message->SendReply('echo');
-    }
-};
-
-TEST(MessengerTest, RepliesGoToTheHandlerTheSenderNamed)
-{
-    Watchdog watchdog;
-    auto* server = new BLooper("server");
-    auto* client = new BLooper("client");
-    Echo echo;
-    RecordingHandler inbox("inbox");
-    server->AddHandler(&echo);
-    client->AddHandler(&inbox);
-    ASSERT_GT(server->Run(), 0);
-    ASSERT_GT(client->Run(), 0);
-
-    EXPECT_EQ(BMessenger(&echo).SendMessage('ping', &inbox), B_OK);
-    ASSERT_TRUE(eventually([&] { return inbox.Count() == 1; }));
-    EXPECT_EQ(inbox.Received(), std::vector<uint32>{'echo'});
-    // PostMessage names a reply handler the same way.
-    EXPECT_EQ(server->PostMessage('pong', &echo, &inbox), B_OK);
-    ASSERT_TRUE(eventually([&] { return inbox.Count() == 2; }));
+    EXPECT_TRUE(eventually([&] { return server->fHandled == kCapacity + 2; }));
+    // The sender of 'hold' stopped waiting: the answer that comes too late is turned away.
+    EXPECT_EQ(server->fLateReply, (status_t)B_BAD_PORT_ID);
     quit(server);
-    quit(client);
-}
-
-// Answers 'ask?' and waits for the answer to its answer.
-class Negotiator : public BLooper {
-public:
-    void MessageReceived(BMessage* message) override
-    {
-        BMessage offer('offr');
-        BMessage answer;
-        fSent = message->SendReply(&offer, &answer);
-        fAnswer = answer.what;
-    }
-    std::atomic<status_t> fSent{B_ERROR};
-    std::atomic<uint32> fAnswer{0};
-};
-
-TEST(MessengerTest, AReplyCanItselfBeAnswered)
-{
-    Watchdog watchdog;
-    auto* negotiator = new Negotiator();
-    ASSERT_GT(negotiator->Run(), 0);
-    BMessage offer;
-    ASSERT_EQ(BMessenger(negotiator).SendMessage('ask?', &offer), B_OK);
-    EXPECT_EQ(offer.what, (uint32)'offr');
-    EXPECT_TRUE(offer.IsSourceWaiting());
-    EXPECT_EQ(offer.SendReply('deal'), B_OK);
-    EXPECT_TRUE(eventually([&] { return negotiator->fAnswer == 'deal'; }));
-    EXPECT_EQ(negotiator->fSent, B_OK);
-    quit(negotiator);
 }
 
 } // namespace

@@ -83,26 +83,21 @@ TEST(ResourceDescription, MessagesAreFlattenedWithEveryField)
         }
     )");
     ASSERT_TRUE(compiled.ok) << compiled.error;
-    const std::string bytes = resource_bytes(compiled.blob, 'MSGG', 2);
-    BMessage message;
-    ASSERT_EQ(message.Unflatten(bytes.data(), bytes.size()), B_OK);
-    EXPECT_EQ(message.what, (uint32)'abcd');
-    const char* type;
-    ASSERT_EQ(message.FindString("types", 1, &type), B_OK);
-    EXPECT_STREQ(type, "audio/midi");
-    bool flag = true;
-    EXPECT_EQ(message.FindBool("flag", 1, &flag), B_OK);
-    EXPECT_FALSE(flag);
-    int32 count = 0;
-    EXPECT_EQ(message.FindInt32("count", 1, &count), B_OK);
-    EXPECT_EQ(count, -8);
-    int64 big = 0;
-    EXPECT_EQ(message.FindInt64("big", &big), B_OK);
-    EXPECT_EQ(big, 9000000000LL);
-    BMessage child;
-    ASSERT_EQ(message.FindMessage("child", &child), B_OK);
-    EXPECT_EQ(child.what, 42u);
-    EXPECT_TRUE(child.HasString("leaf"));
+    BMessage child(42);
+    child.AddString("leaf", "x");
+    BMessage expected('abcd');
+    expected.AddString("types", "audio/x-midi");
+    expected.AddString("types", "audio/midi");
+    expected.AddBool("flag", true);
+    expected.AddBool("flag", false);
+    expected.AddInt32("count", 7);
+    expected.AddInt32("count", -8);
+    expected.AddInt64("big", 9000000000LL);
+    expected.AddDouble("ratio", 0.5);
+    expected.AddMessage("child", &child);
+    std::string flat((size_t)expected.FlattenedSize(), '\0');
+    ASSERT_EQ(expected.Flatten(flat.data(), (ssize_t)flat.size()), B_OK);
+    EXPECT_EQ(resource_bytes(compiled.blob, 'MSGG', 2), flat);
 }
 
 TEST(ResourceDescription, MistakesAreReportedWithTheirLine)

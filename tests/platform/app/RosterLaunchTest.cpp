@@ -3,6 +3,7 @@
 
 #include "Environment.h"
 #include "TempFolder.h"
+#include "Watchdog.h"
 
 #include <Entry.h>
 #include <Roster.h>
@@ -28,13 +29,9 @@ protected:
         std::filesystem::create_directory(fFolder / "bin");
         std::filesystem::create_directory(fFolder / "runs");
         // Each argument on a line of its own, in a file named after the opener's process.
-        InstallOpener("bin", "#!/bin/sh\n"
-                             "for argument in \"$@\"; do printf '%s\\n' \"$argument\"; done"
-                             " > \"" +
-                                 fFolder / "runs" +
-                                 "/$$.tmp\"\n"
-                                 "/bin/mv \"" +
-                                 fFolder / "runs" + "/$$.tmp\" \"" + fFolder / "runs" + "/$$\"\n");
+        const std::string run = fFolder / "runs/$$";
+        InstallOpener("bin", "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"" + run + ".tmp\"\n/bin/mv \"" +
+                                 run + ".tmp\" \"" + run + "\"\n");
         fPath.emplace("PATH", (fFolder / "bin" + ":/usr/bin:/bin").c_str());
     }
 
@@ -47,17 +44,18 @@ protected:
     // The argument lists of the opener's runs, once count of them have finished.
     std::multiset<std::string> WaitForRuns(size_t count)
     {
-        const auto end = std::chrono::steady_clock::now() + 10s;
-        for (;;) {
-            std::multiset<std::string> runs;
-            for (const auto& entry : std::filesystem::directory_iterator(fFolder / "runs")) {
-                if (entry.path().extension() != ".tmp")
-                    runs.insert(TempFolder::ReadText(entry.path()));
-            }
-            if (runs.size() >= count || std::chrono::steady_clock::now() > end)
-                return runs;
-            std::this_thread::sleep_for(2ms);
-        }
+        std::multiset<std::string> runs;
+        eventually(
+            [&] {
+                runs.clear();
+                for (const auto& entry : std::filesystem::directory_iterator(fFolder / "runs")) {
+                    if (entry.path().extension() != ".tmp")
+                        runs.insert(TempFolder::ReadText(entry.path()));
+                }
+                return runs.size() >= count;
+            },
+            10s);
+        return runs;
     }
 
     TempFolder fFolder;

@@ -8,8 +8,9 @@
 //       Broadcasts kTestBroadcast SEQ from a process without an application; exits 0 when
 //       Broadcast answered B_OK.
 //   roster_test_app stranger SEQ FOLDER
-//       For a process of another user: tries Broadcast, then connects straight to every socket
-//       in FOLDER and sends it bytes; prints what each attempt gave and exits 0.
+//       Started as root, becomes user and group 65534 (exits 90 when it cannot), then tries
+//       Broadcast and connects straight to every socket in FOLDER and sends it bytes; prints
+//       what each attempt gave and exits 0.
 
 #include "RosterTestCodes.h"
 
@@ -23,6 +24,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <grp.h>
 #include <string>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -109,6 +111,8 @@ int broadcast(int32 seq)
 
 int stranger(int32 seq, const char* folder)
 {
+    if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)
+        return 90;
     BMessage message(kTestBroadcast);
     message.AddInt32("seq", seq);
     printf("broadcast %d\n", (int)be_roster->Broadcast(&message));
