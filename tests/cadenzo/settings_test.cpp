@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <sstream>
 
 namespace {
 
@@ -40,113 +41,94 @@ protected:
     ScopedVariable fConfig{"XDG_CONFIG_HOME", fFolder.Path()};
 };
 
-void expect_defaults(const TPrefs& prefs)
+// The settings in the order of the file, as one line.
+std::string describe(const TPrefs& p)
 {
-    EXPECT_TRUE(prefs.AdSq);
-    EXPECT_TRUE(prefs.AdTl);
-    EXPECT_FALSE(prefs.OPrF);
-    EXPECT_TRUE(prefs.TrHd);
-    for (int channel = 0; channel < 16; channel++)
-        EXPECT_EQ(channel != 9, prefs.ChMs[channel]) << channel;
-    EXPECT_EQ(127, prefs.MaxV);
-    EXPECT_EQ(3, prefs.TlMg);
-    EXPECT_EQ("/boot/home", prefs.OFld);
-    EXPECT_EQ("X-", prefs.SqPf);
+    std::ostringstream text;
+    text << "AdSq " << p.AdSq << " AdTl " << p.AdTl << " OPrF " << p.OPrF << " TrHd " << p.TrHd
+         << " ChMs ";
+    for (bool on : p.ChMs)
+        text << on;
+    text << " MaxV " << (int)(uint8)p.MaxV << " TlMg " << p.TlMg << " OFld " << p.OFld << " SqPf "
+         << p.SqPf;
+    return text.str();
 }
 
-TEST_F(Settings, AFirstStartFindsNoFileAndKeepsTheDefaults)
+const std::string kDefaults =
+    "AdSq 1 AdTl 1 OPrF 0 TrHd 1 ChMs 1111111110111111 MaxV 127 TlMg 3 OFld /boot/home SqPf X-";
+
+// What loading the file gives a new object: the result, then the settings.
+std::string loaded()
 {
     TPrefs prefs;
-    EXPECT_EQ(-1, prefs.LoadFromFile());
-    expect_defaults(prefs);
-    // The folder is made on the way.
-    EXPECT_TRUE(fFolder.Exists("VANTOR/Cadenzo"));
+    const int32 result = prefs.LoadFromFile();
+    return std::to_string(result) + " " + describe(prefs);
 }
 
-TEST_F(Settings, AFileFromOneRunIsReadByTheNext)
+TEST_F(Settings, MissingDamagedOrPartialFilesLeaveTheDefaultsForWhatTheyLack)
 {
-    {
-        TPrefs prefs;
-        prefs.AdSq = false;
-        prefs.TrHd = false;
-        prefs.ChMs[0] = false;
-        prefs.ChMs[9] = true;
-        prefs.ChMs[15] = false;
-        prefs.MaxV = 100;
-        prefs.TlMg = 7;
-        prefs.OFld = "/home/someone/Music";
-        prefs.SqPf = "Y-\u00e9";
-        ASSERT_EQ(0, prefs.SaveToFile());
-    }
-    TPrefs next;
-    ASSERT_EQ(0, next.LoadFromFile());
-    EXPECT_FALSE(next.AdSq);
-    EXPECT_FALSE(next.TrHd);
-    EXPECT_FALSE(next.ChMs[0]);
-    EXPECT_TRUE(next.ChMs[9]);
-    EXPECT_FALSE(next.ChMs[15]);
-    EXPECT_TRUE(next.ChMs[14]);
-    EXPECT_EQ(100, next.MaxV);
-    EXPECT_EQ(7, next.TlMg);
-    EXPECT_EQ("/home/someone/Music", next.OFld);
-    EXPECT_EQ("Y-\u00e9", next.SqPf);
-}
+    EXPECT_EQ("-1 " + kDefaults, loaded()) << "a first start finds no file";
+    EXPECT_TRUE(fFolder.Exists("VANTOR/Cadenzo")) << "the folder is made on the way";
 
-TEST_F(Settings, TheFileHoldsTheFieldsInOrderWithTheirTypes)
-{
-    TPrefs prefs;
-    ASSERT_EQ(0, prefs.SaveToFile());
-    BMessage archive = ReadMessage(PrefsFile());
-    const char* expected[] = {"class", "AdSq", "AdTl", "OPrF", "TrHd",
-                              "ChMs",  "MaxV", "TlMg", "OFld", "SqPf"};
-    const type_code types[] = {B_STRING_TYPE, B_BOOL_TYPE,  B_BOOL_TYPE, B_BOOL_TYPE,
-                               B_BOOL_TYPE,   B_BOOL_TYPE,  B_INT8_TYPE, B_INT32_TYPE,
-                               B_STRING_TYPE, B_STRING_TYPE};
-    for (int32 i = 0; i < 10; i++) {
-        char* name;
-        type_code type;
-        int32 count;
-        ASSERT_EQ(B_OK, archive.GetInfo(B_ANY_TYPE, i, &name, &type, &count));
-        EXPECT_STREQ(expected[i], name);
-        EXPECT_EQ(types[i], type) << name;
-        EXPECT_EQ(i == 5 ? 16 : (i == 0 ? 2 : 1), count) << name;
-    }
-    const char* className;
-    EXPECT_EQ(B_OK, archive.FindString("class", 0, &className));
-    EXPECT_STREQ("TPrefs", className);
-    EXPECT_EQ(B_OK, archive.FindString("class", 1, &className));
-    EXPECT_STREQ("TArchivable", className);
-}
+    fFolder.Write("VANTOR/Cadenzo/Cadenzo_Prefs.arc",
+                  {'n', 'o', 't', ' ', 'a', ' ', 'm', 's', 'g'});
+    EXPECT_EQ("-1 " + kDefaults, loaded()) << "not a message";
 
-TEST_F(Settings, AFileWithOnlySomeFieldsChangesOnlyThose)
-{
     BMessage partial;
     partial.AddBool("TrHd", false);
     WriteMessage(PrefsFile(), partial);
-    TPrefs prefs;
-    EXPECT_EQ(-1, prefs.LoadFromFile()) << "fields were missing";
-    EXPECT_FALSE(prefs.TrHd);
-    prefs.TrHd = true;
-    expect_defaults(prefs);
-}
-
-TEST_F(Settings, DamagedFilesAndHandEditedValues)
-{
-    std::filesystem::create_directories(fFolder / "VANTOR/Cadenzo");
-    fFolder.Write("VANTOR/Cadenzo/Cadenzo_Prefs.arc",
-                  {'n', 'o', 't', ' ', 'a', ' ', 'm', 's', 'g'});
-    TPrefs prefs;
-    EXPECT_EQ(-1, prefs.LoadFromFile());
-    expect_defaults(prefs);
+    EXPECT_EQ("-1 AdSq 1 AdTl 1 OPrF 0 TrHd 0 ChMs 1111111110111111 MaxV 127 TlMg 3 "
+              "OFld /boot/home SqPf X-",
+              loaded())
+        << "only the fields there change";
 
     // A velocity above what MIDI allows is clamped; a field of the wrong type is ignored.
     BMessage edited;
     edited.AddInt8("MaxV", (int8)200);
     edited.AddString("TlMg", "five");
     WriteMessage(PrefsFile(), edited);
-    EXPECT_EQ(-1, prefs.LoadFromFile());
-    EXPECT_EQ(127, prefs.MaxV);
-    EXPECT_EQ(3, prefs.TlMg);
+    EXPECT_EQ("-1 " + kDefaults, loaded()) << "hand-edited values";
+}
+
+TEST_F(Settings, AFileFromOneRunIsReadByTheNext)
+{
+    TPrefs prefs;
+    prefs.AdSq = false;
+    prefs.AdTl = false;
+    prefs.OPrF = true;
+    prefs.TrHd = false;
+    prefs.ChMs[0] = false;
+    prefs.ChMs[9] = true;
+    prefs.ChMs[15] = false;
+    prefs.MaxV = 100;
+    prefs.TlMg = 7;
+    prefs.OFld = "/home/someone/Music";
+    prefs.SqPf = "Y-\u00e9";
+    ASSERT_EQ(0, prefs.SaveToFile());
+    EXPECT_EQ("0 " + describe(prefs), loaded());
+}
+
+TEST_F(Settings, TheFileHoldsTheFieldsInOrderWithTheirTypes)
+{
+    ASSERT_EQ(0, TPrefs().SaveToFile());
+    BMessage archive = ReadMessage(PrefsFile());
+    std::string fields;
+    char* name;
+    type_code type;
+    int32 count;
+    for (int32 i = 0; archive.GetInfo(B_ANY_TYPE, i, &name, &type, &count) == B_OK; i++) {
+        const char code[] = {(char)(type >> 24), (char)(type >> 16), (char)(type >> 8), (char)type,
+                             '\0'};
+        fields += std::string(name) + " " + code + " " + std::to_string(count) + ", ";
+    }
+    EXPECT_EQ("class CSTR 2, AdSq BOOL 1, AdTl BOOL 1, OPrF BOOL 1, TrHd BOOL 1, ChMs BOOL 16, "
+              "MaxV BYTE 1, TlMg LONG 1, OFld CSTR 1, SqPf CSTR 1, ",
+              fields);
+    const char* className;
+    EXPECT_EQ(B_OK, archive.FindString("class", 0, &className));
+    EXPECT_STREQ("TPrefs", className);
+    EXPECT_EQ(B_OK, archive.FindString("class", 1, &className));
+    EXPECT_STREQ("TArchivable", className);
 }
 
 TEST_F(Settings, HoldingAllFourModifierKeysDiscardsTheSettings)
@@ -208,15 +190,12 @@ TEST_F(Settings, TheExecutableKnowsItsNameAndFolderThroughLinks)
     fFolder.Write("apps/X/Prog", {0});
     std::filesystem::create_symlink(fFolder / "apps/X/Prog", fFolder / "link");
 
-    TAppPrivacy direct;
-    direct.AnalyzeExePath((fFolder / "apps/X/Prog").c_str());
-    EXPECT_EQ(fFolder / "apps/X/", direct.ExePath());
-    EXPECT_EQ("Prog", direct.ExeName());
-
-    TAppPrivacy linked;
-    linked.AnalyzeExePath((fFolder / "link").c_str());
-    EXPECT_EQ(fFolder / "apps/X/", linked.ExePath());
-    EXPECT_EQ("Prog", linked.ExeName());
+    for (const std::string& path : {fFolder / "apps/X/Prog", fFolder / "link"}) {
+        TAppPrivacy privacy;
+        privacy.AnalyzeExePath(path.c_str());
+        EXPECT_EQ(fFolder / "apps/X/", privacy.ExePath()) << path;
+        EXPECT_EQ("Prog", privacy.ExeName()) << path;
+    }
 }
 
 } // namespace
