@@ -5,13 +5,11 @@
 
 #include "GoldenImage.h"
 
-#include <Archivable.h>
 #include <Box.h>
 #include <Button.h>
 #include <CheckBox.h>
 #include <Control.h>
 #include <InterfaceDefs.h>
-#include <Invoker.h>
 #include <RadioButton.h>
 #include <StringView.h>
 #include <TextControl.h>
@@ -22,8 +20,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -35,8 +31,8 @@ constexpr rgb_color kPanel = {216, 216, 216, 255};
 
 class ControlWindow : public BWindow {
 public:
-    explicit ControlWindow(BRect frame = BRect(100, 100, 419, 279))
-        : BWindow(frame, "controls", B_TITLED_WINDOW, B_ASYNCHRONOUS_CONTROLS)
+    ControlWindow()
+        : BWindow(BRect(100, 100, 419, 279), "controls", B_TITLED_WINDOW, B_ASYNCHRONOUS_CONTROLS)
     {
         panel = new BView(Bounds(), "panel", B_FOLLOW_ALL, B_WILL_DRAW);
         panel->SetViewColor(kPanel);
@@ -52,11 +48,42 @@ protected:
         offscreen();
         recorder = new Recorder();
     }
-    void TearDown() override { recorder->Stop(); }
+    void TearDown() override
+    {
+        if (window != nullptr)
+            close(window);
+        recorder->Stop();
+    }
 
-    // The messages of one command that reached the recorder (after Drain()).
+    // Shows a panel with the views; the controls among them send to the recorder.
+    void Show(std::initializer_list<BView*> views)
+    {
+        window = new ControlWindow();
+        for (BView* view : views) {
+            if (auto* control = dynamic_cast<BControl*>(view))
+                control->SetTarget(recorder);
+            window->panel->AddChild(view);
+        }
+        window->Show();
+    }
+    // Where a view's centre lies in the window.
+    BPoint At(BView* view)
+    {
+        Locked lock(window);
+        return center(in_window(view));
+    }
+    int32 ValueOf(BControl* control)
+    {
+        Locked lock(window);
+        return control->Value();
+    }
+    // The messages of one command that reached the recorder, once the window has handled
+    // everything and the recorder has answered a message sent after that.
     std::vector<BMessage> Received(uint32 what)
     {
+        settle(window);
+        BMessage reply;
+        BMessenger(nullptr, recorder).SendMessage('sync', &reply);
         std::vector<BMessage> found;
         for (const BMessage& message : recorder->Messages()) {
             if (message.what == what)
@@ -64,152 +91,107 @@ protected:
         }
         return found;
     }
-    // Once the window has handled everything and the recorder has answered a message sent
-    // after that, whatever the window sent has arrived.
-    void Drain(BWindow* window)
-    {
-        settle(window);
-        BMessage reply;
-        BMessenger(nullptr, recorder).SendMessage('sync', &reply);
-    }
-    std::string FocusName(BWindow* window)
+    std::string FocusName()
     {
         Locked lock(window);
         BView* focus = window->CurrentFocus();
         return focus != nullptr ? focus->Name() : "none";
     }
+    // Types each key in turn and answers the name of the focus after each.
+    std::vector<std::string> FocusAfter(const std::vector<std::pair<const char*, uint32>>& keys)
+    {
+        std::vector<std::string> names;
+        for (const auto& [bytes, modifiers] : keys) {
+            type(window, bytes, modifiers);
+            names.push_back(FocusName());
+        }
+        return names;
+    }
+    void Focus(BView* view)
+    {
+        Locked lock(window);
+        view->MakeFocus(true);
+    }
 
     Recorder* recorder = nullptr;
+    ControlWindow* window = nullptr;
     Watchdog watchdog;
 };
 
-BPoint center_of(BView* view)
-{
-    const BRect frame = view->ConvertToScreen(view->Bounds());
-    const BRect window = view->Window()->Frame();
-    return BPoint((frame.left + frame.right) / 2 - window.left,
-                  (frame.top + frame.bottom) / 2 - window.top);
-}
-
-int32 value_of(const BMessage& message)
-{
-    int32 value = -1;
-    message.FindInt32("be:value", &value);
-    return value;
-}
+using Names = std::vector<std::string>;
 
 } // namespace
 
 TEST_F(ControlsTest, CheckBoxTogglesOnReleaseInsideAndTellsItsTargetTheNewValue)
 {
-    auto* window = new ControlWindow();
-    auto* box = new BCheckBox(BRect(10, 10, 150, 30), "box", "Remove silence",
-                              new BMessage('chck'));
-    box->SetTarget(recorder);
-    window->panel->AddChild(box);
-    window->Show();
-    BPoint where;
-    {
-        Locked lock(window);
-        where = center_of(box);
-    }
-
+    auto* box =
+        new BCheckBox(BRect(10, 10, 150, 30), "box", "Remove silence", new BMessage('chck'));
+    Show({box});
+    const BPoint where = At(box);
     click(window, where);
     click(window, BPoint(where.x + 40, where.y)); // on the label: the whole frame counts
     // Pressed, dragged off and let go outside: nothing happens.
     offscreen()->MouseDown(id_of(window), where);
     offscreen()->MouseMoved(id_of(window), BPoint(300, 150));
     offscreen()->MouseUp(id_of(window), BPoint(300, 150));
-    Drain(window);
 
     const std::vector<BMessage> sent = Received('chck');
     ASSERT_EQ(sent.size(), 2u);
-    EXPECT_EQ(value_of(sent[0]), 1);
-    EXPECT_EQ(value_of(sent[1]), 0);
+    EXPECT_EQ(int32_of(sent[0], "be:value"), 1);
+    EXPECT_EQ(int32_of(sent[1], "be:value"), 0);
     void* source = nullptr;
     EXPECT_EQ(sent[0].FindPointer("source", &source), B_OK);
     EXPECT_EQ(source, box);
     EXPECT_TRUE(sent[0].HasInt64("when"));
-    {
-        Locked lock(window);
-        EXPECT_EQ(box->Value(), B_CONTROL_OFF);
-    }
-    close(window);
+    EXPECT_EQ(ValueOf(box), B_CONTROL_OFF);
 }
 
 TEST_F(ControlsTest, DisabledCheckBoxIgnoresClicksAndKeysAndTabPassesIt)
 {
-    auto* window = new ControlWindow();
     auto* first = new BCheckBox(BRect(10, 10, 150, 28), "first", "First", new BMessage('frst'));
-    auto* middle = new BCheckBox(BRect(10, 40, 150, 58), "middle", "Middle",
-                                 new BMessage('midl'));
+    auto* middle = new BCheckBox(BRect(10, 40, 150, 58), "middle", "Middle", new BMessage('midl'));
     auto* last = new BCheckBox(BRect(10, 70, 150, 88), "last", "Last", new BMessage('last'));
-    for (BCheckBox* each : {first, middle, last}) {
-        each->SetTarget(recorder);
-        window->panel->AddChild(each);
-    }
     middle->SetEnabled(false);
-    window->Show();
-    BPoint where;
-    {
-        Locked lock(window);
-        where = center_of(middle);
-    }
+    Show({first, middle, last});
 
-    click(window, where);
-    type(window, "\t");
-    EXPECT_EQ(FocusName(window), "first");
-    type(window, "\t");
-    EXPECT_EQ(FocusName(window), "last");
-    type(window, "\t", B_SHIFT_KEY);
-    EXPECT_EQ(FocusName(window), "first");
-    {
-        Locked lock(window);
-        EXPECT_EQ(middle->Value(), B_CONTROL_OFF);
-        // Giving it the keyboard by hand does not make it take keys either.
-        middle->MakeFocus(true);
-    }
+    click(window, At(middle));
+    EXPECT_EQ(FocusAfter({{"\t", 0}, {"\t", 0}, {"\t", B_SHIFT_KEY}}),
+              (Names{"first", "last", "first"}));
+    // Giving it the keyboard by hand does not make it take keys either.
+    Focus(middle);
     type(window, " ");
+    EXPECT_EQ(ValueOf(middle), B_CONTROL_OFF);
     {
         Locked lock(window);
-        EXPECT_EQ(middle->Value(), B_CONTROL_OFF);
         middle->SetEnabled(true);
         first->MakeFocus(true);
     }
     type(window, "\t");
-    EXPECT_EQ(FocusName(window), "middle");
+    EXPECT_EQ(FocusName(), "middle");
     {
         Locked lock(window);
         // Disabling the focus takes the focus away, so that Tab is never swallowed.
         middle->SetEnabled(false);
         EXPECT_EQ(window->CurrentFocus(), nullptr);
     }
-    Drain(window);
     EXPECT_TRUE(Received('midl').empty());
-    close(window);
 }
 
 TEST_F(ControlsTest, DisabledButtonsTakeNoClicksKeysOrEnterAsTheDefault)
 {
-    auto* window = new ControlWindow();
     auto* button = new BButton(BRect(10, 10, 100, 34), "button", "OK", new BMessage('bttn'));
     auto* radio = new BRadioButton(BRect(10, 50, 150, 68), "radio", "One", new BMessage('rdio'));
-    for (BControl* each : std::initializer_list<BControl*>{button, radio}) {
-        each->SetTarget(recorder);
-        window->panel->AddChild(each);
-        each->SetEnabled(false);
+    button->SetEnabled(false);
+    radio->SetEnabled(false);
+    Show({button, radio});
+    {
+        Locked lock(window);
+        window->SetDefaultButton(button);
     }
-    window->SetDefaultButton(button);
-    window->Show();
     for (BControl* each : std::initializer_list<BControl*>{button, radio}) {
-        BPoint where;
-        {
-            Locked lock(window);
-            where = center_of(each);
-            // Given the keyboard by hand, as a disabled control never is otherwise.
-            each->MakeFocus(true);
-        }
-        click(window, where);
+        // Given the keyboard by hand, as a disabled control never is otherwise.
+        Focus(each);
+        click(window, At(each));
         type(window, " ");
         type(window, "\n");
     }
@@ -218,248 +200,75 @@ TEST_F(ControlsTest, DisabledButtonsTakeNoClicksKeysOrEnterAsTheDefault)
         radio->MakeFocus(false);
     }
     type(window, "\n");
-    Drain(window);
     EXPECT_TRUE(Received('bttn').empty());
     EXPECT_TRUE(Received('rdio').empty());
-    {
-        Locked lock(window);
-        EXPECT_EQ(button->Value(), B_CONTROL_OFF);
-        EXPECT_EQ(radio->Value(), B_CONTROL_OFF);
-    }
-    close(window);
+    EXPECT_EQ(ValueOf(button), B_CONTROL_OFF);
+    EXPECT_EQ(ValueOf(radio), B_CONTROL_OFF);
 }
 
 TEST_F(ControlsTest, SpaceUsesTheFocusedControlAndEnterGoesToTheDefaultButton)
 {
-    auto* window = new ControlWindow();
     auto* box = new BCheckBox(BRect(10, 10, 150, 28), "box", "Option", new BMessage('chck'));
-    auto* cancel = new BButton(BRect(110, 140, 190, 162), "cancel", "Cancel",
-                               new BMessage('cncl'));
+    auto* cancel = new BButton(BRect(110, 140, 190, 162), "cancel", "Cancel", new BMessage('cncl'));
     auto* ok = new BButton(BRect(200, 140, 280, 162), "ok", "OK", new BMessage('_ok'));
-    for (BControl* each : std::initializer_list<BControl*>{box, cancel, ok}) {
-        each->SetTarget(recorder);
-        window->panel->AddChild(each);
-    }
-    window->SetDefaultButton(ok);
-    window->Show();
+    Show({box, cancel, ok});
     {
         Locked lock(window);
+        window->SetDefaultButton(ok);
         EXPECT_TRUE(ok->IsDefault());
         box->MakeFocus(true);
     }
-
     type(window, " ");  // toggles the check box
     type(window, "\n"); // the default button, not the check box
-    {
-        Locked lock(window);
-        EXPECT_EQ(box->Value(), B_CONTROL_ON);
-        cancel->MakeFocus(true);
-    }
+    EXPECT_EQ(ValueOf(box), B_CONTROL_ON);
+    Focus(cancel);
     type(window, " "); // presses the focused button
-    Drain(window);
     EXPECT_EQ(Received('chck').size(), 1u);
     EXPECT_EQ(Received('_ok').size(), 1u);
     EXPECT_EQ(Received('cncl').size(), 1u);
 
-    {
-        Locked lock(window);
-        // One default button at a time; the old one gives up its heavier frame.
-        float width;
-        float height;
-        float defaultWidth;
-        float defaultHeight;
-        cancel->GetPreferredSize(&width, &height);
-        cancel->MakeDefault(true);
-        EXPECT_EQ(window->DefaultButton(), cancel);
-        EXPECT_FALSE(ok->IsDefault());
-        cancel->GetPreferredSize(&defaultWidth, &defaultHeight);
-        EXPECT_GT(defaultWidth, width);
-        EXPECT_GT(defaultHeight, height);
-        EXPECT_GE(width, 75);
-        window->SetDefaultButton(nullptr);
-        EXPECT_FALSE(cancel->IsDefault());
-    }
-    close(window);
+    Locked lock(window);
+    // One default button at a time; the old one gives up its heavier frame.
+    float width;
+    float height;
+    float defaultWidth;
+    float defaultHeight;
+    cancel->GetPreferredSize(&width, &height);
+    cancel->MakeDefault(true);
+    EXPECT_EQ(window->DefaultButton(), cancel);
+    EXPECT_FALSE(ok->IsDefault());
+    cancel->GetPreferredSize(&defaultWidth, &defaultHeight);
+    EXPECT_GT(defaultWidth, width);
+    EXPECT_GT(defaultHeight, height);
+    EXPECT_GE(width, 75);
+    window->SetDefaultButton(nullptr);
+    EXPECT_FALSE(cancel->IsDefault());
 }
 
 TEST_F(ControlsTest, ButtonShowsPressedWhileTrackedInsideAndInvokesOnlyOnReleaseInside)
 {
-    auto* window = new ControlWindow();
     auto* button = new BButton(BRect(20, 20, 120, 44), "button", "Press", new BMessage('prss'));
-    button->SetTarget(recorder);
-    window->panel->AddChild(button);
-    window->Show();
-    BPoint where;
-    {
-        Locked lock(window);
-        where = center_of(button);
-    }
+    Show({button});
+    const BPoint where = At(button);
     const rgb_color up = pixel(frame_of(window), 30, 40);
-
     BPrivate::Display* display = offscreen();
     display->MouseDown(id_of(window), where);
-    settle(window);
-    const rgb_color down = pixel(frame_of(window), 30, 40);
-    EXPECT_NE(down, up);
+    EXPECT_NE(pixel(frame_of(window), 30, 40), up);
     display->MouseMoved(id_of(window), BPoint(250, 150));
-    settle(window);
-    {
-        Locked lock(window);
-        EXPECT_EQ(button->Value(), B_CONTROL_OFF);
-    }
     EXPECT_EQ(pixel(frame_of(window), 30, 40), up);
+    EXPECT_EQ(ValueOf(button), B_CONTROL_OFF);
     display->MouseMoved(id_of(window), where);
     settle(window);
-    {
-        Locked lock(window);
-        EXPECT_EQ(button->Value(), B_CONTROL_ON);
-    }
+    EXPECT_EQ(ValueOf(button), B_CONTROL_ON);
     display->MouseUp(id_of(window), where);
     // Let go outside: no message.
     display->MouseDown(id_of(window), where);
     display->MouseUp(id_of(window), BPoint(250, 150));
-    Drain(window);
     EXPECT_EQ(Received('prss').size(), 1u);
-    {
-        Locked lock(window);
-        EXPECT_EQ(button->Value(), B_CONTROL_OFF);
-    }
-    close(window);
-}
+    EXPECT_EQ(ValueOf(button), B_CONTROL_OFF);
 
-TEST_F(ControlsTest, RadioButtonTurnsOffTheOthersOfItsParentOnly)
-{
-    auto* window = new ControlWindow();
-    auto* group = new BBox(BRect(10, 10, 150, 110), "group");
-    auto* other = new BBox(BRect(160, 10, 300, 110), "other");
-    BRadioButton* radios[3];
-    for (int i = 0; i < 3; i++) {
-        radios[i] = new BRadioButton(BRect(10, 10 + 25 * i, 130, 28 + 25 * i),
-                                     ("radio" + std::to_string(i)).c_str(),
-                                     ("Choice " + std::to_string(i)).c_str(),
-                                     new BMessage('rad0' + i));
-        radios[i]->SetTarget(recorder);
-        group->AddChild(radios[i]);
-    }
-    auto* elsewhere = new BRadioButton(BRect(10, 10, 130, 28), "elsewhere", "Elsewhere", nullptr);
-    other->AddChild(elsewhere);
-    window->panel->AddChild(group);
-    window->panel->AddChild(other);
-    BPoint second;
-    {
-        radios[0]->SetValue(B_CONTROL_ON);
-        elsewhere->SetValue(B_CONTROL_ON);
-    }
-    window->Show();
-    {
-        Locked lock(window);
-        second = center_of(radios[1]);
-    }
-
-    click(window, second);
-    {
-        Locked lock(window);
-        EXPECT_EQ(radios[0]->Value(), B_CONTROL_OFF);
-        EXPECT_EQ(radios[1]->Value(), B_CONTROL_ON);
-        EXPECT_EQ(elsewhere->Value(), B_CONTROL_ON);
-        radios[2]->MakeFocus(true);
-    }
-    type(window, " ");
-    {
-        Locked lock(window);
-        EXPECT_EQ(radios[1]->Value(), B_CONTROL_OFF);
-        EXPECT_EQ(radios[2]->Value(), B_CONTROL_ON);
-    }
-    Drain(window);
-    ASSERT_EQ(Received('rad1').size(), 1u);
-    EXPECT_EQ(value_of(Received('rad1')[0]), 1);
-    EXPECT_EQ(Received('rad2').size(), 1u);
-    close(window);
-}
-
-TEST_F(ControlsTest, TabCyclesThroughTheNavigableControlsIncludingTheTextField)
-{
-    auto* window = new ControlWindow();
-    auto* label = new BStringView(BRect(10, 10, 150, 25), "label", "Not navigable");
-    auto* box = new BCheckBox(BRect(10, 30, 150, 48), "box", "Option", nullptr);
-    auto* field = new BTextControl(BRect(10, 60, 200, 77), "field", "Name", "", nullptr);
-    auto* button = new BButton(BRect(200, 140, 280, 162), "button", "OK", nullptr);
-    window->panel->AddChild(label);
-    window->panel->AddChild(box);
-    window->panel->AddChild(field);
-    window->panel->AddChild(button);
-    window->Show();
-
-    type(window, "\t");
-    EXPECT_EQ(FocusName(window), "box");
-    type(window, "\t");
-    EXPECT_EQ(FocusName(window), "_input_");
-    type(window, "\t");
-    EXPECT_EQ(FocusName(window), "button");
-    type(window, "\t");
-    EXPECT_EQ(FocusName(window), "box");
-    type(window, "\t", B_SHIFT_KEY);
-    EXPECT_EQ(FocusName(window), "button");
-    type(window, "\t", B_SHIFT_KEY);
-    EXPECT_EQ(FocusName(window), "_input_");
-    {
-        Locked lock(window);
-        box->MakeFocus(true);
-        // Focusing the control focuses its field.
-        field->MakeFocus(true);
-        EXPECT_EQ(window->CurrentFocus(), field->TextView());
-    }
-    close(window);
-}
-
-TEST_F(ControlsTest, CheckBoxAndRadioButtonAskForTheirMarkAndTheWholeLabel)
-{
-    BCheckBox shortBox(BRect(0, 0, 10, 10), "short", "On", nullptr);
-    BCheckBox longBox(BRect(0, 0, 10, 10), "long", "Remove silence at the end", nullptr);
-    BCheckBox bare(BRect(0, 0, 10, 10), "bare", nullptr, nullptr);
-    BRadioButton radio(BRect(0, 0, 10, 10), "radio", "Remove silence at the end", nullptr);
-    float shortWidth;
-    float shortHeight;
-    float longWidth;
-    float longHeight;
-    float bareWidth;
-    float bareHeight;
-    float radioWidth;
-    float radioHeight;
-    shortBox.GetPreferredSize(&shortWidth, &shortHeight);
-    longBox.GetPreferredSize(&longWidth, &longHeight);
-    bare.GetPreferredSize(&bareWidth, &bareHeight);
-    radio.GetPreferredSize(&radioWidth, &radioHeight);
-
-    // The label starts after the mark and is measured whole; the height is that of a line
-    // of text, and never less than the mark's.
-    EXPECT_EQ(longWidth - shortWidth,
-              std::ceil(longBox.StringWidth("Remove silence at the end")) -
-                  std::ceil(shortBox.StringWidth("On")));
-    EXPECT_GE(bareWidth, 14);
-    EXPECT_LT(bareWidth, shortWidth);
-    EXPECT_GE(bareHeight, 14);
-    EXPECT_EQ(longHeight, shortHeight);
-    // Both kinds put the same mark before the same label.
-    EXPECT_EQ(radioWidth, longWidth);
-    EXPECT_EQ(radioHeight, longHeight);
-}
-
-TEST_F(ControlsTest, ButtonSwitchedOffWhileHeldComesUpWhenLetGoAndSendsNothing)
-{
-    auto* window = new ControlWindow();
-    auto* button = new BButton(BRect(20, 20, 120, 44), "button", "Press", new BMessage('prss'));
-    button->SetTarget(recorder);
-    window->panel->AddChild(button);
-    window->Show();
-    BPoint where;
-    {
-        Locked lock(window);
-        where = center_of(button);
-    }
-    const rgb_color up = pixel(frame_of(window), 30, 40);
-
-    BPrivate::Display* display = offscreen();
+    // Switched off while held, it comes up when let go, sends nothing, and once enabled
+    // again looks as it did before the press.
     display->MouseDown(id_of(window), where);
     settle(window);
     {
@@ -474,9 +283,80 @@ TEST_F(ControlsTest, ButtonSwitchedOffWhileHeldComesUpWhenLetGoAndSendsNothing)
         EXPECT_EQ(button->Value(), B_CONTROL_OFF);
         button->SetEnabled(true);
     }
-    // Enabled again, it looks as it did before the press.
     EXPECT_EQ(pixel(frame_of(window), 30, 40), up);
-    Drain(window);
-    EXPECT_TRUE(Received('prss').empty());
-    close(window);
+    EXPECT_EQ(Received('prss').size(), 1u);
+}
+
+TEST_F(ControlsTest, RadioButtonTurnsOffTheOthersOfItsParentOnly)
+{
+    auto* group = new BBox(BRect(10, 10, 150, 110), "group");
+    auto* other = new BBox(BRect(160, 10, 300, 110), "other");
+    BRadioButton* radios[3];
+    for (int i = 0; i < 3; i++) {
+        radios[i] = new BRadioButton(BRect(10, 10 + 25 * i, 130, 28 + 25 * i),
+                                     ("radio" + std::to_string(i)).c_str(), "Choice",
+                                     new BMessage('rad0' + i));
+        radios[i]->SetTarget(recorder);
+        group->AddChild(radios[i]);
+    }
+    auto* elsewhere = new BRadioButton(BRect(10, 10, 130, 28), "elsewhere", "Elsewhere", nullptr);
+    other->AddChild(elsewhere);
+    radios[0]->SetValue(B_CONTROL_ON);
+    elsewhere->SetValue(B_CONTROL_ON);
+    Show({group, other});
+
+    click(window, At(radios[1]));
+    EXPECT_EQ(ValueOf(radios[0]), B_CONTROL_OFF);
+    EXPECT_EQ(ValueOf(radios[1]), B_CONTROL_ON);
+    EXPECT_EQ(ValueOf(elsewhere), B_CONTROL_ON);
+    Focus(radios[2]);
+    type(window, " ");
+    EXPECT_EQ(ValueOf(radios[1]), B_CONTROL_OFF);
+    EXPECT_EQ(ValueOf(radios[2]), B_CONTROL_ON);
+    ASSERT_EQ(Received('rad1').size(), 1u);
+    EXPECT_EQ(int32_of(Received('rad1')[0], "be:value"), 1);
+    EXPECT_EQ(Received('rad2').size(), 1u);
+}
+
+TEST_F(ControlsTest, TabCyclesThroughTheNavigableControlsIncludingTheTextField)
+{
+    auto* box = new BCheckBox(BRect(10, 30, 150, 48), "box", "Option", nullptr);
+    auto* field = new BTextControl(BRect(10, 60, 200, 77), "field", "Name", "", nullptr);
+    Show({new BStringView(BRect(10, 10, 150, 25), "label", "Not navigable"), box, field,
+          new BButton(BRect(200, 140, 280, 162), "button", "OK", nullptr)});
+    EXPECT_EQ(
+        FocusAfter(
+            {{"\t", 0}, {"\t", 0}, {"\t", 0}, {"\t", 0}, {"\t", B_SHIFT_KEY}, {"\t", B_SHIFT_KEY}}),
+        (Names{"box", "_input_", "button", "box", "button", "_input_"}));
+    Locked lock(window);
+    box->MakeFocus(true);
+    // Focusing the control focuses its field.
+    field->MakeFocus(true);
+    EXPECT_EQ(window->CurrentFocus(), field->TextView());
+}
+
+TEST_F(ControlsTest, CheckBoxAndRadioButtonAskForTheirMarkAndTheWholeLabel)
+{
+    const char* kLong = "Remove silence at the end";
+    auto size = [](BControl&& control) {
+        float width;
+        float height;
+        control.GetPreferredSize(&width, &height);
+        return BPoint(width, height);
+    };
+    const BPoint shortBox = size(BCheckBox(BRect(0, 0, 10, 10), "short", "On", nullptr));
+    const BPoint longBox = size(BCheckBox(BRect(0, 0, 10, 10), "long", kLong, nullptr));
+    const BPoint bare = size(BCheckBox(BRect(0, 0, 10, 10), "bare", nullptr, nullptr));
+    const BPoint radio = size(BRadioButton(BRect(0, 0, 10, 10), "radio", kLong, nullptr));
+
+    // The label starts after the mark and is measured whole; the height is that of a line
+    // of text, and never less than the mark's.
+    EXPECT_EQ(longBox.x - shortBox.x, std::ceil(be_plain_font->StringWidth(kLong)) -
+                                          std::ceil(be_plain_font->StringWidth("On")));
+    EXPECT_GE(bare.x, 14);
+    EXPECT_LT(bare.x, shortBox.x);
+    EXPECT_GE(bare.y, 14);
+    EXPECT_EQ(longBox.y, shortBox.y);
+    // Both kinds put the same mark before the same label.
+    EXPECT_EQ(radio, longBox);
 }

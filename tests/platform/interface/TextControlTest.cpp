@@ -48,7 +48,8 @@ protected:
         offscreen();
         recorder = new Recorder();
         window = new FieldWindow();
-        field = new BTextControl(BRect(10, 10, 300, 27), "field", "Margin", "", new BMessage('invk'));
+        field =
+            new BTextControl(BRect(10, 10, 300, 27), "field", "Margin", "", new BMessage('invk'));
         field->SetDivider(60);
         field->SetModificationMessage(new BMessage('modf'));
         field->SetTarget(recorder);
@@ -77,6 +78,12 @@ protected:
             count += message.what == what ? 1 : 0;
         return count;
     }
+    // Each key in turn, with the same modifiers held.
+    void Type(std::initializer_list<const char*> keys, uint32 modifiers = 0)
+    {
+        for (const char* key : keys)
+            type(window, key, modifiers);
+    }
     std::string Text()
     {
         Locked lock(window);
@@ -102,10 +109,9 @@ protected:
 
 TEST_F(TextControlTest, TypingEditsByCharactersAndEveryChangeIsReported)
 {
-    type(window, "a");
-    type(window, "\xc3\xa9"); // é: two bytes, one character
-    type(window, "b");
-    EXPECT_EQ(Text(), "a\xc3\xa9" "b");
+    Type({"a", "\xc3\xa9", "b"}); // é: two bytes, one character
+    EXPECT_EQ(Text(), "a\xc3\xa9"
+                      "b");
     EXPECT_EQ(Count('modf'), 3u);
     const BMessage first = recorder->Messages().front();
     void* source = nullptr;
@@ -113,24 +119,15 @@ TEST_F(TextControlTest, TypingEditsByCharactersAndEveryChangeIsReported)
     EXPECT_EQ(source, field);
     EXPECT_TRUE(first.HasInt64("when"));
 
-    type(window, "\x1c"); // left: before b
-    type(window, "\b");   // removes é whole
+    Type({"\x1c", "\b"}); // left, before b; Backspace removes é whole
     EXPECT_EQ(Text(), "ab");
     EXPECT_EQ(Selection(), std::make_pair(1, 1));
-    type(window, "\x01"); // Home
-    type(window, "<");
-    type(window, "\x04"); // End
-    type(window, ">");
+    Type({"\x01", "<", "\x04", ">"}); // Home, End
     EXPECT_EQ(Text(), "<ab>");
-    type(window, "\x01");
-    type(window, "\x7f"); // Delete
+    Type({"\x01", "\x7f"}); // Delete
     EXPECT_EQ(Text(), "ab>");
     // Backspace at the start, Delete at the end and arrows past the ends change nothing.
-    type(window, "\b");
-    type(window, "\x1c");
-    type(window, "\x04");
-    type(window, "\x7f");
-    type(window, "\x1d");
+    Type({"\b", "\x1c", "\x04", "\x7f", "\x1d"});
     EXPECT_EQ(Text(), "ab>");
     EXPECT_EQ(Selection(), std::make_pair(3, 3));
     // a, é, b, Backspace, <, >, Delete
@@ -138,8 +135,7 @@ TEST_F(TextControlTest, TypingEditsByCharactersAndEveryChangeIsReported)
     EXPECT_EQ(Count('invk'), 0u);
 
     // Shift+arrows select; typing replaces the selection.
-    type(window, "\x1c", B_SHIFT_KEY);
-    type(window, "\x1c", B_SHIFT_KEY);
+    Type({"\x1c", "\x1c"}, B_SHIFT_KEY);
     EXPECT_EQ(Selection(), std::make_pair(1, 3));
     type(window, "\xe2\x82\xac"); // €
     EXPECT_EQ(Text(), "a\xe2\x82\xac");
@@ -159,17 +155,14 @@ TEST_F(TextControlTest, TypingEditsByCharactersAndEveryChangeIsReported)
 
 TEST_F(TextControlTest, CommandKeysCutCopyPasteAndSelectAll)
 {
-    type(window, "o");
-    type(window, "n");
-    type(window, "e");
+    Type({"o", "n", "e"});
     type(window, "a", B_COMMAND_KEY);
     EXPECT_EQ(Selection(), std::make_pair(0, 3));
     type(window, "c", B_COMMAND_KEY);
     type(window, "\x04");
     type(window, "v", B_COMMAND_KEY);
     EXPECT_EQ(Text(), "oneone");
-    type(window, "\x1c", B_SHIFT_KEY);
-    type(window, "\x1c", B_SHIFT_KEY);
+    Type({"\x1c", "\x1c"}, B_SHIFT_KEY);
     type(window, "x", B_COMMAND_KEY);
     EXPECT_EQ(Text(), "oneo");
     type(window, "\x01");
@@ -195,14 +188,12 @@ TEST_F(TextControlTest, EnterInvokesAfterAChangeAndStillClicksTheDefaultButton)
     type(window, "\n");
     EXPECT_EQ(Count('invk'), 0u); // nothing changed
     EXPECT_EQ(Count('_ok'), 1u);
-    type(window, "7");
-    type(window, "\n");
+    Type({"7", "\n"});
     EXPECT_EQ(Count('invk'), 1u);
     EXPECT_EQ(Count('_ok'), 2u);
     EXPECT_EQ(Text(), "7"); // a field holds no line break
     // Leaving the field after a change invokes too.
-    type(window, "8");
-    type(window, "\t");
+    Type({"8", "\t"});
     EXPECT_EQ(Count('invk'), 2u);
 }
 
@@ -230,8 +221,8 @@ TEST_F(TextControlTest, MousePlacesTheCaretDragsASelectionAndDoubleClickTakesAWo
     // Far right of the text: the end.
     click(window, BPoint(origin.x + 200, origin.y));
     EXPECT_EQ(Selection(), std::make_pair(10, 10));
-    click(window, BPoint(origin.x + wordEnd + 12, origin.y));
-    click(window, BPoint(origin.x + wordEnd + 12, origin.y));
+    for (int i = 0; i < 2; i++)
+        click(window, BPoint(origin.x + wordEnd + 12, origin.y));
     EXPECT_EQ(Selection(), std::make_pair(6, 10));
 }
 
