@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -88,65 +87,52 @@ TEST(FontTest, WidthGrowsWithSizeAndWeight)
     EXPECT_EQ(be_fixed_font->StringWidth("iiii"), be_fixed_font->StringWidth("WWWW"));
 }
 
-TEST(FontTest, NoTextHasNoWidth)
+TEST(FontTest, WidthIsOfTheFirstLineUpToTheLengthWithInvalidUtf8AsQuestionMarks)
 {
-    EXPECT_EQ(be_plain_font->StringWidth(""), 0);
-    EXPECT_EQ(be_plain_font->StringWidth(nullptr), 0);
-    EXPECT_EQ(be_plain_font->StringWidth("abc", 0), 0);
-    EXPECT_EQ(be_plain_font->StringWidth("abc", -5), 0);
+    constexpr int32 kWhole = INT32_MIN; // measured without a length
+    const struct {
+        const char* text;
+        int32 length;
+        const char* measuredAs;
+    } cases[] = {
+        {"", kWhole, nullptr},       {nullptr, kWhole, nullptr},
+        {"abc", 0, nullptr},         {"abc", -5, nullptr},
+        {"Abcdef", 2, "Ab"},         {"Ab", 50, "Ab"}, // longer than the string: up to its end
+        {"Ab\ncdef", kWhole, "Ab"},  {"a\xff\xfe", kWhole, "a??"},
+        {"a\xe3\x83\xbb", 3, "a??"}, // a character cut short by the length
+    };
+    for (const auto& each : cases) {
+        const float width = each.length == kWhole
+                                ? be_plain_font->StringWidth(each.text)
+                                : be_plain_font->StringWidth(each.text, each.length);
+        EXPECT_EQ(width,
+                  each.measuredAs != nullptr ? be_plain_font->StringWidth(each.measuredAs) : 0)
+            << (each.text != nullptr ? each.text : "null") << " up to " << each.length;
+    }
 }
 
-TEST(FontTest, LengthLimitsTheMeasuredText)
-{
-    EXPECT_EQ(be_plain_font->StringWidth("Abcdef", 2), be_plain_font->StringWidth("Ab"));
-    // Longer than the string: up to its end.
-    EXPECT_EQ(be_plain_font->StringWidth("Ab", 50), be_plain_font->StringWidth("Ab"));
-    // A label is one line.
-    EXPECT_EQ(be_plain_font->StringWidth("Ab\ncdef"), be_plain_font->StringWidth("Ab"));
-}
-
-TEST(FontTest, InvalidUtf8IsMeasuredAsQuestionMarks)
-{
-    EXPECT_EQ(be_plain_font->StringWidth("a\xff\xfe"), be_plain_font->StringWidth("a??"));
-    // A character cut short by the length.
-    EXPECT_EQ(be_plain_font->StringWidth("a\xe3\x83\xbb", 3), be_plain_font->StringWidth("a??"));
-}
-
-TEST(FontTest, UnknownFamilyLeavesTheFontAlone)
+TEST(FontTest, StylesMatchTheFamilysFacesAndWhatCannotBeUsedIsIgnored)
 {
     BFont font;
     EXPECT_EQ(font.SetFamilyAndStyle("No Such Family Anywhere", "Bold"), B_NAME_NOT_FOUND);
     EXPECT_EQ(font.SetFamilyAndStyle("DejaVu Sans", "No Such Style"), B_NAME_NOT_FOUND);
+    for (float size : {NAN, -3.0f, INFINITY})
+        font.SetSize(size);
     EXPECT_EQ(font, *be_plain_font);
-}
 
-TEST(FontTest, StylesMatchTheFamilysFaces)
-{
-    BFont font;
     ASSERT_EQ(font.SetFamilyAndStyle("DejaVu Sans", "bold"), B_OK);
     EXPECT_EQ(style_of(font), "Bold");
     EXPECT_EQ(font.Face(), B_BOLD_FACE);
-
     // Generic names find the family's own.
     ASSERT_EQ(font.SetFamilyAndStyle("DejaVu Sans", "Regular"), B_OK);
     EXPECT_EQ(style_of(font), "Book");
     ASSERT_EQ(font.SetFamilyAndStyle(nullptr, "Italic"), B_OK);
     EXPECT_EQ(style_of(font), "Oblique");
-
     font.SetFace(B_BOLD_FACE | B_ITALIC_FACE);
     EXPECT_EQ(style_of(font), "Bold Oblique");
     EXPECT_EQ(font.Face(), B_BOLD_FACE | B_ITALIC_FACE);
     font.SetFace(B_REGULAR_FACE);
     EXPECT_EQ(font, *be_plain_font);
-}
-
-TEST(FontTest, UndrawableSizesAreIgnored)
-{
-    BFont font;
-    font.SetSize(NAN);
-    font.SetSize(-3);
-    font.SetSize(INFINITY);
-    EXPECT_EQ(font.Size(), 12);
 }
 
 TEST(FontTest, EveryThreadMeasuresTheSame)
