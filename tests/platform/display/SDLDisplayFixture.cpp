@@ -2,46 +2,74 @@
 
 #include "ChildProcess.h"
 
+#include <cstdio>
+
 namespace display_test {
 
-void MessageLog::DispatchMessage(BMessage* message, BHandler* handler)
+void WindowLog::DispatchMessage(BMessage* message, BHandler* handler)
 {
-    {
-        std::lock_guard lock(fLock);
-        fEntries.push_back(Entry{*message, message->WasDropped()});
-    }
-    fArrived.notify_all();
+    fLog.Add(Name(), *message);
     // The close box asks the window to quit; the log stays to record what comes after.
-    if (message->what == B_QUIT_REQUESTED)
-        return;
-    BLooper::DispatchMessage(message, handler);
+    if (message->what != B_QUIT_REQUESTED)
+        BLooper::DispatchMessage(message, handler);
 }
 
-std::vector<MessageLog::Entry> MessageLog::WaitFor(uint32 what, size_t count,
-                                                   std::chrono::milliseconds limit)
+std::vector<BMessage> WindowLog::WaitFor(uint32 what, size_t count, std::chrono::milliseconds limit)
 {
-    std::unique_lock lock(fLock);
-    auto matching = [&] {
-        std::vector<Entry> found;
-        for (const Entry& entry : fEntries) {
-            if (entry.message.what == what)
-                found.push_back(entry);
-        }
-        return found;
-    };
-    fArrived.wait_for(lock, limit, [&] { return matching().size() >= count; });
-    return matching();
+    std::vector<BMessage> found;
+    looper_test::eventually(
+        [&] {
+            found.clear();
+            for (const auto& entry : fLog.Entries()) {
+                if (entry.second.what == what)
+                    found.push_back(entry.second);
+            }
+            return found.size() >= count;
+        },
+        limit);
+    return found;
 }
 
-std::vector<MessageLog::Entry> MessageLog::Of(uint32 what)
+std::vector<BMessage> WindowLog::All()
 {
-    return WaitFor(what, 0, 0ms);
+    std::vector<BMessage> all;
+    for (const auto& entry : fLog.Entries())
+        all.push_back(entry.second);
+    return all;
 }
 
-std::vector<MessageLog::Entry> MessageLog::All()
+std::string corners(int width, int height, const Quarters& colors)
 {
-    std::lock_guard lock(fLock);
-    return fEntries;
+    char text[64];
+    snprintf(text, sizeof(text), "%dx%d %06x %06x %06x %06x", width, height, colors.leftTop,
+             colors.rightTop, colors.leftBottom, colors.rightBottom);
+    return text;
+}
+
+std::string corners(const XPicture& picture)
+{
+    if (picture.pixels.empty())
+        return "no picture";
+    const int right = picture.width - 1, bottom = picture.height - 1;
+    return corners(picture.width, picture.height,
+                   Quarters{picture.At(0, 0), picture.At(right, 0), picture.At(0, bottom),
+                            picture.At(right, bottom)});
+}
+
+BPoint point_of(const BMessage& message, const char* name)
+{
+    BPoint point(-1, -1);
+    message.FindPoint(name, &point);
+    return point;
+}
+
+std::vector<std::string> paths_of(const BMessage& message)
+{
+    std::vector<std::string> paths;
+    entry_ref ref;
+    for (int32 i = 0; message.FindRef("refs", i, &ref) == B_OK; i++)
+        paths.push_back(ref.Path());
+    return paths;
 }
 
 void SDLDisplayTest::SetUp()
@@ -52,32 +80,27 @@ void SDLDisplayTest::SetUp()
     fDisplay = BPrivate::make_sdl_display();
     ASSERT_NE(fDisplay, nullptr) << "the SDL display did not start on " << getenv("DISPLAY");
     EXPECT_STREQ(fDisplay->Name(), "sdl");
-    fLog = new MessageLog;
-    fLog->Run();
+    fLog = AddLog();
 }
 
 void SDLDisplayTest::TearDown()
 {
     fDisplay.reset();
-    if (fLog != nullptr)
-        fOtherLogs.push_back(fLog);
-    for (MessageLog* log : fOtherLogs) {
+    for (WindowLog* log : fLogs) {
         log->Lock();
         log->Quit();
     }
 }
 
-MessageLog* SDLDisplayTest::AddLog()
+WindowLog* SDLDisplayTest::AddLog()
 {
-    auto* log = new MessageLog;
-    log->Run();
-    fOtherLogs.push_back(log);
-    return log;
+    fLogs.push_back(new WindowLog);
+    return fLogs.back();
 }
 
 BPrivate::display_window_id SDLDisplayTest::OpenWindow(const char* title, BRect frame, bool show,
                                                        BPrivate::display_window_kind kind,
-                                                       bool avoidFocus, MessageLog* log)
+                                                       bool avoidFocus, WindowLog* log)
 {
     BPrivate::DisplayWindowConfig config;
     config.frame = frame;
@@ -129,10 +152,26 @@ XWindowID SDLDisplayTest::XWindowOf(const char* title)
     return fX->FindWindow(title, 5s);
 }
 
-int run_program(const std::vector<std::string>& arguments, std::string* errors)
+XPicture SDLDisplayTest::PictureOf(const char* title)
+{
+    XPicture picture;
+    fX->Capture(XWindowOf(title), picture);
+    return picture;
+}
+
+void SDLDisplayTest::PointAt(const char* title, int x, int y)
+{
+    int rootX = 0, rootY = 0;
+    ASSERT_TRUE(fX->ToRoot(XWindowOf(title), x, y, &rootX, &rootY)) << title;
+    fX->FakeMotion(rootX, rootY);
+}
+
+int run_drop_tool(const std::vector<std::string>& arguments, std::string* errors)
 {
     TempFolder folder;
-    const int status = run_process(arguments, folder / "output");
+    std::vector<std::string> command = {XDND_DROP};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    const int status = run_process(command, folder / "output");
     if (errors != nullptr)
         *errors = TempFolder::ReadText(folder / "output");
     return status;

@@ -1,16 +1,18 @@
 #pragma once
 
 // What the SDL display's tests share: a looper that logs what a window is sent, windows
-// opened on a real X server with a frame of four coloured quarters, and a way to run the
-// drop tool as the separate program it is.
+// opened on a real X server with a frame of four coloured quarters, and the drop tool run as
+// the separate program it is.
 
 #include "LooperTestSupport.h"
 #include "MessageFields.h"
+#include "MessageLog.h"
 #include "TempFolder.h"
 #include "X11Connection.h"
 
 #include <AppDefs.h>
 #include <Display.h>
+#include <Entry.h>
 #include <Looper.h>
 #include <Message.h>
 #include <Messenger.h>
@@ -18,9 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -28,31 +28,23 @@ namespace display_test {
 
 using namespace std::chrono_literals;
 
-// The target of a window's messages: keeps a copy of each, with whether it came as dropped
-// (which a copy does not carry).
-class MessageLog : public BLooper {
+// The target of a window's messages, running from its construction: keeps a copy of each.
+class WindowLog : public BLooper {
 public:
-    struct Entry {
-        BMessage message;
-        bool dropped = false;
-    };
-
-    MessageLog() : BLooper("message log") {}
+    WindowLog() : BLooper("window log") { Run(); }
 
     void DispatchMessage(BMessage* message, BHandler* handler) override;
 
     // The messages of that command so far, once there are at least count of them or the
     // limit has passed.
-    std::vector<Entry> WaitFor(uint32 what, size_t count = 1,
-                               std::chrono::milliseconds limit = 10s);
-    std::vector<Entry> Of(uint32 what);
+    std::vector<BMessage> WaitFor(uint32 what, size_t count = 1,
+                                  std::chrono::milliseconds limit = 10s);
+    std::vector<BMessage> Of(uint32 what) { return WaitFor(what, 0, 0ms); }
     // Every message so far, in the order they came.
-    std::vector<Entry> All();
+    std::vector<BMessage> All();
 
 private:
-    std::mutex fLock;
-    std::condition_variable fArrived;
-    std::vector<Entry> fEntries;
+    ::MessageLog fLog;
 };
 
 // The colours of the four quarters of a test frame, 0x00RRGGBB as the screen shows them.
@@ -62,6 +54,16 @@ struct Quarters {
     uint32_t leftBottom = 0x3050e0;
     uint32_t rightBottom = 0xf0c000;
 };
+
+// A picture's size and the colours at its corners, "200x100 d02020 20a040 3050e0 f0c000"
+// (left top, right top, left bottom, right bottom); the same of a frame of quarters.
+std::string corners(const XPicture& picture);
+std::string corners(int width, int height, const Quarters& colors = Quarters());
+
+// A point field of a message; (-1, -1) when it has none.
+BPoint point_of(const BMessage& message, const char* name = "where");
+// The paths of the files a message refers to ("refs"), in order.
+std::vector<std::string> paths_of(const BMessage& message);
 
 class SDLDisplayTest : public ::testing::Test {
 protected:
@@ -74,26 +76,31 @@ protected:
     BPrivate::display_window_id
     OpenWindow(const char* title, BRect frame, bool show = true,
                BPrivate::display_window_kind kind = BPrivate::B_DISPLAY_NORMAL_WINDOW,
-               bool avoidFocus = false, MessageLog* log = nullptr);
+               bool avoidFocus = false, WindowLog* log = nullptr);
     // Another log, for a test that tells windows apart by where their messages go.
-    MessageLog* AddLog();
+    WindowLog* AddLog();
     void PresentQuarters(BPrivate::display_window_id window, int width, int height,
                          const Quarters& colors = Quarters());
     // Whether the screen shows that colour at a point of the window within the limit.
     bool ShowsColor(const char* title, int x, int y, uint32_t color,
                     std::chrono::milliseconds limit = 5s);
     XWindowID XWindowOf(const char* title);
+    // What the window shows now; an empty picture when it is not on the screen.
+    XPicture PictureOf(const char* title);
+    // Moves the pointer (through the X server) to a point of the window.
+    void PointAt(const char* title, int x, int y);
 
     // The order matters: the watchdog outlives everything else, and our X connection (whose
     // error handler SDL chains to) is there before SDL starts.
     looper_test::Watchdog fWatchdog{std::chrono::seconds(90)};
     std::unique_ptr<X11Connection> fX;
     std::unique_ptr<BPrivate::Display> fDisplay;
-    MessageLog* fLog = nullptr;
-    std::vector<MessageLog*> fOtherLogs;
+    WindowLog* fLog = nullptr;
+    std::vector<WindowLog*> fLogs;
 };
 
-// Runs a program to its end (see run_process); what it wrote goes to *errors.
-int run_program(const std::vector<std::string>& arguments, std::string* errors = nullptr);
+// Runs the drop tool with those arguments to its end (see run_process); what it wrote goes
+// to *errors.
+int run_drop_tool(const std::vector<std::string>& arguments, std::string* errors = nullptr);
 
 } // namespace display_test

@@ -1,11 +1,13 @@
 // The SDL display on a real X server: what its windows show, where they are, and what the
 // window system's own requests to them become.
 
+#include "Environment.h"
 #include "SDLDisplayFixture.h"
 
 #include <X11/Xlib.h>
 #include <cairo.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -13,31 +15,6 @@ using namespace display_test;
 using BPrivate::display_window_id;
 
 namespace {
-
-// Sets an environment variable for the scope.
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(const char* name, const char* value) : fName(name)
-    {
-        const char* old = getenv(name);
-        fHadValue = old != nullptr;
-        if (fHadValue)
-            fOld = old;
-        setenv(name, value, 1);
-    }
-    ~ScopedEnvironment()
-    {
-        if (fHadValue)
-            setenv(fName.c_str(), fOld.c_str(), 1);
-        else
-            unsetenv(fName.c_str());
-    }
-
-private:
-    std::string fName;
-    std::string fOld;
-    bool fHadValue = false;
-};
 
 // The X server may take a moment to take a new connection right after one closed, and now
 // and then refuses one made at once: what counts is that the next display opens at all.
@@ -52,18 +29,35 @@ std::unique_ptr<BPrivate::Display> open_again()
     }
 }
 
+// A PNG file as a picture; an empty one when it cannot be read.
+XPicture read_png(const std::string& path)
+{
+    XPicture picture;
+    cairo_surface_t* image = cairo_image_surface_create_from_png(path.c_str());
+    if (cairo_surface_status(image) == CAIRO_STATUS_SUCCESS) {
+        cairo_surface_flush(image);
+        picture.width = cairo_image_surface_get_width(image);
+        picture.height = cairo_image_surface_get_height(image);
+        for (int y = 0; y < picture.height; y++) {
+            const auto* row = reinterpret_cast<const uint32_t*>(
+                cairo_image_surface_get_data(image) +
+                (size_t)y * cairo_image_surface_get_stride(image));
+            for (int x = 0; x < picture.width; x++)
+                picture.pixels.push_back(row[x] & 0xffffff);
+        }
+    }
+    cairo_surface_destroy(image);
+    return picture;
+}
+
 } // namespace
 
 TEST(SDLDisplayOpenTest, NoDisplayWithoutAReachableServer)
 {
     looper_test::Watchdog watchdog;
-    {
-        ScopedEnvironment none("DISPLAY", "");
-        EXPECT_EQ(BPrivate::make_sdl_display(), nullptr);
-    }
-    {
-        ScopedEnvironment nowhere("DISPLAY", ":4097");
-        EXPECT_EQ(BPrivate::make_sdl_display(), nullptr);
+    for (const char* unreachable : {"", ":4097"}) {
+        ScopedVariable display("DISPLAY", unreachable);
+        EXPECT_EQ(BPrivate::make_sdl_display(), nullptr) << "DISPLAY=" << unreachable;
     }
     // A failed start leaves nothing behind that stops the next one.
     EXPECT_NE(open_again(), nullptr);
@@ -94,8 +88,7 @@ TEST(SDLDisplayOpenTest, AnEventSentToAVanishedWindowDoesNotEndTheProgram)
             ::Display* x = XOpenDisplay(nullptr);
             if (display == nullptr || x == nullptr)
                 _exit(2);
-            const Window gone =
-                XCreateSimpleWindow(x, DefaultRootWindow(x), 0, 0, 10, 10, 0, 0, 0);
+            const Window gone = XCreateSimpleWindow(x, DefaultRootWindow(x), 0, 0, 10, 10, 0, 0, 0);
             XDestroyWindow(x, gone);
             XEvent event{};
             event.xclient.type = ClientMessage;
@@ -108,27 +101,22 @@ TEST(SDLDisplayOpenTest, AnEventSentToAVanishedWindowDoesNotEndTheProgram)
         ::testing::ExitedWithCode(0), "");
 }
 
-TEST_F(SDLDisplayTest, PresentedFrameFillsTheWindowAtItsFrame)
+TEST_F(SDLDisplayTest, PresentedFrameFillsTheWindowAtItsFrameOnTheScreen)
 {
     // BRect units: 350 by 150 pixels at 100, 100.
     OpenWindow("Quarters", BRect(100, 100, 449, 249));
-    XWindowID window = XWindowOf("Quarters");
-    ASSERT_NE(window, 0u);
-
-    XPicture picture;
-    ASSERT_TRUE(fX->Capture(window, picture));
-    ASSERT_EQ(picture.width, 350);
-    ASSERT_EQ(picture.height, 150);
-    Quarters colors;
-    EXPECT_EQ(picture.At(0, 0), colors.leftTop);
+    const XPicture picture = PictureOf("Quarters");
+    ASSERT_EQ(corners(picture), corners(350, 150));
+    const Quarters colors;
     EXPECT_EQ(picture.At(174, 74), colors.leftTop);
     EXPECT_EQ(picture.At(175, 0), colors.rightTop);
-    EXPECT_EQ(picture.At(0, 149), colors.leftBottom);
-    EXPECT_EQ(picture.At(349, 149), colors.rightBottom);
 
-    // What the screen shows there, not only what the window holds.
+    // What the screen shows there, not only what the window holds; the screen is the
+    // display's screen.
     XPicture screen;
     ASSERT_TRUE(fX->Capture(fX->Root(), screen));
+    EXPECT_EQ(fDisplay->ScreenFrame(),
+              BRect(0, 0, (float)screen.width - 1, (float)screen.height - 1));
     EXPECT_EQ(screen.At(100, 100), colors.leftTop);
     EXPECT_EQ(screen.At(449, 249), colors.rightBottom);
     EXPECT_NE(screen.At(450, 250), colors.rightBottom);
@@ -138,39 +126,29 @@ TEST_F(SDLDisplayTest, PresentedFrameFillsTheWindowAtItsFrame)
 TEST_F(SDLDisplayTest, LastOfABurstOfFramesStaysOnTheScreen)
 {
     display_window_id window = OpenWindow("Burst", BRect(50, 50, 249, 149));
-    Quarters last{0x101010, 0x202020, 0x303030, 0x404040};
+    const Quarters last{0x101010, 0x202020, 0x303030, 0x404040};
     for (uint32_t i = 0; i < 20; i++)
         PresentQuarters(window, 200, 100, Quarters{i, i, i, i});
     PresentQuarters(window, 200, 100, last);
 
     EXPECT_TRUE(ShowsColor("Burst", 150, 80, last.rightBottom));
     std::this_thread::sleep_for(200ms);
-    XPicture picture;
-    ASSERT_TRUE(fX->Capture(XWindowOf("Burst"), picture));
-    ASSERT_EQ(picture.width, 200);
-    ASSERT_EQ(picture.height, 100);
-    EXPECT_EQ(picture.At(0, 0), last.leftTop);
-    EXPECT_EQ(picture.At(199, 99), last.rightBottom);
+    EXPECT_EQ(corners(PictureOf("Burst")), corners(200, 100, last));
 }
 
-TEST_F(SDLDisplayTest, HiddenWindowShowsItsLastFrameAgainWhenShown)
+TEST_F(SDLDisplayTest, ShownWindowIsAskedForAFirstFrameAndKeepsItsLastOne)
 {
-    display_window_id window = OpenWindow("Hide and seek", BRect(80, 60, 279, 159));
-    fDisplay->Hide(window);
-    EXPECT_TRUE(looper_test::eventually([&] { return fX->FindWindow("Hide and seek") == 0; }));
-
-    // The window system lost the pixels; the display still has the frame.
-    fDisplay->Show(window);
-    EXPECT_TRUE(ShowsColor("Hide and seek", 199, 99, Quarters().rightBottom));
-}
-
-TEST_F(SDLDisplayTest, WindowShownBeforeItsFirstFrameIsAskedForOne)
-{
-    display_window_id window = OpenWindow("Empty", BRect(80, 60, 279, 159), false);
+    display_window_id window = OpenWindow("Hide and seek", BRect(80, 60, 279, 159), false);
     fDisplay->Show(window);
     EXPECT_FALSE(fLog->WaitFor(BPrivate::B_DISPLAY_EXPOSED).empty());
     PresentQuarters(window, 200, 100);
-    EXPECT_TRUE(ShowsColor("Empty", 199, 99, Quarters().rightBottom));
+    EXPECT_TRUE(ShowsColor("Hide and seek", 199, 99, Quarters().rightBottom));
+
+    fDisplay->Hide(window);
+    EXPECT_TRUE(looper_test::eventually([&] { return fX->FindWindow("Hide and seek") == 0; }));
+    // The window system lost the pixels; the display still has the frame.
+    fDisplay->Show(window);
+    EXPECT_TRUE(ShowsColor("Hide and seek", 199, 99, Quarters().rightBottom));
 }
 
 TEST_F(SDLDisplayTest, MovingAndResizingReachTheScreenAndAreReported)
@@ -181,98 +159,81 @@ TEST_F(SDLDisplayTest, MovingAndResizingReachTheScreenAndAreReported)
         int x = 0, y = 0;
         return fX->ToRoot(XWindowOf("Mover"), 0, 0, &x, &y) && x == 300 && y == 220;
     }));
-    bool movedThere = false;
-    for (const auto& entry : fLog->WaitFor(B_WINDOW_MOVED)) {
-        BPoint where;
-        if (entry.message.FindPoint("where", &where) == B_OK && where == BPoint(300, 220))
-            movedThere = true;
-    }
-    EXPECT_TRUE(movedThere);
+    const auto moves = fLog->WaitFor(B_WINDOW_MOVED);
+    EXPECT_TRUE(std::any_of(moves.begin(), moves.end(), [](const BMessage& message) {
+        return point_of(message) == BPoint(300, 220);
+    }));
 
     // Larger than its frame: the frame at the left top, the panel colour elsewhere until
     // the window presents a frame of the new size.
     fDisplay->ResizeTo(window, 399, 249);
-    auto resized = fLog->WaitFor(B_WINDOW_RESIZED);
+    const auto resized = fLog->WaitFor(B_WINDOW_RESIZED);
     ASSERT_FALSE(resized.empty());
-    EXPECT_EQ(int32_of(resized.back().message, "width"), 399);
-    EXPECT_EQ(int32_of(resized.back().message, "height"), 249);
-    EXPECT_TRUE(ShowsColor("Mover", 399, 249, 0xd8d8d8));
-    XPicture picture;
-    ASSERT_TRUE(fX->Capture(XWindowOf("Mover"), picture));
-    ASSERT_EQ(picture.width, 400);
-    ASSERT_EQ(picture.height, 250);
-    EXPECT_EQ(picture.At(0, 0), Quarters().leftTop);
+    EXPECT_EQ(int32_of(resized.back(), "width"), 399);
+    EXPECT_EQ(int32_of(resized.back(), "height"), 249);
+    const uint32_t panel = 0xd8d8d8;
+    EXPECT_TRUE(ShowsColor("Mover", 399, 249, panel));
+    const XPicture picture = PictureOf("Mover");
+    ASSERT_EQ(corners(picture), corners(400, 250, {Quarters().leftTop, panel, panel, panel}));
     EXPECT_EQ(picture.At(199, 99), Quarters().rightBottom);
-    EXPECT_EQ(picture.At(200, 50), 0xd8d8d8u);
 }
 
-TEST_F(SDLDisplayTest, CloseBoxAsksTheWindowToQuit)
+TEST_F(SDLDisplayTest, CloseBoxAsksTheWindowToQuitUntilTheWindowIsDestroyed)
 {
-    OpenWindow("Closable", BRect(100, 100, 299, 199));
-    ASSERT_TRUE(fX->RequestClose(XWindowOf("Closable")));
+    display_window_id window = OpenWindow("Closable", BRect(100, 100, 299, 199));
+    const XWindowID xWindow = XWindowOf("Closable");
+    ASSERT_TRUE(fX->RequestClose(xWindow));
     EXPECT_EQ(fLog->WaitFor(B_QUIT_REQUESTED).size(), 1u);
     // Asking is all: the window stays until it is destroyed.
     EXPECT_NE(fX->FindWindow("Closable"), 0u);
-}
 
-TEST_F(SDLDisplayTest, DestroyedWindowLeavesTheScreenAndSendsNothingMore)
-{
-    display_window_id window = OpenWindow("Short-lived", BRect(100, 100, 299, 199));
-    XWindowID xWindow = XWindowOf("Short-lived");
     fDisplay->DestroyWindow(window);
-    EXPECT_TRUE(looper_test::eventually([&] { return fX->FindWindow("Short-lived") == 0; }));
+    EXPECT_TRUE(looper_test::eventually([&] { return fX->FindWindow("Closable") == 0; }));
     // The X window is gone, so a late close request reaches nobody.
     fX->RequestClose(xWindow);
     std::this_thread::sleep_for(200ms);
-    EXPECT_TRUE(fLog->Of(B_QUIT_REQUESTED).empty());
+    EXPECT_EQ(fLog->Of(B_QUIT_REQUESTED).size(), 1u);
     // Calls about a destroyed window are harmless.
     PresentQuarters(window, 200, 100);
     fDisplay->Show(window);
-    fDisplay->SetTitle(window, "Short-lived");
+    fDisplay->SetTitle(window, "Closable");
     std::this_thread::sleep_for(100ms);
-    EXPECT_EQ(fX->FindWindow("Short-lived"), 0u);
-}
-
-TEST_F(SDLDisplayTest, ScreenFrameIsTheWholeXScreen)
-{
-    XPicture screen;
-    ASSERT_TRUE(fX->Capture(fX->Root(), screen));
-    EXPECT_EQ(fDisplay->ScreenFrame(),
-              BRect(0, 0, (float)screen.width - 1, (float)screen.height - 1));
+    EXPECT_EQ(fX->FindWindow("Closable"), 0u);
 }
 
 TEST_F(SDLDisplayTest, ScreenshotToolSavesTheWindowAsPNG)
 {
     OpenWindow("Photographed", BRect(120, 90, 319, 189));
     TempFolder folder;
-    std::string path = folder.Path() + "/window.png";
     std::string errors;
     ASSERT_EQ(
-        run_program({XDND_DROP, "--screenshot", path, "--window-title", "Photographed"}, &errors),
+        run_drop_tool({"--screenshot", folder / "window.png", "--window-title", "Photographed"},
+                      &errors),
         0)
         << errors;
+    EXPECT_EQ(corners(read_png(folder / "window.png")), corners(200, 100));
+}
 
-    cairo_surface_t* image = cairo_image_surface_create_from_png(path.c_str());
-    ASSERT_EQ(cairo_surface_status(image), CAIRO_STATUS_SUCCESS);
-    ASSERT_EQ(cairo_image_surface_get_width(image), 200);
-    ASSERT_EQ(cairo_image_surface_get_height(image), 100);
-    cairo_surface_flush(image);
-    auto at = [&](int x, int y) {
-        const unsigned char* row =
-            cairo_image_surface_get_data(image) + (size_t)y * cairo_image_surface_get_stride(image);
-        return reinterpret_cast<const uint32_t*>(row)[x] & 0xffffff;
+TEST_F(SDLDisplayTest, DropToolFailsWithAReasonAPersonCanRead)
+{
+    fX->MakeWindow("Takes nothing", 10, 10, 100, 100, false);
+    fX->MakeWindow("Never answers", 150, 10, 100, 100, true);
+    TempFolder folder;
+    const std::string file = folder.WriteText("a.mid", "MThd");
+    const struct {
+        std::vector<std::string> arguments;
+        const char* reason;
+    } kCases[] = {
+        {{"--window-title", "Takes nothing", "--at", "5", "5", file}, "no XdndAware"},
+        {{"--window-title", "Never answers", "--at", "5", "5", "--timeout", "1", file},
+         "did not answer"},
+        // No such window: a clear failure, not an empty picture.
+        {{"--screenshot", folder / "none.png", "--window-title", "Nobody", "--timeout", "1"},
+         "no window titled \"Nobody\""},
     };
-    Quarters colors;
-    EXPECT_EQ(at(10, 10), colors.leftTop);
-    EXPECT_EQ(at(190, 10), colors.rightTop);
-    EXPECT_EQ(at(10, 90), colors.leftBottom);
-    EXPECT_EQ(at(190, 90), colors.rightBottom);
-    cairo_surface_destroy(image);
-
-    // No such window: a clear failure, not an empty picture.
-    EXPECT_EQ(
-        run_program({XDND_DROP, "--screenshot", path, "--window-title", "Nobody", "--timeout", "1"},
-                    &errors),
-        1);
-    EXPECT_NE(errors.find("no window titled \"Nobody\""), std::string::npos) << errors;
+    for (const auto& row : kCases) {
+        std::string errors;
+        EXPECT_EQ(run_drop_tool(row.arguments, &errors), 1) << row.reason;
+        EXPECT_NE(errors.find(row.reason), std::string::npos) << errors;
+    }
 }

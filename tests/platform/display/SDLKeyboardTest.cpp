@@ -16,36 +16,30 @@
 
 using BPrivate::split_utf8_characters;
 
-namespace {
-
-std::vector<std::string> split(const char* text)
+TEST(SDLKeyboardTest, TextIsSplitIntoWholeCharactersLosingOnlyBrokenBytes)
 {
-    return split_utf8_characters(text, strlen(text));
-}
-
-} // namespace
-
-TEST(SDLKeyboardTest, TextIsSplitIntoWholeCharacters)
-{
-    EXPECT_EQ(split("a\xc3\xa9\xe2\x82\xac\xf0\x9f\x8e\xb5"),
-              (std::vector<std::string>{"a", "\xc3\xa9", "\xe2\x82\xac", "\xf0\x9f\x8e\xb5"}));
-    EXPECT_TRUE(split("").empty());
+    const struct {
+        const char* text;
+        std::vector<std::string> characters;
+    } kCases[] = {
+        {"a\xc3\xa9\xe2\x82\xac\xf0\x9f\x8e\xb5",
+         {"a", "\xc3\xa9", "\xe2\x82\xac", "\xf0\x9f\x8e\xb5"}},
+        {"", {}},
+        // A stray continuation byte, a byte that is never UTF-8, an overlong "/", a
+        // surrogate, a code point past U+10FFFF, and a character cut short at the end.
+        {"a\x80"
+         "b\xff"
+         "c\xc0\xaf"
+         "d\xed\xa0\x80"
+         "e\xf4\x90\x80\x80"
+         "f\xe2\x82",
+         {"a", "b", "c", "d", "e", "f"}},
+        // A cut-short character does not swallow the whole character after it.
+        {"\xe2\x82\xc3\xa9", {"\xc3\xa9"}},
+    };
+    for (const auto& row : kCases)
+        EXPECT_EQ(split_utf8_characters(row.text, strlen(row.text)), row.characters) << row.text;
     EXPECT_TRUE(split_utf8_characters(nullptr, 4).empty());
-}
-
-TEST(SDLKeyboardTest, MalformedTextLosesOnlyItsBrokenBytes)
-{
-    // A stray continuation byte, a byte that is never UTF-8, an overlong "/", a surrogate,
-    // a code point past U+10FFFF, and a character cut short at the end.
-    EXPECT_EQ(split("a\x80"
-                    "b\xff"
-                    "c\xc0\xaf"
-                    "d\xed\xa0\x80"
-                    "e\xf4\x90\x80\x80"
-                    "f\xe2\x82"),
-              (std::vector<std::string>{"a", "b", "c", "d", "e", "f"}));
-    // A cut-short character does not swallow the whole character after it.
-    EXPECT_EQ(split("\xe2\x82\xc3\xa9"), (std::vector<std::string>{"\xc3\xa9"}));
 }
 
 TEST(SDLKeyboardTest, ShortcutArrivesOnceWhenAWakeEventCameBeforeItsText)
@@ -53,10 +47,8 @@ TEST(SDLKeyboardTest, ShortcutArrivesOnceWhenAWakeEventCameBeforeItsText)
     looper_test::Watchdog watchdog;
     ASSERT_EQ(SDL_Init(SDL_INIT_EVENTS), 0) << SDL_GetError();
     SDL_EventState(SDL_TEXTINPUT, SDL_ENABLE);
-    const uint32 wakeType = SDL_RegisterEvents(1);
     std::unique_ptr<BPrivate::Display> display = BPrivate::make_offscreen_display();
-    auto* log = new display_test::MessageLog;
-    log->Run();
+    auto* log = new display_test::WindowLog;
     BPrivate::DisplayWindowConfig config;
     config.frame = BRect(0, 0, 99, 99);
     config.target = BMessenger(log);
@@ -71,7 +63,7 @@ TEST(SDLKeyboardTest, ShortcutArrivesOnceWhenAWakeEventCameBeforeItsText)
     key.key.keysym.sym = SDLK_q;
     key.key.keysym.mod = KMOD_LALT;
     SDL_Event wake{};
-    wake.type = wakeType;
+    wake.type = SDL_RegisterEvents(1);
     SDL_Event text{};
     text.type = SDL_TEXTINPUT;
     strcpy(text.text.text, "q");
@@ -85,11 +77,9 @@ TEST(SDLKeyboardTest, ShortcutArrivesOnceWhenAWakeEventCameBeforeItsText)
             keyboard.Text(window, event.text.text, strlen(event.text.text));
     }
 
-    auto downs = log->WaitFor(B_KEY_DOWN, 2, std::chrono::milliseconds(500));
+    const auto downs = log->WaitFor(B_KEY_DOWN, 2, std::chrono::milliseconds(500));
     ASSERT_EQ(downs.size(), 1u);
-    const char* bytes = "";
-    downs[0].message.FindString("bytes", &bytes);
-    EXPECT_STREQ(bytes, "q");
+    EXPECT_EQ(string_of(downs[0], "bytes"), "q");
 
     display.reset();
     log->Lock();

@@ -4,6 +4,8 @@
 // process is chosen once.
 
 #include "LooperTestSupport.h"
+#include "MessageFields.h"
+#include "MessageLog.h"
 #include "X11Connection.h"
 
 #include <AppDefs.h>
@@ -22,7 +24,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -41,34 +42,28 @@ public:
     }
     void MessageReceived(BMessage* message) override
     {
-        Record(message->what);
+        fReceived.Add(message->what);
         BWindow::MessageReceived(message);
     }
     void DispatchMessage(BMessage* message, BHandler* handler) override
     {
         if (message->what == B_MOUSE_DOWN)
-            Record(B_MOUSE_DOWN);
+            fReceived.Add(B_MOUSE_DOWN);
         BWindow::DispatchMessage(message, handler);
     }
     bool QuitRequested() override
     {
-        Record(B_QUIT_REQUESTED);
+        fReceived.Add(B_QUIT_REQUESTED);
         return false;
-    }
-    void Record(uint32 what)
-    {
-        std::lock_guard lock(fLock);
-        fReceived.push_back(what);
     }
     size_t CountOf(uint32 what)
     {
-        std::lock_guard lock(fLock);
-        return (size_t)std::count(fReceived.begin(), fReceived.end(), what);
+        const std::vector<uint32> received = fReceived.Received();
+        return (size_t)std::count(received.begin(), received.end(), what);
     }
 
 private:
-    std::mutex fLock;
-    std::vector<uint32> fReceived;
+    looper_test::Commands fReceived;
 };
 
 // Sees every key press first, as an application's shortcut filter does.
@@ -77,32 +72,12 @@ public:
     KeyFilter() : BMessageFilter(B_KEY_DOWN) {}
     filter_result Filter(BMessage* message, BHandler**) override
     {
-        int32 held = 0, raw = 0;
-        message->FindInt32("modifiers", &held);
-        message->FindInt32("raw_char", &raw);
-        std::lock_guard lock(fLock);
-        fKeys.push_back({(uint32)held, raw});
+        fKeys.Add("filter", *message);
         return B_DISPATCH_MESSAGE;
     }
-    struct Key {
-        uint32 modifiers;
-        int32 rawChar;
-    };
-    std::vector<Key> Keys()
-    {
-        std::lock_guard lock(fLock);
-        return fKeys;
-    }
 
-private:
-    std::mutex fLock;
-    std::vector<Key> fKeys;
+    MessageLog fKeys;
 };
-
-BMessage* command(uint32 what)
-{
-    return new BMessage(what);
-}
 
 class SDLWindowInput : public ::testing::Test {
 protected:
@@ -117,16 +92,16 @@ protected:
         fWindow = new InputWindow;
         auto* bar = new BMenuBar(BRect(0, 0, 0, 0), "bar");
         fFile = new BMenu("File");
-        fFile->AddItem(new BMenuItem("Open", command('open'), 'O'));
+        fFile->AddItem(new BMenuItem("Open", new BMessage('open'), 'O'));
         fMore = new BMenu("More");
-        fMore->AddItem(new BMenuItem("Inside", command('insd')));
+        fMore->AddItem(new BMenuItem("Inside", new BMessage('insd')));
         fFile->AddItem(fMore);
         fFile->AddItem(new BMenuItem("Quit", new BMessage(B_QUIT_REQUESTED), 'Q'));
         bar->AddItem(fFile);
         fWindow->AddChild(bar);
         fFormat = new BPopUpMenu("Format");
-        for (uint32 what : {'fmtA', 'fmtB'})
-            fFormat->AddItem(new BMenuItem(what == 'fmtA' ? "First" : "Second", command(what)));
+        fFormat->AddItem(new BMenuItem("First", new BMessage('fmtA')));
+        fFormat->AddItem(new BMenuItem("Second", new BMessage('fmtB')));
         fFormat->ItemAt(0)->SetMarked(true);
         fField = new BMenuField(BRect(10, 40, 200, 62), "field", "Format:", fFormat);
         fField->SetDivider(60);
@@ -153,12 +128,16 @@ protected:
             fWindow->Quit();
     }
 
-    // A click (press and let go at once, as a user's quick click) at a point of an X window.
-    void Click(XWindowID window, BPoint where)
+    void MoveTo(XWindowID window, BPoint where)
     {
         int x = 0, y = 0;
         ASSERT_TRUE(fX.ToRoot(window, (int)where.x, (int)where.y, &x, &y));
         fX.FakeMotion(x, y);
+    }
+    // A click (press and let go at once, as a user's quick click) at a point of an X window.
+    void Click(XWindowID window, BPoint where)
+    {
+        MoveTo(window, where);
         fX.FakeButton(1, true);
         fX.FakeButton(1, false);
     }
@@ -254,15 +233,11 @@ TEST_F(SDLWindowInput, ClicksOpenBarMenusFieldMenusAndSubmenusAndChooseTheirItem
 
     // Pressed on the title, dragged to the item and let go there: the window that saw the
     // press has the pointer all the way.
-    int x = 0, y = 0;
-    ASSERT_TRUE(fX.ToRoot(fXWindow, (int)title.x, (int)title.y, &x, &y));
-    fX.FakeMotion(x, y);
+    MoveTo(fXWindow, title);
     fX.FakeButton(1, true);
     const XWindowID menu = fX.FindWindow("File", 5s);
     ASSERT_NE(menu, 0u);
-    const BPoint item = ItemMiddle(fFile, 0);
-    ASSERT_TRUE(fX.ToRoot(menu, (int)item.x, (int)item.y, &x, &y));
-    fX.FakeMotion(x, y);
+    MoveTo(menu, ItemMiddle(fFile, 0));
     fX.FakeButton(1, false);
     EXPECT_TRUE(Received('open', 2));
     // Gone before the next click, which an open menu would take as the click that closes it.
@@ -303,7 +278,7 @@ TEST_F(SDLWindowInput, ControlLetterInATextFieldTypesNothingAndReachesTheFilters
     Focus(fText->TextView());
     Press("a", "Control_L"); // selects all
     Press("b", "Control_L"); // the window's: nothing in the field
-    ASSERT_TRUE(looper_test::eventually([&] { return fKeys->Keys().size() >= 2; }));
+    ASSERT_TRUE(fKeys->fKeys.WaitFor(2));
     fWindow->Lock();
     const std::string text = fText->Text();
     int32 start = -1, end = -1;
@@ -312,11 +287,11 @@ TEST_F(SDLWindowInput, ControlLetterInATextFieldTypesNothingAndReachesTheFilters
     EXPECT_EQ(text, "abc");
     EXPECT_EQ(start, 0);
     EXPECT_EQ(end, 3);
-    const auto keys = fKeys->Keys();
+    const auto keys = fKeys->fKeys.Entries();
     ASSERT_EQ(keys.size(), 2u);
     for (size_t i = 0; i < keys.size(); i++) {
-        EXPECT_NE(keys[i].modifiers & B_CONTROL_KEY, 0u);
-        EXPECT_EQ(keys[i].rawChar, "ab"[i]);
+        EXPECT_NE(int32_of(keys[i].second, "modifiers") & B_CONTROL_KEY, 0);
+        EXPECT_EQ(int32_of(keys[i].second, "raw_char"), "ab"[i]);
     }
 }
 

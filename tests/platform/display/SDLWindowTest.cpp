@@ -2,31 +2,23 @@
 // the screen, and files another program drops on it reach the view under the pointer, as
 // one dropped message. Its own program, since the display of a process is chosen once.
 
-#include "LooperTestSupport.h"
 #include "SDLDisplayFixture.h"
-#include "X11Connection.h"
 
-#include <AppDefs.h>
-#include <Display.h>
-#include <Entry.h>
 #include <View.h>
 #include <Window.h>
 
-#include <gtest/gtest.h>
-
-#include <mutex>
-#include <string>
-#include <vector>
+#include <thread>
 
 using namespace display_test;
 
 namespace {
 
-// Fills itself with one colour and keeps what is dropped on it.
+// Fills itself with one colour and keeps what is dropped on it, noted "dropped" when it
+// came as dropped (which a copy of the message does not carry).
 class DropView : public BView {
 public:
-    DropView(BRect frame, const char* name, rgb_color color)
-        : BView(frame, name, B_FOLLOW_LEFT | B_FOLLOW_TOP, B_WILL_DRAW)
+    DropView(BRect frame, rgb_color color)
+        : BView(frame, "drop", B_FOLLOW_LEFT | B_FOLLOW_TOP, B_WILL_DRAW)
     {
         SetViewColor(color);
         SetHighColor(color);
@@ -36,34 +28,13 @@ public:
 
     void MessageReceived(BMessage* message) override
     {
-        if (message->what != B_SIMPLE_DATA) {
+        if (message->what == B_SIMPLE_DATA)
+            fDrops.Add(message->WasDropped() ? "dropped" : "sent", *message);
+        else
             BView::MessageReceived(message);
-            return;
-        }
-        Drop drop;
-        drop.dropped = message->WasDropped();
-        message->FindPoint("_drop_point_", &drop.screenPoint);
-        entry_ref ref;
-        for (int32 i = 0; message->FindRef("refs", i, &ref) == B_OK; i++)
-            drop.paths.push_back(ref.Path());
-        std::lock_guard lock(fLock);
-        fDrops.push_back(drop);
     }
 
-    struct Drop {
-        std::vector<std::string> paths;
-        BPoint screenPoint{-1, -1};
-        bool dropped = false;
-    };
-    std::vector<Drop> Drops()
-    {
-        std::lock_guard lock(fLock);
-        return fDrops;
-    }
-
-private:
-    std::mutex fLock;
-    std::vector<Drop> fDrops;
+    ::MessageLog fDrops;
 };
 
 } // namespace
@@ -78,8 +49,8 @@ TEST(SDLWindowTest, FilesDroppedOnTheScreenReachTheViewUnderThePointerAsOneMessa
 
     auto* window =
         new BWindow(BRect(100, 100, 499, 299), "Drop window", B_TITLED_WINDOW, B_NOT_RESIZABLE);
-    auto* left = new DropView(BRect(0, 0, 199, 199), "left", rgb_color{40, 160, 80, 255});
-    auto* right = new DropView(BRect(200, 0, 399, 199), "right", rgb_color{60, 90, 200, 255});
+    auto* left = new DropView(BRect(0, 0, 199, 199), rgb_color{40, 160, 80, 255});
+    auto* right = new DropView(BRect(200, 0, 399, 199), rgb_color{60, 90, 200, 255});
     window->AddChild(left);
     window->AddChild(right);
     window->Show();
@@ -89,30 +60,29 @@ TEST(SDLWindowTest, FilesDroppedOnTheScreenReachTheViewUnderThePointerAsOneMessa
     ASSERT_NE(xWindow, 0u);
     EXPECT_TRUE(looper_test::eventually([&] {
         XPicture picture;
-        return x11.Capture(xWindow, picture) && picture.width == 400 && picture.height == 200 &&
-               picture.At(20, 20) == 0x28a050 && picture.At(380, 180) == 0x3c5ac8;
+        return x11.Capture(xWindow, picture) &&
+               corners(picture) == corners(400, 200, {0x28a050, 0x3c5ac8, 0x28a050, 0x3c5ac8});
     }));
 
     TempFolder folder;
-    std::string first = folder.WriteText("one.mid", "MThd");
-    std::string second = folder.WriteText("two words.mid", "MThd");
+    const std::string first = folder.WriteText("one.mid", "MThd");
+    const std::string second = folder.WriteText("two words.mid", "MThd");
     std::string errors;
-    ASSERT_EQ(run_program(
-                  {XDND_DROP, "--window-title", "Drop window", "--at", "250", "40", first, second},
-                  &errors),
+    ASSERT_EQ(run_drop_tool({"--window-title", "Drop window", "--at", "250", "40", first, second},
+                            &errors),
               0)
         << errors;
 
-    EXPECT_TRUE(looper_test::eventually([&] { return !right->Drops().empty(); }));
+    EXPECT_TRUE(right->fDrops.WaitFor(1));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    auto drops = right->Drops();
+    const auto drops = right->fDrops.Entries();
     ASSERT_EQ(drops.size(), 1u);
-    EXPECT_EQ(drops[0].paths, (std::vector<std::string>{first, second}));
-    EXPECT_TRUE(drops[0].dropped);
+    EXPECT_EQ(paths_of(drops[0].second), (std::vector<std::string>{first, second}));
+    EXPECT_EQ(drops[0].first, "dropped");
     // In screen coordinates, as the kit's drops are.
-    EXPECT_NEAR(drops[0].screenPoint.x, 350, 1);
-    EXPECT_NEAR(drops[0].screenPoint.y, 140, 1);
-    EXPECT_TRUE(left->Drops().empty());
+    EXPECT_NEAR(point_of(drops[0].second, "_drop_point_").x, 350, 1);
+    EXPECT_NEAR(point_of(drops[0].second, "_drop_point_").y, 140, 1);
+    EXPECT_TRUE(left->fDrops.Entries().empty());
 
     window->Lock();
     window->Quit();

@@ -27,46 +27,34 @@ using FakeMotionEvent = int (*)(Display*, int, int, int, unsigned long);
 using FakeButtonEvent = int (*)(Display*, unsigned int, Bool, unsigned long);
 using FakeKeyEvent = int (*)(Display*, unsigned int, Bool, unsigned long);
 
-std::string read_text_property(Display* display, Window window, Atom property, Atom type)
+// The items of a window's property of that type (any type for AnyPropertyType) and format,
+// as bytes; empty when it has none such. Xlib hands 32-bit items over as longs.
+std::string read_property(Display* display, Window window, Atom property, Atom type, int format)
 {
     Atom actualType = None;
-    int format = 0;
+    int actualFormat = 0;
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
-    std::string text;
-    if (XGetWindowProperty(display, window, property, 0, 4096, False, type, &actualType, &format,
-                           &count, &after, &data) == Success &&
-        data != nullptr && format == 8 && (type == AnyPropertyType || actualType == type)) {
-        text.assign(reinterpret_cast<const char*>(data), count);
+    std::string bytes;
+    if (XGetWindowProperty(display, window, property, 0, 4096, False, type, &actualType,
+                           &actualFormat, &count, &after, &data) == Success &&
+        data != nullptr && actualFormat == format &&
+        (type == AnyPropertyType || actualType == type)) {
+        bytes.assign(reinterpret_cast<const char*>(data),
+                     count * (format == 32 ? sizeof(long) : 1));
     }
     if (data != nullptr)
         XFree(data);
-    return text;
+    return bytes;
 }
 
-// Where a mask's lowest bit is, and how many bits it has: to scale any visual to 8 bits.
-void mask_shape(unsigned long mask, int* shift, int* bits)
+// A colour channel of a pixel, scaled to 8 bits whatever the visual's mask of it.
+uint32_t channel(unsigned long pixel, unsigned long mask)
 {
-    *shift = 0;
-    *bits = 0;
     if (mask == 0)
-        return;
-    while ((mask & 1) == 0) {
-        mask >>= 1;
-        (*shift)++;
-    }
-    while ((mask & 1) != 0) {
-        mask >>= 1;
-        (*bits)++;
-    }
-}
-
-uint32_t channel(unsigned long pixel, int shift, int bits)
-{
-    if (bits == 0)
         return 0;
-    unsigned long value = (pixel >> shift) & ((1ul << bits) - 1);
-    return (uint32_t)(value * 255 / ((1ul << bits) - 1));
+    const int shift = __builtin_ctzl(mask);
+    return (uint32_t)(((pixel & mask) >> shift) * 255 / (mask >> shift));
 }
 
 } // namespace
@@ -159,12 +147,10 @@ void X11Connection::_Find(XWindowID window, const std::string& title, int depth,
 
 std::string X11Connection::TitleOf(XWindowID window)
 {
-    Atom utf8 = XInternAtom(fDisplay, "UTF8_STRING", False);
-    std::string title =
-        read_text_property(fDisplay, window, XInternAtom(fDisplay, "_NET_WM_NAME", False), utf8);
-    if (title.empty())
-        title = read_text_property(fDisplay, window, XA_WM_NAME, AnyPropertyType);
-    return title;
+    const std::string title =
+        read_property(fDisplay, window, XInternAtom(fDisplay, "_NET_WM_NAME", False),
+                      XInternAtom(fDisplay, "UTF8_STRING", False), 8);
+    return !title.empty() ? title : read_property(fDisplay, window, XA_WM_NAME, AnyPropertyType, 8);
 }
 
 bool X11Connection::ToRoot(XWindowID window, int x, int y, int* rootX, int* rootY)
@@ -175,20 +161,12 @@ bool X11Connection::ToRoot(XWindowID window, int x, int y, int* rootX, int* root
 
 int X11Connection::XdndVersion(XWindowID window)
 {
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    int version = -1;
-    if (XGetWindowProperty(fDisplay, window, XInternAtom(fDisplay, "XdndAware", False), 0, 1, False,
-                           XA_ATOM, &type, &format, &count, &after, &data) == Success &&
-        data != nullptr && type == XA_ATOM && format == 32 && count == 1) {
-        // Xlib hands 32-bit properties over as longs.
-        version = (int)*reinterpret_cast<long*>(data);
-    }
-    if (data != nullptr)
-        XFree(data);
-    return version;
+    const std::string items =
+        read_property(fDisplay, window, XInternAtom(fDisplay, "XdndAware", False), XA_ATOM, 32);
+    long version = -1;
+    if (items.size() >= sizeof(version))
+        memcpy(&version, items.data(), sizeof(version));
+    return (int)version;
 }
 
 bool X11Connection::Capture(XWindowID window, XPicture& picture, std::string* error)
@@ -210,16 +188,12 @@ bool X11Connection::Capture(XWindowID window, XPicture& picture, std::string* er
     picture.width = image->width;
     picture.height = image->height;
     picture.pixels.resize((size_t)image->width * image->height);
-    int redShift, redBits, greenShift, greenBits, blueShift, blueBits;
-    mask_shape(image->red_mask, &redShift, &redBits);
-    mask_shape(image->green_mask, &greenShift, &greenBits);
-    mask_shape(image->blue_mask, &blueShift, &blueBits);
     for (int y = 0; y < image->height; y++) {
         for (int x = 0; x < image->width; x++) {
             unsigned long pixel = XGetPixel(image, x, y);
-            picture.pixels[(size_t)y * image->width + x] =
-                channel(pixel, redShift, redBits) << 16 |
-                channel(pixel, greenShift, greenBits) << 8 | channel(pixel, blueShift, blueBits);
+            picture.pixels[(size_t)y * image->width + x] = channel(pixel, image->red_mask) << 16 |
+                                                           channel(pixel, image->green_mask) << 8 |
+                                                           channel(pixel, image->blue_mask);
         }
     }
     XDestroyImage(image);
@@ -247,8 +221,7 @@ XWindowID X11Connection::MakeWindow(const std::string& title, int x, int y, int 
 
 bool X11Connection::RequestClose(XWindowID window)
 {
-    XEvent event;
-    memset(&event, 0, sizeof(event));
+    XEvent event{};
     event.xclient.type = ClientMessage;
     event.xclient.window = window;
     event.xclient.message_type = XInternAtom(fDisplay, "WM_PROTOCOLS", False);
@@ -292,36 +265,32 @@ bool X11Connection::CanFakeInput()
     return fXTest != nullptr;
 }
 
-bool X11Connection::FakeMotion(int rootX, int rootY)
+template <typename Function, typename... Arguments>
+bool X11Connection::_Fake(const char* name, Arguments... arguments)
 {
-    if (!CanFakeInput())
-        return false;
-    auto fake = reinterpret_cast<FakeMotionEvent>(dlsym(fXTest, "XTestFakeMotionEvent"));
-    bool done = fake != nullptr && fake(fDisplay, DefaultScreen(fDisplay), rootX, rootY, 0);
+    auto fake = CanFakeInput() ? reinterpret_cast<Function>(dlsym(fXTest, name)) : nullptr;
+    const bool done = fake != nullptr && fake(fDisplay, arguments...);
     XSync(fDisplay, False);
     return done;
+}
+
+bool X11Connection::FakeMotion(int rootX, int rootY)
+{
+    return _Fake<FakeMotionEvent>("XTestFakeMotionEvent", DefaultScreen(fDisplay), rootX, rootY,
+                                  0ul);
 }
 
 bool X11Connection::FakeButton(unsigned int button, bool press)
 {
-    if (!CanFakeInput())
-        return false;
-    auto fake = reinterpret_cast<FakeButtonEvent>(dlsym(fXTest, "XTestFakeButtonEvent"));
-    bool done = fake != nullptr && fake(fDisplay, button, press ? True : False, 0);
-    XSync(fDisplay, False);
-    return done;
+    return _Fake<FakeButtonEvent>("XTestFakeButtonEvent", button, press ? True : False, 0ul);
 }
 
 bool X11Connection::FakeKey(const char* keysymName, bool press)
 {
-    if (!CanFakeInput())
-        return false;
-    KeySym keysym = XStringToKeysym(keysymName);
-    KeyCode keycode = keysym != NoSymbol ? XKeysymToKeycode(fDisplay, keysym) : 0;
-    auto fake = reinterpret_cast<FakeKeyEvent>(dlsym(fXTest, "XTestFakeKeyEvent"));
-    bool done = keycode != 0 && fake != nullptr && fake(fDisplay, keycode, press, 0);
-    XSync(fDisplay, False);
-    return done;
+    const KeySym keysym = XStringToKeysym(keysymName);
+    const unsigned int keycode = keysym != NoSymbol ? XKeysymToKeycode(fDisplay, keysym) : 0;
+    return keycode != 0 &&
+           _Fake<FakeKeyEvent>("XTestFakeKeyEvent", keycode, press ? True : False, 0ul);
 }
 
 void X11Connection::Sync()

@@ -6,7 +6,6 @@
 #include <poll.h>
 
 #include <algorithm>
-#include <cstring>
 
 namespace display_test {
 
@@ -77,8 +76,7 @@ private:
 
     void _Send(const char* type, long l1, long l2, long l3, long l4)
     {
-        XEvent event;
-        memset(&event, 0, sizeof(event));
+        XEvent event{};
         event.xclient.type = ClientMessage;
         event.xclient.window = fTarget;
         event.xclient.message_type = _Atom(type);
@@ -138,8 +136,7 @@ private:
 
     void _Answer(const XSelectionRequestEvent& request)
     {
-        XEvent reply;
-        memset(&reply, 0, sizeof(reply));
+        XEvent reply{};
         reply.xselection.type = SelectionNotify;
         reply.xselection.requestor = request.requestor;
         reply.xselection.selection = request.selection;

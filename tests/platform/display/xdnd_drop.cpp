@@ -11,13 +11,10 @@
 #include "X11Connection.h"
 #include "XdndDragSource.h"
 
-#include <unistd.h>
-
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -46,14 +43,10 @@ bool parse_int(const char* text, long min, long max, long* value)
     return true;
 }
 
+// Relative to the current folder, as a shell user means it.
 std::string absolute(const std::string& path)
 {
-    if (!path.empty() && path[0] == '/')
-        return path;
-    char folder[PATH_MAX];
-    if (getcwd(folder, sizeof(folder)) == nullptr)
-        return path;
-    return std::string(folder) + "/" + path;
+    return std::filesystem::absolute(path).string();
 }
 
 } // namespace
