@@ -68,11 +68,8 @@ pid_t stopped_while_writing(const TempFolder& folder, const std::string& environ
 
 std::vector<std::string> temporaries(const TempFolder& folder)
 {
-    std::vector<std::string> found;
-    for (const std::string& name : folder.List()) {
-        if (is_temporary(name))
-            found.push_back(name);
-    }
+    std::vector<std::string> found = folder.List();
+    std::erase_if(found, [](const std::string& name) { return !is_temporary(name); });
     return found;
 }
 
@@ -155,9 +152,9 @@ TEST_F(BatchSafety, LinkPlantedByAnotherUserInASharedFolderIsRefused)
 
     Outcome run = Cadenzo("shared/a.mid");
     EXPECT_EQ(1, run.exitStatus);
-    EXPECT_NE(std::string::npos,
-              run.err.find("cadenzo: shared/a.mid: cannot create shared/a.fem: permission denied"))
-        << run.err;
+    EXPECT_PRED_FORMAT2(testing::IsSubstring,
+                        "cadenzo: shared/a.mid: cannot create shared/a.fem: permission denied",
+                        run.err);
     EXPECT_EQ((Bytes{'k', 'e', 'e', 'p'}), fFolder.Read("important.conf"));
     struct stat status;
     ASSERT_EQ(0, stat((fFolder / "important.conf").c_str(), &status));

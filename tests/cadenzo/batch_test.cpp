@@ -50,66 +50,50 @@ TEST_F(Batch, ConvertsEveryFileSayingOnlyWhichItIsAt)
 // Each failure names the file and its cause, then gives the alert's text where it applies.
 TEST_F(Batch, FailureNamesTheFileAndItsCause)
 {
-    struct Case {
+    const struct {
         const char* what;
-        std::function<void(const TempFolder&)> setUp;
-        const char* arguments;
-        const char* before;
-        const char* cause;
+        const char* before; // shell text run first, in the folder
+        const char* file;   // written with content, when there is one
+        Bytes content;
+        const char* cause; // after "cadenzo: ", the name given on the command line first
         const char* alert;
-    };
-    const Case cases[] = {
-        {"missing", [](const TempFolder&) {}, "gone.mid", "", "gone.mid: no such file or folder",
+    } cases[] = {
+        {"missing", "", nullptr, Bytes(), "gone.mid: no such file or folder",
          "cannot be read as a Standard MIDI File"},
-        {"not a MIDI file",
-         [](const TempFolder& f) {
-             f.Write("bad.mid", {'n', 'o'});
-         },
-         "bad.mid", "", "bad.mid: not a Standard MIDI File",
+        {"not a MIDI file", "", "bad.mid", Bytes{'n', 'o'}, "bad.mid: not a Standard MIDI File",
          "cannot be read as a Standard MIDI File"},
-        {"format 2",
-         [](const TempFolder& f) { f.Write("f2.mid", smf_header(2, 1, 96) + smf_track({})); },
-         "f2.mid", "", "f2.mid: a Standard MIDI File of format 2",
-         "cannot be read as a Standard MIDI File"},
-        {"truncated", [](const TempFolder& f) { f.Write("cut.mid", smf_header(0, 1, 96)); },
-         "cut.mid", "", "cut.mid: a damaged Standard MIDI File", "cannot be read"},
-        {"folder without MIDI files",
-         [](const TempFolder& f) { std::filesystem::create_directory(f / "empty"); }, "empty", "",
+        {"format 2", "", "f2.mid", smf_header(2, 1, 96) + smf_track({}),
+         "f2.mid: a Standard MIDI File of format 2", "cannot be read as a Standard MIDI File"},
+        {"truncated", "", "cut.mid", smf_header(0, 1, 96), "cut.mid: a damaged Standard MIDI File",
+         "cannot be read"},
+        {"folder without MIDI files", "mkdir empty && ", nullptr, Bytes(),
          "empty: a folder without MIDI files", "holds no MIDI files"},
-        {"already converted", [](const TempFolder& f) { f.Write("a.fem", song()); }, "a.fem", "",
-         "a.fem: already a .fem file", nullptr},
-        {"folder in the way",
-         [](const TempFolder& f) {
-             f.Write("a.mid", song());
-             std::filesystem::create_directory(f / "a.fem");
-         },
-         "a.mid", "", "a.mid: cannot create a.fem: is a folder",
-         "cannot be created beside the MIDI file"},
+        {"already converted", "", "a.fem", song(), "a.fem: already a .fem file", nullptr},
+        {"folder in the way", "mkdir a.fem && ", "a.mid", song(),
+         "a.mid: cannot create a.fem: is a folder", "cannot be created beside the MIDI file"},
         // One block is room for the messages, not for the output.
-        {"file size limit", [](const TempFolder& f) { f.Write("a.mid", long_song(300)); }, "a.mid",
-         "ulimit -f 1 && ", "a.mid: cannot write a.fem: disk full",
-         "could not be written completely"},
-        {"unreadable",
-         [](const TempFolder& f) {
-             f.Write("secret.mid", song());
-             std::filesystem::permissions(f / "secret.mid", std::filesystem::perms::none);
-         },
-         "secret.mid", "", "secret.mid: permission denied", "cannot be read"},
+        {"file size limit", "ulimit -f 1 && ", "a.mid", long_song(300),
+         "a.mid: cannot write a.fem: disk full", "could not be written completely"},
+        {"unreadable", "chmod 000 secret.mid && ", "secret.mid", song(),
+         "secret.mid: permission denied", "cannot be read"},
     };
-    for (const Case& failure : cases) {
+
+    for (const auto& failure : cases) {
         SCOPED_TRACE(failure.what);
         // The superuser reads every file.
         if (geteuid() == 0 && std::string(failure.what) == "unreadable")
             continue;
         for (const std::string& name : fFolder.List())
             std::filesystem::remove_all(fFolder / name);
-        failure.setUp(fFolder);
-        Outcome run = Cadenzo(failure.arguments, failure.before);
+        if (failure.file != nullptr)
+            fFolder.Write(failure.file, failure.content);
+        const std::string cause = failure.cause;
+        Outcome run = Cadenzo(cause.substr(0, cause.find(':')), failure.before);
         EXPECT_EQ(1, run.exitStatus);
-        const size_t cause = run.err.find(std::string("cadenzo: ") + failure.cause);
-        EXPECT_NE(std::string::npos, cause) << run.err;
+        const size_t at = run.err.find("cadenzo: " + cause);
+        EXPECT_NE(std::string::npos, at) << run.err;
         if (failure.alert != nullptr) {
-            EXPECT_LT(cause, run.err.find(failure.alert)) << run.err;
+            EXPECT_LT(at, run.err.find(failure.alert)) << run.err;
         }
         EXPECT_EQ(std::string::npos, run.err.find("Drop")) << run.err;
         EXPECT_EQ(std::string::npos, run.err.find("[")) << "no imitation of a dialog\n" << run.err;
@@ -124,23 +108,23 @@ TEST_F(Batch, StopsAtTheFirstFailureNamingWhatWasNotConverted)
     Outcome run = Cadenzo("--batch a.mid bad.mid c.mid");
     EXPECT_EQ(1, run.exitStatus);
     EXPECT_EQ("Converting... [1/3] a.mid\nConverting... [2/3] bad.mid\n", run.out);
-    EXPECT_NE(std::string::npos,
-              run.err.find("cadenzo: 1 converted, 1 failed, 1 skipped; not converted: bad.mid, "
-                           "c.mid\n"))
-        << run.err;
+    EXPECT_PRED_FORMAT2(testing::IsSubstring,
+                        "cadenzo: 1 converted, 1 failed, 1 skipped; not converted: bad.mid, "
+                        "c.mid\n",
+                        run.err);
     EXPECT_TRUE(fFolder.Exists("a.fem"));
     EXPECT_FALSE(fFolder.Exists("c.fem"));
 
     run = Cadenzo("--keep-going a.mid bad.mid c.mid");
     EXPECT_EQ(1, run.exitStatus);
-    EXPECT_NE(std::string::npos,
-              run.err.find("cadenzo: 2 converted, 1 failed, 0 skipped; not converted: bad.mid\n"))
-        << run.err;
+    EXPECT_PRED_FORMAT2(testing::IsSubstring,
+                        "cadenzo: 2 converted, 1 failed, 0 skipped; not converted: bad.mid\n",
+                        run.err);
     EXPECT_TRUE(fFolder.Exists("c.fem"));
 
     run = Cadenzo("--keep-going a.mid c.mid");
     EXPECT_EQ(0, run.exitStatus);
-    EXPECT_NE(std::string::npos, run.out.find("2 converted, 0 failed, 0 skipped\n")) << run.out;
+    EXPECT_PRED_FORMAT2(testing::IsSubstring, "2 converted, 0 failed, 0 skipped\n", run.out);
 }
 
 // A folder stands for the MIDI files in it and its subfolders, found by name or by content,
@@ -157,7 +141,7 @@ TEST_F(Batch, FolderStandsForItsMidiFilesInPathOrder)
     EXPECT_EQ(1, run.exitStatus);
     EXPECT_EQ("Converting... [1/3] a.kar\nConverting... [2/3] b.MID\nConverting... [3/3] c\n",
               run.out);
-    EXPECT_NE(std::string::npos, run.err.find("cadenzo: songs/sub/c: a damaged")) << run.err;
+    EXPECT_PRED_FORMAT2(testing::IsSubstring, "cadenzo: songs/sub/c: a damaged", run.err);
     EXPECT_TRUE(fFolder.Exists("songs/a.fem"));
     EXPECT_TRUE(fFolder.Exists("songs/b.fem"));
 }
@@ -244,17 +228,15 @@ TEST_F(Batch, OutputsOfOneRunNeverReplaceEachOtherSilently)
     std::filesystem::create_directory(fFolder / "fems");
     Outcome run = Cadenzo("--output-dir fems --keep-going a.mid a.kar");
     EXPECT_EQ(1, run.exitStatus);
-    EXPECT_NE(std::string::npos,
-              run.err.find("cadenzo: a.kar: fems/a.fem is the output of a.mid in this run"))
-        << run.err;
+    EXPECT_PRED_FORMAT2(testing::IsSubstring,
+                        "cadenzo: a.kar: fems/a.fem is the output of a.mid in this run", run.err);
     EXPECT_FALSE(fFolder.Exists("a.fem")) << "nothing beside the sources";
     const Bytes inOutputFolder = fFolder.Read("fems/a.fem");
 
     run = Cadenzo("a.mid a.kar");
     EXPECT_EQ(0, run.exitStatus);
-    EXPECT_NE(std::string::npos,
-              run.err.find("cadenzo: warning: a.kar: replaces a.fem, written from a.mid"))
-        << run.err;
+    EXPECT_PRED_FORMAT2(testing::IsSubstring,
+                        "cadenzo: warning: a.kar: replaces a.fem, written from a.mid", run.err);
     EXPECT_EQ(Cadenzo("a.mid").exitStatus, 0);
     EXPECT_EQ(fFolder.Read("a.fem"), inOutputFolder);
 
@@ -269,10 +251,10 @@ TEST_F(Batch, WarnsOfAnOutputWithoutNotes)
                                                     0x00, 0xFF, 0x2F, 0x00}));
     Outcome run = Cadenzo("drums.mid");
     EXPECT_EQ(0, run.exitStatus);
-    EXPECT_NE(std::string::npos,
-              run.err.find("cadenzo: warning: drums.mid: drums.fem holds no note (channels "
-                           "converted: 1-9,11-16)"))
-        << run.err;
+    EXPECT_PRED_FORMAT2(testing::IsSubstring,
+                        "cadenzo: warning: drums.mid: drums.fem holds no note (channels "
+                        "converted: 1-9,11-16)",
+                        run.err);
     EXPECT_TRUE(fFolder.Exists("drums.fem"));
     EXPECT_EQ("", Cadenzo("--channels 10 drums.mid").err);
 }
@@ -283,7 +265,7 @@ TEST_F(Batch, WithoutACatalogueTheKeysShow)
     std::filesystem::copy_file(CADENZO_BINARY, fFolder / "bin/cadenzo");
     Outcome run = Cadenzo("missing.mid", "", fFolder / "bin/cadenzo");
     EXPECT_EQ(1, run.exitStatus);
-    EXPECT_NE(std::string::npos, run.err.find("cadenzo: @Err_Cannot_Load_Src_File@\n")) << run.err;
+    EXPECT_PRED_FORMAT2(testing::IsSubstring, "cadenzo: @Err_Cannot_Load_Src_File@\n", run.err);
 }
 
 TEST_F(Batch, UsageErrorsEndWithStatusTwo)
@@ -291,14 +273,14 @@ TEST_F(Batch, UsageErrorsEndWithStatusTwo)
     fFolder.Write("a.mid", song());
     Outcome run = Cadenzo("");
     EXPECT_EQ(2, run.exitStatus);
-    EXPECT_NE(std::string::npos, run.err.find("Usage: cadenzo")) << run.err;
+    EXPECT_PRED_FORMAT2(testing::IsSubstring, "Usage: cadenzo", run.err);
     for (const char* wrong :
          {"--frobnicate", "--channels 0", "--channels 9-2", "--channels", "--max-velocity 128",
           "--max-velocity 0", "--tail soon", "--quiet=yes", "--jobs 0"}) {
         SCOPED_TRACE(wrong);
         run = Cadenzo(std::string(wrong) + " a.mid");
         EXPECT_EQ(2, run.exitStatus);
-        EXPECT_NE(std::string::npos, run.err.find("cadenzo: ")) << run.err;
+        EXPECT_PRED_FORMAT2(testing::IsSubstring, "cadenzo: ", run.err);
     }
     EXPECT_FALSE(fFolder.Exists("a.fem"));
 }

@@ -63,18 +63,6 @@ TEST_F(Conversion, TheExampleSongBecomesExactlyTheseBytes)
     }
 }
 
-TEST_F(Conversion, TheOutputIsNamedAfterTheSourceAndLiesBesideIt)
-{
-    std::filesystem::create_directory(fFolder / "x.d");
-    fFolder.Write("x.d/song", example_song());
-    EXPECT_EQ(0, ConvertIn(fFolder / "x.d", "song")) << fAlert;
-    EXPECT_TRUE(fFolder.Exists("x.d/song.fem"));
-
-    fFolder.Write("song.FEM", example_song());
-    EXPECT_EQ(0, Convert("song.FEM")) << fAlert;
-    EXPECT_TRUE(fFolder.Exists("song.fem"));
-}
-
 TEST_F(Conversion, AFileThatIsAlreadyConvertedIsRefused)
 {
     fFolder.Write("song.fem", example_song());

@@ -1,5 +1,6 @@
 #include "util/FileUtils.h"
 
+#include "Environment.h"
 #include "TempFolder.h"
 #include "app/AppConstants.h"
 
@@ -75,11 +76,11 @@ TEST_F(CopyFileTest, PathsAreNeverInterpreted)
 {
     const std::string name = "a \"b\" $(touch ran) `touch ran2` $HOME 'c'.mid";
     fFolder.Write(name, bytes("odd"));
-    // Where a command would have made its files.
-    const fs::path previous = fs::current_path();
-    fs::current_path(fFolder.Path());
-    EXPECT_EQ(copy_file((fFolder / name).c_str(), (fFolder / "out").c_str()), 0);
-    fs::current_path(previous);
+    {
+        // Where a command would have made its files.
+        CurrentFolder here(fFolder.Path());
+        EXPECT_EQ(copy_file((fFolder / name).c_str(), (fFolder / "out").c_str()), 0);
+    }
     EXPECT_EQ(fFolder.Read("out/" + name), bytes("odd"));
     EXPECT_FALSE(fFolder.Exists("ran") || fFolder.Exists("ran2") || fFolder.Exists("out/ran"));
 }
@@ -132,26 +133,22 @@ protected:
     TempFolder fFolder;
 };
 
-TEST_F(GetFilesTest, WithoutRecursionListsTheFolderAndItsFiles)
+TEST_F(GetFilesTest, ListsEachFolderBeforeItsContentsAndNeverFollowsLinks)
 {
-    std::list<std::string> list = List(false);
-    ASSERT_FALSE(list.empty());
-    EXPECT_EQ(list.front(), Root() + "/");
-    EXPECT_EQ(Sorted(list),
-              (std::vector<std::string>{Root() + "/", Root() + "/tox", Root() + "/x"}));
-}
+    const std::string a = Root() + "/";
+    const std::list<std::string> flat = List(false);
+    ASSERT_EQ(Sorted(flat), (std::vector<std::string>{a, a + "tox", a + "x"}))
+        << "without recursion";
+    EXPECT_EQ(flat.front(), a);
 
-TEST_F(GetFilesTest, RecursionListsEachFolderBeforeItsContentsAndNeverFollowsLinks)
-{
-    std::list<std::string> list = List(true);
-    EXPECT_EQ(Sorted(list),
-              (std::vector<std::string>{Root() + "/", Root() + "/s/", Root() + "/s/up/",
-                                        Root() + "/s/y", Root() + "/tox", Root() + "/x"}));
-    auto sub = std::find(list.begin(), list.end(), Root() + "/s/");
+    const std::list<std::string> list = List(true);
+    ASSERT_EQ(Sorted(list),
+              (std::vector<std::string>{a, a + "s/", a + "s/up/", a + "s/y", a + "tox", a + "x"}));
+    EXPECT_EQ(list.front(), a);
+    auto sub = std::find(list.begin(), list.end(), a + "s/");
     ASSERT_NE(sub, list.end());
-    std::vector<std::string> inside(std::next(sub), std::next(sub, 3));
-    std::sort(inside.begin(), inside.end());
-    EXPECT_EQ(inside, (std::vector<std::string>{Root() + "/s/up/", Root() + "/s/y"}));
+    EXPECT_EQ(Sorted({std::next(sub), std::next(sub, 3)}),
+              (std::vector<std::string>{a + "s/up/", a + "s/y"}));
 }
 
 TEST_F(GetFilesTest, AFolderThatCannotBeOpenedFailsTheWalk)

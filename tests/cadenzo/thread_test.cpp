@@ -177,66 +177,50 @@ TEST(Thread, ACopyIsANewSuspendedThreadWithTheOriginalsNameAndPriority)
 
 // #pragma mark - the spy
 
-// A window with a handler and a spy for '_BLC', and a watcher that receives the spy's copies.
-class Spy : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        fWatcher->AddHandler(&fWatcherHandler);
-        fWatcher.Run();
-        fWindow->AddHandler(&fWindowHandler);
-        fWindow->AddCommonFilter(new TSpyFilter('_BLC', BMessenger(&fWatcherHandler)));
-        fWindow.Run();
-    }
-
-    void Post(BMessage message)
-    {
-        ASSERT_EQ(B_OK, fWindow->PostMessage(&message, &fWindowHandler));
-    }
-
-    static BMessage Numbered(uint32 what, int32 number)
-    {
-        BMessage message(what);
-        message.AddInt32("n", number);
-        return message;
-    }
-    static int32 NumberOf(const BMessage& message)
-    {
-        int32 number = -1;
-        message.FindInt32("n", &number);
-        return number;
-    }
-
-    Watchdog fWatchdog;
-    MessageLog fLog;
-    RecordingHandler fWindowHandler{"window", &fLog};
-    RecordingHandler fWatcherHandler{"watcher", &fLog};
-    // Quit before the handlers go, the window first: its spy sends to the watcher.
-    RunningLooper fWatcher{"watcher"};
-    RunningLooper fWindow{"window"};
-};
-
-// The window handles every message; the watcher gets a marked copy of each spied command
-// that is not marked already (a marker of another type does not count), in order.
-TEST_F(Spy, ASpiedMessageReachesItsHandlerAndAMarkedCopyReachesTheTarget)
+BMessage numbered(uint32 what, int32 number)
 {
-    BMessage marked = Numbered('_BLC', 2);
-    marked.AddBool(kSpySendFlagField, true);
-    BMessage oddlyMarked = Numbered('_BLC', 4);
-    oddlyMarked.AddInt32(kSpySendFlagField, 1);
-    for (const BMessage& message : {Numbered('_BLC', 1), marked, Numbered('_ipc', 3), oddlyMarked})
-        Post(message);
+    BMessage message(what);
+    message.AddInt32("n", number);
+    return message;
+}
 
-    ASSERT_TRUE(fLog.WaitFor(6));
-    std::string window, watcher;
-    for (const auto& [receiver, message] : fLog.Entries()) {
+// A window with a handler and a spy for '_BLC', and a watcher that receives the spy's copies.
+// The window handles every message; the watcher gets a marked copy of each spied command that
+// is not marked already (a marker of another type does not count), in order.
+TEST(Spy, ASpiedMessageReachesItsHandlerAndAMarkedCopyReachesTheTarget)
+{
+    Watchdog watchdog;
+    MessageLog log;
+    RecordingHandler windowHandler{"window", &log};
+    RecordingHandler watcherHandler{"watcher", &log};
+    // Quit before the handlers go, the window first: its spy sends to the watcher.
+    RunningLooper watcher{"watcher"};
+    RunningLooper window{"window"};
+    watcher->AddHandler(&watcherHandler);
+    watcher.Run();
+    window->AddHandler(&windowHandler);
+    window->AddCommonFilter(new TSpyFilter('_BLC', BMessenger(&watcherHandler)));
+    window.Run();
+
+    BMessage marked = numbered('_BLC', 2);
+    marked.AddBool(kSpySendFlagField, true);
+    BMessage oddlyMarked = numbered('_BLC', 4);
+    oddlyMarked.AddInt32(kSpySendFlagField, 1);
+    for (BMessage message : {numbered('_BLC', 1), marked, numbered('_ipc', 3), oddlyMarked})
+        ASSERT_EQ(B_OK, window->PostMessage(&message, &windowHandler));
+
+    ASSERT_TRUE(log.WaitFor(6));
+    std::string windowGot, watcherGot;
+    for (const auto& [receiver, message] : log.Entries()) {
+        int32 number = -1;
         bool marker = false;
+        message.FindInt32("n", &number);
         message.FindBool(kSpySendFlagField, &marker);
-        (receiver == "window" ? window : watcher) +=
-            std::to_string(NumberOf(message)) + (marker ? "m " : " ");
+        (receiver == "window" ? windowGot : watcherGot) +=
+            std::to_string(number) + (marker ? "m " : " ");
     }
-    EXPECT_EQ("1 2m 3 4 ", window);
-    EXPECT_EQ("1m 4m ", watcher);
+    EXPECT_EQ("1 2m 3 4 ", windowGot);
+    EXPECT_EQ("1m 4m ", watcherGot);
 }
 
 } // namespace
