@@ -146,21 +146,38 @@ TEST_F(ControlsTest, CheckBoxTogglesOnReleaseInsideAndTellsItsTargetTheNewValue)
     EXPECT_EQ(ValueOf(box), B_CONTROL_OFF);
 }
 
-TEST_F(ControlsTest, DisabledCheckBoxIgnoresClicksAndKeysAndTabPassesIt)
+TEST_F(ControlsTest, DisabledControlsTakeNoClicksKeysOrEnterAndTabPassesThem)
 {
     auto* first = new BCheckBox(BRect(10, 10, 150, 28), "first", "First", new BMessage('frst'));
     auto* middle = new BCheckBox(BRect(10, 40, 150, 58), "middle", "Middle", new BMessage('midl'));
     auto* last = new BCheckBox(BRect(10, 70, 150, 88), "last", "Last", new BMessage('last'));
-    middle->SetEnabled(false);
-    Show({first, middle, last});
-
+    auto* button = new BButton(BRect(200, 10, 290, 34), "button", "OK", new BMessage('bttn'));
+    auto* radio = new BRadioButton(BRect(200, 50, 300, 68), "radio", "One", new BMessage('rdio'));
+    for (BControl* each : std::initializer_list<BControl*>{middle, button, radio})
+        each->SetEnabled(false);
+    Show({first, middle, last, button, radio});
+    {
+        Locked lock(window);
+        window->SetDefaultButton(button);
+    }
     click(window, At(middle));
     EXPECT_EQ(FocusAfter({{"\t", 0}, {"\t", 0}, {"\t", B_SHIFT_KEY}}),
               (Names{"first", "last", "first"}));
-    // Giving it the keyboard by hand does not make it take keys either.
-    Focus(middle);
-    type(window, " ");
-    EXPECT_EQ(ValueOf(middle), B_CONTROL_OFF);
+    for (BControl* each : std::initializer_list<BControl*>{middle, button, radio}) {
+        // Given the keyboard by hand, as a disabled control never is otherwise.
+        Focus(each);
+        click(window, At(each));
+        type(window, " ");
+        type(window, "\n");
+        EXPECT_EQ(ValueOf(each), B_CONTROL_OFF) << each->Name();
+    }
+    {
+        Locked lock(window);
+        radio->MakeFocus(false);
+    }
+    type(window, "\n");
+    for (uint32 what : {'midl', 'bttn', 'rdio'})
+        EXPECT_TRUE(Received(what).empty());
     {
         Locked lock(window);
         middle->SetEnabled(true);
@@ -168,42 +185,10 @@ TEST_F(ControlsTest, DisabledCheckBoxIgnoresClicksAndKeysAndTabPassesIt)
     }
     type(window, "\t");
     EXPECT_EQ(FocusName(), "middle");
-    {
-        Locked lock(window);
-        // Disabling the focus takes the focus away, so that Tab is never swallowed.
-        middle->SetEnabled(false);
-        EXPECT_EQ(window->CurrentFocus(), nullptr);
-    }
-    EXPECT_TRUE(Received('midl').empty());
-}
-
-TEST_F(ControlsTest, DisabledButtonsTakeNoClicksKeysOrEnterAsTheDefault)
-{
-    auto* button = new BButton(BRect(10, 10, 100, 34), "button", "OK", new BMessage('bttn'));
-    auto* radio = new BRadioButton(BRect(10, 50, 150, 68), "radio", "One", new BMessage('rdio'));
-    button->SetEnabled(false);
-    radio->SetEnabled(false);
-    Show({button, radio});
-    {
-        Locked lock(window);
-        window->SetDefaultButton(button);
-    }
-    for (BControl* each : std::initializer_list<BControl*>{button, radio}) {
-        // Given the keyboard by hand, as a disabled control never is otherwise.
-        Focus(each);
-        click(window, At(each));
-        type(window, " ");
-        type(window, "\n");
-    }
-    {
-        Locked lock(window);
-        radio->MakeFocus(false);
-    }
-    type(window, "\n");
-    EXPECT_TRUE(Received('bttn').empty());
-    EXPECT_TRUE(Received('rdio').empty());
-    EXPECT_EQ(ValueOf(button), B_CONTROL_OFF);
-    EXPECT_EQ(ValueOf(radio), B_CONTROL_OFF);
+    Locked lock(window);
+    // Disabling the focus takes the focus away, so that Tab is never swallowed.
+    middle->SetEnabled(false);
+    EXPECT_EQ(window->CurrentFocus(), nullptr);
 }
 
 TEST_F(ControlsTest, SpaceUsesTheFocusedControlAndEnterGoesToTheDefaultButton)

@@ -23,6 +23,7 @@ namespace {
 const char kDown[] = {B_DOWN_ARROW, 0};
 const char kEnter[] = {B_ENTER, 0};
 const char kEscape[] = {B_ESCAPE, 0};
+const char kRight[] = {B_RIGHT_ARROW, 0};
 
 // A window that hands every message it gets as a target on to a recorder.
 class RelayWindow : public BWindow {
@@ -89,6 +90,18 @@ struct MenuFixture : ::testing::Test {
         return menu->Window();
     }
     BPoint ItemCenter(BMenu* menu, int32 index) { return center(menu->ItemAt(index)->Frame()); }
+    // Clicks the title of the bar's index-th menu and answers the window it opened in.
+    BWindow* ClickTitle(int32 index)
+    {
+        click(window, TitleCenter(index));
+        Locked lock(window);
+        return bar->SubmenuAt(index)->Window();
+    }
+    // The command of the count-th message chosen, once it came; 0 if it never did.
+    uint32 Chosen(size_t count)
+    {
+        return recorder->WaitFor(count) ? recorder->Messages()[count - 1].what : 0;
+    }
 
     Watchdog watchdog;
     Recorder* recorder = nullptr;
@@ -148,8 +161,7 @@ TEST_F(MenuFixture, SubmenuOpensBesideItsItemByPointerOrKeysAndItsChoiceClosesTh
     window->Show();
     const int32 moreIndex = file->IndexOf(more);
     // The pointer over the item opens the submenu to the right of it.
-    click(window, TitleCenter(0));
-    BWindow* fileWindow = OpenWindowOf(file);
+    BWindow* fileWindow = ClickTitle(0);
     ASSERT_NE(fileWindow, nullptr);
     offscreen()->MouseMoved(id_of(fileWindow), ItemCenter(file, moreIndex));
     settle(fileWindow);
@@ -158,49 +170,42 @@ TEST_F(MenuFixture, SubmenuOpensBesideItsItemByPointerOrKeysAndItsChoiceClosesTh
     ASSERT_NE(moreWindow, nullptr);
     EXPECT_EQ(moreWindow->Frame().left, fileWindow->Frame().right + 1);
     click(moreWindow, ItemCenter(more, 0));
-    ASSERT_TRUE(recorder->WaitFor(1));
-    EXPECT_EQ(recorder->Messages()[0].what, 'insd');
+    ASSERT_EQ(Chosen(1), 'insd');
     settle(window);
     EXPECT_EQ(OpenWindowOf(file), nullptr);
     EXPECT_EQ(OpenWindowOf(more), nullptr);
 
     // Keys: down to it, Right opens it at its first item, Left goes back, Enter chooses.
-    const char right[] = {B_RIGHT_ARROW, 0};
     const char left[] = {B_LEFT_ARROW, 0};
     click(window, TitleCenter(0));
     for (int32 i = 0; i < 4; i++) // New, Save, Quit, More
         type(window, kDown);
     settle(OpenWindowOf(file));
-    type(window, right);
+    type(window, kRight);
     ASSERT_NE(OpenWindowOf(more), nullptr);
     type(window, left);
     EXPECT_EQ(OpenWindowOf(more), nullptr);
     EXPECT_NE(OpenWindowOf(file), nullptr);
-    type(window, right);
+    type(window, kRight);
     type(window, kEnter);
-    ASSERT_TRUE(recorder->WaitFor(2));
-    EXPECT_EQ(recorder->Messages()[1].what, 'insd');
+    ASSERT_EQ(Chosen(2), 'insd');
 }
 
-TEST_F(MenuFixture, ClickOnTitleOpensMenuAndClickOnItemChoosesAndCloses)
+TEST_F(MenuFixture, MenusOpenByClickKeysOrPressAndChooseOnlyEnabledItems)
 {
     window->Show();
-    click(window, TitleCenter(0));
-    BWindow* menuWindow = OpenWindowOf(file);
+    BWindow* menuWindow = ClickTitle(0);
     ASSERT_NE(menuWindow, nullptr);
     // Below the title, on the screen.
     EXPECT_EQ(menuWindow->Frame().top, window->Frame().top + bar->Frame().bottom + 1);
-
     click(menuWindow, ItemCenter(file, 4));
-    ASSERT_TRUE(recorder->WaitFor(1));
-    EXPECT_EQ(recorder->Messages()[0].what, 'quit');
+    ASSERT_EQ(Chosen(1), 'quit');
     EXPECT_EQ(int32_of(recorder->Messages()[0], "index"), 4);
     settle(window);
     EXPECT_EQ(OpenWindowOf(file), nullptr);
 
     // A separator and a disabled item are never chosen: the menu stays open.
-    click(window, TitleCenter(0));
-    menuWindow = OpenWindowOf(file);
+    menuWindow = ClickTitle(0);
     ASSERT_NE(menuWindow, nullptr);
     click(menuWindow, ItemCenter(file, 1));
     click(menuWindow, ItemCenter(file, 2));
@@ -210,52 +215,36 @@ TEST_F(MenuFixture, ClickOnTitleOpensMenuAndClickOnItemChoosesAndCloses)
     click(window, BPoint(150, 120));
     EXPECT_EQ(OpenWindowOf(file), nullptr);
     EXPECT_EQ(recorder->Messages().size(), 1u);
-}
 
-TEST_F(MenuFixture, PressDragAndReleaseOnAnItemChoosesIt)
-{
-    window->Show();
+    // Keys skip the separator and the disabled item; Escape closes.
+    ASSERT_NE(ClickTitle(0), nullptr);
+    for (const char* key : {kDown, kDown, kEnter})
+        type(window, key);
+    ASSERT_EQ(Chosen(2), 'save');
+    settle(window);
+    EXPECT_EQ(OpenWindowOf(file), nullptr);
+    ASSERT_NE(ClickTitle(0), nullptr);
+    type(window, kEscape);
+    EXPECT_EQ(OpenWindowOf(file), nullptr);
+    // Right from File opens Help with its first item highlighted.
+    click(window, TitleCenter(0));
+    type(window, kRight);
+    EXPECT_EQ(OpenWindowOf(file), nullptr);
+    ASSERT_NE(OpenWindowOf(help), nullptr);
+    type(window, kEnter);
+    ASSERT_EQ(Chosen(3), 'abou');
+
+    // Pressed on a title, dragged and let go on an item: the pointer stays with the window
+    // that saw the press, wherever it goes.
     BPrivate::Display* display = offscreen();
     display->MouseDown(id_of(window), TitleCenter(1));
     settle(window);
     ASSERT_NE(OpenWindowOf(help), nullptr);
-    // The pointer stays with the window that saw the press, wherever it goes.
-    const BPoint item = ItemCenter(help, 0);
-    const BRect menuFrame = OpenWindowOf(help)->Frame();
-    const BPoint inWindow = item + menuFrame.LeftTop() - window->Frame().LeftTop();
+    const BPoint inWindow =
+        ItemCenter(help, 0) + OpenWindowOf(help)->Frame().LeftTop() - window->Frame().LeftTop();
     display->MouseMoved(id_of(window), inWindow);
     display->MouseUp(id_of(window), inWindow);
-    ASSERT_TRUE(recorder->WaitFor(1));
-    EXPECT_EQ(recorder->Messages()[0].what, 'abou');
-}
-
-TEST_F(MenuFixture, KeyboardMovesSkippingSeparatorsAndDisabledItemsAndEscapeCloses)
-{
-    window->Show();
-    click(window, TitleCenter(0));
-    ASSERT_NE(OpenWindowOf(file), nullptr);
-    type(window, kDown);
-    type(window, kDown);
-    type(window, kEnter);
-    ASSERT_TRUE(recorder->WaitFor(1));
-    EXPECT_EQ(recorder->Messages()[0].what, 'save');
-    settle(window);
-    EXPECT_EQ(OpenWindowOf(file), nullptr);
-
-    click(window, TitleCenter(0));
-    ASSERT_NE(OpenWindowOf(file), nullptr);
-    type(window, kEscape);
-    EXPECT_EQ(OpenWindowOf(file), nullptr);
-
-    // Right from File opens Help with its first item highlighted.
-    click(window, TitleCenter(0));
-    const char right[] = {B_RIGHT_ARROW, 0};
-    type(window, right);
-    EXPECT_EQ(OpenWindowOf(file), nullptr);
-    ASSERT_NE(OpenWindowOf(help), nullptr);
-    type(window, kEnter);
-    ASSERT_TRUE(recorder->WaitFor(2));
-    EXPECT_EQ(recorder->Messages()[1].what, 'abou');
+    ASSERT_EQ(Chosen(4), 'abou');
 }
 
 TEST_F(MenuFixture, SubmenusRemovedAndDeletedWhileShownTakeTheirTitlesAndShortcuts)
@@ -277,10 +266,9 @@ TEST_F(MenuFixture, SubmenusRemovedAndDeletedWhileShownTakeTheirTitlesAndShortcu
     type(window, "q", B_COMMAND_KEY);
     type(window, "s", B_COMMAND_KEY);
     type(window, "b", B_COMMAND_KEY);
-    ASSERT_TRUE(recorder->WaitFor(1));
+    ASSERT_EQ(Chosen(1), 'bend');
     settle(window);
-    ASSERT_EQ(recorder->Messages().size(), 1u);
-    EXPECT_EQ(recorder->Messages()[0].what, 'bend');
+    EXPECT_EQ(recorder->Messages().size(), 1u);
 
     // Deleting a submenu still in the bar takes its title along.
     {
@@ -297,8 +285,7 @@ TEST_F(MenuFixture, ItemsAddedToAnOpenMenuWhileItDrawsCloseItAndWork)
 {
     window->Show();
     for (int32 round = 0; round < 6; round++) {
-        click(window, TitleCenter(0));
-        BWindow* menuWindow = OpenWindowOf(file);
+        BWindow* menuWindow = ClickTitle(0);
         ASSERT_NE(menuWindow, nullptr);
         // The menu window is busy highlighting (and drawing) items while they are added.
         for (int32 i = 0; i < 5; i++)
@@ -310,19 +297,16 @@ TEST_F(MenuFixture, ItemsAddedToAnOpenMenuWhileItDrawsCloseItAndWork)
     }
     // The items that were there move down and still work.
     EXPECT_EQ(file->CountItems(), 5 + 6 * 2);
-    click(window, TitleCenter(0));
-    BWindow* menuWindow = OpenWindowOf(file);
+    BWindow* menuWindow = ClickTitle(0);
     ASSERT_NE(menuWindow, nullptr);
     click(menuWindow, ItemCenter(file, file->CountItems() - 1));
-    ASSERT_TRUE(recorder->WaitFor(1));
-    EXPECT_EQ(recorder->Messages()[0].what, 'quit');
+    ASSERT_EQ(Chosen(1), 'quit');
 }
 
 TEST_F(MenuFixture, AnOpenMenuDisabledWhileItDrawsChoosesNothingUntilEnabled)
 {
     window->Show();
-    click(window, TitleCenter(0));
-    BWindow* menuWindow = OpenWindowOf(file);
+    BWindow* menuWindow = ClickTitle(0);
     ASSERT_NE(menuWindow, nullptr);
     for (int32 i = 0; i < 5; i++)
         offscreen()->MouseMoved(id_of(menuWindow), ItemCenter(file, i % 2 == 0 ? 0 : 3));
@@ -340,15 +324,13 @@ TEST_F(MenuFixture, AnOpenMenuDisabledWhileItDrawsChoosesNothingUntilEnabled)
         file->SetEnabled(true);
     }
     click(menuWindow, ItemCenter(file, 3));
-    ASSERT_TRUE(recorder->WaitFor(1));
-    EXPECT_EQ(recorder->Messages()[0].what, 'save');
+    ASSERT_EQ(Chosen(1), 'save');
 }
 
 TEST_F(MenuFixture, BarWithOpenMenuLooksRight)
 {
     window->Show();
-    click(window, TitleCenter(0));
-    BWindow* menuWindow = OpenWindowOf(file);
+    BWindow* menuWindow = ClickTitle(0);
     ASSERT_NE(menuWindow, nullptr);
     offscreen()->MouseMoved(id_of(menuWindow), ItemCenter(file, 3));
     // The window with the menu window drawn over it where the screen shows it.
@@ -401,8 +383,7 @@ TEST(MenuFieldTest, ChoosingFromThePopUpMarksShowsAndSendsTheItem)
         menuWindow = menu->Window();
     }
     ASSERT_NE(menuWindow, nullptr);
-    BRect third = menu->ItemAt(2)->Frame();
-    click(menuWindow, BPoint(third.left + 10, (third.top + third.bottom) / 2));
+    click(menuWindow, center(menu->ItemAt(2)->Frame()));
     ASSERT_TRUE(recorder->WaitFor(1));
     EXPECT_STREQ(string_of(recorder->Messages()[0], "format").c_str(), "File (F)");
     settle(window);
