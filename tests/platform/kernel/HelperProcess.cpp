@@ -1,19 +1,18 @@
 #include "HelperProcess.h"
 
 #include "PortFolder.h"
-#include "PortWire.h"
 #include "RecordPattern.h"
+#include "WirePackets.h"
 
-#include <fcntl.h>
+#include <OS.h>
+
 #include <grp.h>
 #include <linux/capability.h>
 #include <poll.h>
-#include <signal.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/syscall.h>
 #include <sys/un.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -23,49 +22,39 @@
 
 using namespace BPortWire;
 
-HelperProcess::HelperProcess(const std::vector<std::string>& arguments)
-{
-    std::vector<std::string> argv = {"/proc/self/exe", "--helper"};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
-    fChild.StartTalking(argv);
-}
-
-int HelperProcess::Wait(bigtime_t timeout)
-{
-    const int status = fChild.WaitForExit(std::chrono::milliseconds(timeout / 1000));
-    if (fChild.Pid() > 0)
-        fChild.Signal(SIGKILL);
-    return status;
-}
-
 std::string unique_port_name(const char* what)
 {
     static int counter = 0;
     return std::string(what) + "-" + std::to_string(getpid()) + "-" + std::to_string(++counter);
 }
 
+bool port_published(const std::string& name)
+{
+    int32 cookie = 0;
+    char listed[B_OS_NAME_LENGTH];
+    bool found = false;
+    status_t status;
+    while ((status = get_next_port_name(&cookie, listed)) == B_OK)
+        found = found || name == listed;
+    EXPECT_EQ(B_ENTRY_NOT_FOUND, status) << "the end of the list";
+    return found;
+}
+
 namespace {
+
+// Each helper gets the port's name and one option. A port that cannot be found shows as the
+// error the first write returns.
+using Helper = int (*)(const std::string& name, const std::string& option);
 
 void say(const std::string& line)
 {
-    std::string withEnd = line + "\n";
-    ssize_t ignored = write(STDOUT_FILENO, withEnd.data(), withEnd.size());
-    (void)ignored;
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
 }
 
-port_id findOrSay(const std::string& name)
+int writeHundred(const std::string& name, const std::string&)
 {
     port_id port = find_port(name.c_str());
-    if (port < 0)
-        say("find failed " + std::to_string(port));
-    return port;
-}
-
-int writeHundred(const std::vector<std::string>& arguments)
-{
-    port_id port = findOrSay(arguments.at(0));
-    if (port < 0)
-        return 1;
     for (int32 i = 0; i < kPatternRecords; i++) {
         std::vector<uint8> bytes = pattern_record(i);
         status_t status = write_port(port, i, bytes.data(), bytes.size());
@@ -78,11 +67,10 @@ int writeHundred(const std::vector<std::string>& arguments)
     return 0;
 }
 
-int fill(const std::vector<std::string>& arguments)
+// Fills a port of three places, then tries a fourth write every way.
+int fill(const std::string& name, const std::string&)
 {
-    port_id port = findOrSay(arguments.at(0));
-    if (port < 0)
-        return 1;
+    port_id port = find_port(name.c_str());
     for (int32 code = 0; code < 3; code++) {
         if (write_port(port, code, &code, sizeof code) != B_OK)
             return 1;
@@ -98,59 +86,40 @@ int fill(const std::vector<std::string>& arguments)
     return 0;
 }
 
-int writeEmpty(const std::vector<std::string>& arguments)
+int writeEmpty(const std::string& name, const std::string&)
 {
-    port_id port = findOrSay(arguments.at(0));
-    if (port < 0)
-        return 1;
-    say("written " + std::to_string(write_port(port, 7, nullptr, 0)));
+    say("written " + std::to_string(write_port(find_port(name.c_str()), 7, nullptr, 0)));
     return 0;
 }
 
 // Creates the port, says so, then waits to be killed; with "exit" it returns at once.
-int own(const std::vector<std::string>& arguments)
+int own(const std::string& name, const std::string& option)
 {
-    port_id port = create_port(5, arguments.at(0).c_str());
-    say("ready " + std::to_string(port));
-    if (arguments.size() > 1 && arguments[1] == "exit")
-        return 0;
-    snooze(60000000);
+    say("ready " + std::to_string(create_port(5, name.c_str())));
+    if (option != "exit")
+        snooze(60000000);
     return 0;
 }
 
-int connectAt(const sockaddr_un& address, socklen_t length)
+// Connects to the socket of the named port as a writer's process does; -1 and errno when
+// that fails.
+int connectTo(const std::string& name)
 {
-    int fd = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
-    if (connect(fd, reinterpret_cast<const sockaddr*>(&address), length) != 0) {
-        int error = errno;
-        close(fd);
-        errno = error;
-        return -1;
-    }
-    int sendBuffer = kSendBuffer;
-    setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &sendBuffer, sizeof sendBuffer);
-    return fd;
-}
-
-int rawConnect(const std::string& portName)
-{
-    sockaddr_un address;
-    socklen_t length;
-    if (BPortFolder::folder() < 0 ||
-        !BPortFolder::make_address(BPortFolder::folder(), BPortFolder::file_name(portName),
-                                   &address, &length))
-        return -1;
-    return connectAt(address, length);
-}
-
-int connectToPath(const std::string& path)
-{
+    const std::string path =
+        std::string(getenv("XDG_RUNTIME_DIR")) + "/be-ports/" + BPortFolder::file_name(name);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     if (path.size() >= sizeof address.sun_path)
         return -1;
     memcpy(address.sun_path, path.c_str(), path.size() + 1);
-    return connectAt(address, static_cast<socklen_t>(sizeof address));
+    int fd = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
+    if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        close(fd);
+        return -1;
+    }
+    int sendBuffer = kSendBuffer;
+    setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &sendBuffer, sizeof sendBuffer);
+    return fd;
 }
 
 bool sendBytes(int fd, const std::vector<uint8>& packet)
@@ -159,102 +128,68 @@ bool sendBytes(int fd, const std::vector<uint8>& packet)
            static_cast<ssize_t>(packet.size());
 }
 
-std::vector<uint8> shortPacket(uint32 kind, uint32 seq, uint32 flags = 0)
-{
-    std::vector<uint8> packet(kAskSize);
-    packet.resize(make_short_packet(packet.data(), kind, seq, flags));
-    return packet;
-}
-
-std::vector<uint8> recordPacket(uint32 seq, int32 code, uint32 size, size_t bytes)
-{
-    std::vector<uint8> packet(kRecordHeaderSize + bytes, 0xAB);
-    make_record_header(packet.data(), seq, code, size);
-    return packet;
-}
-
-// What the owner sent next: "room", "full", "closed" (the connection ended) or "silent".
-std::string answer(int fd, bigtime_t timeout)
+// What the owner sent next: "room", "closed" (the connection ended), "silent" or "other".
+std::string answer(int fd)
 {
     pollfd watched{fd, POLLIN, 0};
-    if (poll(&watched, 1, static_cast<int>(timeout / 1000)) <= 0)
+    if (poll(&watched, 1, 10000) <= 0)
         return "silent";
     uint8 reply[16];
     ssize_t length = recv(fd, reply, sizeof reply, 0);
     if (length <= 0)
         return "closed";
-    if (length == static_cast<ssize_t>(kReplySize) && get32(reply) == kRoom)
-        return "room";
-    if (length == static_cast<ssize_t>(kReplySize) && get32(reply) == kFull)
-        return "full";
-    return "other";
+    return length == static_cast<ssize_t>(kReplySize) && get32(reply) == kRoom ? "room" : "other";
 }
 
-// Asks for a place, gets it, sends the start of a large record and waits to be killed.
-int partial(const std::vector<std::string>& arguments)
+// Whether the owner kept a place for the record this writer asks for.
+bool askForRoom(int fd, uint32 seq)
 {
-    int fd = rawConnect(arguments.at(0));
-    if (fd < 0 || !sendBytes(fd, shortPacket(kAsk, 1)))
+    return sendBytes(fd, wire_packet(kAsk, seq)) && answer(fd) == "room";
+}
+
+// Gets a place, sends the start of a large record and waits to be killed.
+int partial(const std::string& name, const std::string&)
+{
+    int fd = connectTo(name);
+    if (fd < 0 || !askForRoom(fd, 1))
         return 1;
-    std::string got = answer(fd, 10000000);
-    if (got != "room") {
-        say(got);
-        return 1;
-    }
-    sendBytes(fd, recordPacket(1, 5, 1 << 20, 1000));
+    sendBytes(fd, wire_record(1, 5, 1 << 20, std::string(1000, 'p')));
     say("sent");
     snooze(60000000);
     return 0;
 }
 
 // Sends one kind of malformed traffic and tells whether the owner dropped the connection.
-int garbage(const std::vector<std::string>& arguments)
+int garbage(const std::string& name, const std::string& kind)
 {
-    int fd = rawConnect(arguments.at(0));
-    const std::string& kind = arguments.at(1);
+    int fd = connectTo(name);
     if (fd < 0)
         return 1;
-    auto askForRoom = [fd] {
-        return sendBytes(fd, shortPacket(kAsk, 9)) && answer(fd, 10000000) == "room";
-    };
-    if (kind == "unknown") {
-        sendBytes(fd, shortPacket('junk', 1));
-    } else if (kind == "short") {
+    if (kind == "short") {
         sendBytes(fd, {1, 2});
-    } else if (kind == "no-place") {
-        sendBytes(fd, recordPacket(1, 1, 4, 4));
-    } else if (kind == "oversize") {
-        if (!askForRoom())
-            return 1;
-        sendBytes(fd, recordPacket(9, 1, B_MAX_PORT_RECORD_SIZE + 1, 16));
-    } else if (kind == "too-much") {
-        if (!askForRoom())
-            return 1;
-        sendBytes(fd, recordPacket(9, 1, 8, 9));
-    } else if (kind == "huge-packet") {
-        if (!askForRoom())
-            return 1;
-        sendBytes(fd, recordPacket(9, 1, 200000, kMaxPacket));
     } else if (kind == "double-ask") {
-        sendBytes(fd, shortPacket(kAsk, 1));
-        sendBytes(fd, shortPacket(kAsk, 2));
-    } else if (kind == "wrong-cancel") {
-        sendBytes(fd, shortPacket(kCancel, 77));
+        sendBytes(fd, wire_packet(kAsk, 1));
+        sendBytes(fd, wire_packet(kAsk, 2));
+    } else if (!askForRoom(fd, 9)) {
+        return 1;
+    } else if (kind == "oversize") {
+        sendBytes(fd, wire_record(9, 1, B_MAX_PORT_RECORD_SIZE + 1, std::string(16, 'o')));
+    } else if (kind == "huge-packet") {
+        sendBytes(fd, wire_record(9, 1, 200000, std::string(kMaxPacket, 'h')));
     }
     // Skip a 'room' that may come first; the end of the connection is what counts.
     std::string got;
     do {
-        got = answer(fd, 10000000);
+        got = answer(fd);
     } while (got == "room");
     say(got == "closed" ? "dropped" : "kept " + got);
     return 0;
 }
 
 // Takes another user's identity, keeping (when it can) only the capability to pass the
-// runtime folder's permissions, and writes to the port whose socket has that path.
-int otherUser(const std::vector<std::string>& arguments)
+// runtime folder's permissions, and writes to the named port.
+int otherUser(const std::string& name, const std::string&)
 {
-    const std::string& socketPath = arguments.at(0);
     prctl(PR_SET_KEEPCAPS, 1);
     if (setgroups(0, nullptr) != 0 || setresgid(65534, 65534, 65534) != 0 ||
         setresuid(65534, 65534, 65534) != 0) {
@@ -262,7 +197,7 @@ int otherUser(const std::vector<std::string>& arguments)
         return 1;
     }
     // The folder alone keeps a plain process of another user out.
-    int fd = connectToPath(socketPath);
+    int fd = connectTo(name);
     say(fd < 0 && errno == EACCES ? "folder denied" : "folder open");
     if (fd >= 0)
         close(fd);
@@ -274,15 +209,15 @@ int otherUser(const std::vector<std::string>& arguments)
         say("no capability");
         return 0;
     }
-    fd = connectToPath(socketPath);
+    fd = connectTo(name);
     if (fd < 0) {
         say("cannot connect " + std::to_string(errno));
         return 0;
     }
-    sendBytes(fd, shortPacket(kAsk, 1));
-    std::string got = answer(fd, 10000000);
+    sendBytes(fd, wire_packet(kAsk, 1));
+    std::string got = answer(fd);
     if (got == "room")
-        sendBytes(fd, recordPacket(1, 13, 4, 4));
+        sendBytes(fd, wire_record(1, 13, 4, "four"));
     say("peer " + got);
     return 0;
 }
@@ -291,7 +226,7 @@ int otherUser(const std::vector<std::string>& arguments)
 
 int run_helper(const std::vector<std::string>& arguments)
 {
-    static const std::map<std::string, int (*)(const std::vector<std::string>&)> kHelpers = {
+    static const std::map<std::string, Helper> kHelpers = {
         {"write-hundred", writeHundred},
         {"fill", fill},
         {"write-empty", writeEmpty},
@@ -301,7 +236,7 @@ int run_helper(const std::vector<std::string>& arguments)
         {"other-user", otherUser},
     };
     auto found = kHelpers.find(arguments.at(0));
-    if (found == kHelpers.end())
+    if (found == kHelpers.end() || arguments.size() < 2)
         return 2;
-    return found->second(std::vector<std::string>(arguments.begin() + 1, arguments.end()));
+    return found->second(arguments[1], arguments.size() > 2 ? arguments[2] : "");
 }

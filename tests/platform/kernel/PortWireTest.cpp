@@ -3,6 +3,7 @@
 #include "PortFolder.h"
 #include "PortRecordAssembler.h"
 #include "TempFolder.h"
+#include "WirePackets.h"
 
 #include <gtest/gtest.h>
 
@@ -149,21 +150,6 @@ TEST(PortFileNames, OtherFilesAreNotTakenForPorts)
     EXPECT_EQ("x.lock", name);
 }
 
-std::vector<uint8> packet(uint32 kind, uint32 seq, uint32 third = 0)
-{
-    std::vector<uint8> bytes(kAskSize);
-    bytes.resize(make_short_packet(bytes.data(), kind, seq, third));
-    return bytes;
-}
-
-std::vector<uint8> record(uint32 seq, int32 code, uint32 size, const std::string& first)
-{
-    std::vector<uint8> bytes(kRecordHeaderSize);
-    make_record_header(bytes.data(), seq, code, size);
-    bytes.insert(bytes.end(), first.begin(), first.end());
-    return bytes;
-}
-
 std::vector<uint8> more(const std::string& next)
 {
     std::vector<uint8> bytes(kMoreHeaderSize);
@@ -180,12 +166,12 @@ BPortRecordAssembler::Event feed(BPortRecordAssembler& assembler, const std::vec
 TEST(PortRecordAssembler, ARecordComesInPiecesIntoAKeptPlace)
 {
     BPortRecordAssembler assembler;
-    EXPECT_EQ(BPortRecordAssembler::kAsked, feed(assembler, packet(kAsk, 4)));
+    EXPECT_EQ(BPortRecordAssembler::kAsked, feed(assembler, wire_packet(kAsk, 4)));
     EXPECT_TRUE(assembler.Asking());
     EXPECT_EQ(4u, assembler.Sequence());
     assembler.Granted();
     EXPECT_TRUE(assembler.HoldsPlace());
-    EXPECT_EQ(BPortRecordAssembler::kNothing, feed(assembler, record(4, -9, 7, "abc")));
+    EXPECT_EQ(BPortRecordAssembler::kNothing, feed(assembler, wire_record(4, -9, 7, "abc")));
     EXPECT_EQ(BPortRecordAssembler::kNothing, feed(assembler, more("de")));
     EXPECT_EQ(BPortRecordAssembler::kRecordDone, feed(assembler, more("fg")));
     EXPECT_EQ(-9, assembler.Code());
@@ -194,24 +180,24 @@ TEST(PortRecordAssembler, ARecordComesInPiecesIntoAKeptPlace)
     EXPECT_FALSE(assembler.HoldsPlace());
 
     // The next ask; an empty record is whole at once.
-    EXPECT_EQ(BPortRecordAssembler::kAsked, feed(assembler, packet(kAsk, 5)));
+    EXPECT_EQ(BPortRecordAssembler::kAsked, feed(assembler, wire_packet(kAsk, 5)));
     assembler.Granted();
-    EXPECT_EQ(BPortRecordAssembler::kRecordDone, feed(assembler, record(5, 1, 0, "")));
+    EXPECT_EQ(BPortRecordAssembler::kRecordDone, feed(assembler, wire_record(5, 1, 0, "")));
 }
 
 TEST(PortRecordAssembler, GivingUpFreesWhatTheAskHeld)
 {
     BPortRecordAssembler assembler;
-    feed(assembler, packet(kAsk, 1, kAnswerAtOnce));
+    feed(assembler, wire_packet(kAsk, 1, kAnswerAtOnce));
     EXPECT_TRUE(assembler.AnswerAtOnce());
-    EXPECT_EQ(BPortRecordAssembler::kCancelled, feed(assembler, packet(kCancel, 1)));
-    feed(assembler, packet(kAsk, 2));
+    EXPECT_EQ(BPortRecordAssembler::kCancelled, feed(assembler, wire_packet(kCancel, 1)));
+    feed(assembler, wire_packet(kAsk, 2));
     assembler.Granted();
-    EXPECT_EQ(BPortRecordAssembler::kReleased, feed(assembler, packet(kCancel, 2)));
-    feed(assembler, packet(kAsk, 3));
+    EXPECT_EQ(BPortRecordAssembler::kReleased, feed(assembler, wire_packet(kCancel, 2)));
+    feed(assembler, wire_packet(kAsk, 3));
     assembler.Refused();
     EXPECT_FALSE(assembler.Asking());
-    EXPECT_EQ(BPortRecordAssembler::kAsked, feed(assembler, packet(kAsk, 4)));
+    EXPECT_EQ(BPortRecordAssembler::kAsked, feed(assembler, wire_packet(kAsk, 4)));
 }
 
 TEST(PortRecordAssembler, BrokenTrafficIsRecognised)
@@ -227,22 +213,27 @@ TEST(PortRecordAssembler, BrokenTrafficIsRecognised)
         return last == BPortRecordAssembler::kBroken;
     };
     EXPECT_TRUE(brokenAfter({{1, 2, 3}}, true));
-    EXPECT_TRUE(brokenAfter({packet('what', 1)}, true));
-    EXPECT_TRUE(brokenAfter({record(0, 1, 1, "x")}, true)) << "no place was kept";
-    EXPECT_TRUE(brokenAfter({packet(kAsk, 1), record(1, 1, 1, "x")}, false)) << "not granted";
-    EXPECT_TRUE(brokenAfter({packet(kAsk, 1), record(2, 1, 1, "x")}, true)) << "another ask";
-    EXPECT_TRUE(brokenAfter({packet(kAsk, 1), packet(kAsk, 2)}, true));
-    EXPECT_TRUE(brokenAfter({packet(kAsk, 1), packet(kCancel, 9)}, true));
+    EXPECT_TRUE(brokenAfter({wire_packet('what', 1)}, true));
+    EXPECT_TRUE(brokenAfter({wire_record(0, 1, 1, "x")}, true)) << "no place was kept";
+    EXPECT_TRUE(brokenAfter({wire_packet(kAsk, 1), wire_record(1, 1, 1, "x")}, false))
+        << "not granted";
+    EXPECT_TRUE(brokenAfter({wire_packet(kAsk, 1), wire_record(2, 1, 1, "x")}, true))
+        << "another ask";
+    EXPECT_TRUE(brokenAfter({wire_packet(kAsk, 1), wire_packet(kAsk, 2)}, true));
+    EXPECT_TRUE(brokenAfter({wire_packet(kAsk, 1), wire_packet(kCancel, 9)}, true));
     EXPECT_TRUE(brokenAfter({more("x")}, true));
-    EXPECT_TRUE(brokenAfter({packet(kAsk, 1), record(1, 1, 2, "abc")}, true)) << "too many bytes";
-    EXPECT_TRUE(brokenAfter({packet(kAsk, 1), record(1, 1, 3, "a"), more("bcd")}, true));
-    EXPECT_TRUE(brokenAfter({packet(kAsk, 1), record(1, 1, 3, "a"), more("")}, true));
-    EXPECT_TRUE(brokenAfter({packet(kAsk, 1), record(1, 1, B_MAX_PORT_RECORD_SIZE + 1, "")}, true));
-    std::vector<uint8> ask = packet(kAsk, 1);
+    EXPECT_TRUE(brokenAfter({wire_packet(kAsk, 1), wire_record(1, 1, 2, "abc")}, true))
+        << "too many bytes";
+    EXPECT_TRUE(brokenAfter({wire_packet(kAsk, 1), wire_record(1, 1, 3, "a"), more("bcd")}, true));
+    EXPECT_TRUE(brokenAfter({wire_packet(kAsk, 1), wire_record(1, 1, 3, "a"), more("")}, true));
+    EXPECT_TRUE(brokenAfter(
+        {wire_packet(kAsk, 1), wire_record(1, 1, B_MAX_PORT_RECORD_SIZE + 1, "")}, true));
+    std::vector<uint8> ask = wire_packet(kAsk, 1);
     ask.push_back(0);
     EXPECT_TRUE(brokenAfter({ask}, true)) << "a packet of the wrong length";
     EXPECT_TRUE(brokenAfter({std::vector<uint8>(kMaxPacket + 1, 0)}, true));
-    EXPECT_FALSE(brokenAfter({packet(kAsk, 1), record(1, 1, B_MAX_PORT_RECORD_SIZE, "")}, true));
+    EXPECT_FALSE(
+        brokenAfter({wire_packet(kAsk, 1), wire_record(1, 1, B_MAX_PORT_RECORD_SIZE, "")}, true));
 }
 
 } // namespace
