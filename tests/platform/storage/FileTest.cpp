@@ -19,7 +19,7 @@ static std::string read_all(BFile& file)
     return count < 0 ? "error " + std::to_string(count) : std::string(buffer, (size_t)count);
 }
 
-TEST(FileTest, OpenModes)
+TEST(FileTest, OpenModesDecideWhatTheFileAllows)
 {
     TempFolder folder;
     std::string path = folder.WriteText("song.mid", "old contents");
@@ -37,6 +37,18 @@ TEST(FileTest, OpenModes)
     append.Seek(0, SEEK_SET);
     EXPECT_EQ(append.Write("er", 2), 2);
     EXPECT_EQ(read_all(append), "newer");
+
+    BFile reader(path.c_str(), B_READ_ONLY);
+    EXPECT_FALSE(reader.IsWritable());
+    EXPECT_EQ(reader.Write("x", 1), B_NOT_ALLOWED);
+    EXPECT_EQ(reader.WriteAt(0, "x", 1), B_NOT_ALLOWED);
+    EXPECT_EQ(reader.SetSize(0), B_NOT_ALLOWED);
+    EXPECT_EQ(TempFolder::ReadText(path), "newer");
+    char buffer[4];
+    EXPECT_EQ(BFile(path.c_str(), B_WRITE_ONLY).ReadAt(0, buffer, 4), B_NOT_ALLOWED);
+    BFile unset;
+    EXPECT_EQ(unset.Read(buffer, 4), B_NO_INIT);
+    EXPECT_EQ(unset.Position(), B_NO_INIT);
 
     EXPECT_EQ(BFile(path.c_str(), 3).InitCheck(), B_BAD_VALUE);
     EXPECT_EQ(BFile(path.c_str(), B_READ_ONLY | 0x10000).InitCheck(), B_BAD_VALUE);
@@ -73,25 +85,6 @@ TEST(FileTest, ReadWriteAndSeek)
     EXPECT_EQ(read_all(file), std::string("Jello world\0\0!", 14));
     EXPECT_EQ(file.SetSize(5), B_OK);
     EXPECT_EQ(read_all(file), "Jello");
-}
-
-TEST(FileTest, AccessFollowsTheOpenMode)
-{
-    TempFolder folder;
-    std::string path = folder.WriteText("kept", "keep me");
-    BFile reader(path.c_str(), B_READ_ONLY);
-    EXPECT_FALSE(reader.IsWritable());
-    EXPECT_EQ(reader.Write("x", 1), B_NOT_ALLOWED);
-    EXPECT_EQ(reader.WriteAt(0, "x", 1), B_NOT_ALLOWED);
-    EXPECT_EQ(reader.SetSize(0), B_NOT_ALLOWED);
-    EXPECT_EQ(TempFolder::ReadText(path), "keep me");
-
-    char buffer[4];
-    EXPECT_EQ(BFile(path.c_str(), B_WRITE_ONLY).ReadAt(0, buffer, 4), B_NOT_ALLOWED);
-    BFile unset;
-    EXPECT_EQ(unset.InitCheck(), B_NO_INIT);
-    EXPECT_EQ(unset.Read(buffer, 4), B_NO_INIT);
-    EXPECT_EQ(unset.Position(), B_NO_INIT);
 }
 
 TEST(FileTest, UnwritableFolders)
