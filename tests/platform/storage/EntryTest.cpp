@@ -15,7 +15,7 @@ static std::string path_of(const BEntry& entry)
     return entry.GetPath(&path) == B_OK ? path.Path() : "(none)";
 }
 
-TEST(EntryTest, NamesAbsoluteNormalisedPaths)
+TEST(EntryTest, EntriesAndRefsNameAbsoluteNormalisedPaths)
 {
     TempFolder folder;
     ASSERT_EQ(mkdir((folder / "a").c_str(), 0700), 0);
@@ -37,6 +37,15 @@ TEST(EntryTest, NamesAbsoluteNormalisedPaths)
     BEntry root("/..");
     EXPECT_EQ(path_of(root), "/");
     EXPECT_EQ(root.GetParent(&parent), B_ENTRY_NOT_FOUND);
+
+    EXPECT_EQ(entry_ref("/music", "song.mid").Path(), "/music/song.mid");
+    EXPECT_EQ(entry_ref("/", "song.mid").Path(), "/song.mid");
+    EXPECT_EQ(entry_ref().Path(), "");
+    EXPECT_EQ(get_ref_for_path((folder / "x/../new.mid").c_str(), &ref), B_OK);
+    EXPECT_EQ(ref, entry_ref(folder.Path().c_str(), "new.mid"));
+    EXPECT_EQ(get_ref_for_path((folder / "no/new.mid").c_str(), &ref), B_ENTRY_NOT_FOUND);
+    BDirectory dir(folder.Path().c_str());
+    EXPECT_TRUE(BEntry(&dir, "new.mid") == BEntry(&ref));
 }
 
 TEST(EntryTest, TheFolderMustExist)
@@ -127,19 +136,4 @@ TEST(EntryTest, RenameAndMove)
     EXPECT_EQ(entry.Rename((folder / "back.mid").c_str()), B_OK);
     EXPECT_EQ(TempFolder::ReadText(folder / "back.mid"), "A");
     EXPECT_EQ(entry.Rename("missing/x"), B_ENTRY_NOT_FOUND);
-}
-
-TEST(EntryTest, Refs)
-{
-    EXPECT_EQ(entry_ref("/music", "song.mid").Path(), "/music/song.mid");
-    EXPECT_EQ(entry_ref("/", "song.mid").Path(), "/song.mid");
-    EXPECT_EQ(entry_ref().Path(), "");
-
-    TempFolder folder;
-    entry_ref ref;
-    EXPECT_EQ(get_ref_for_path((folder / "x/../new.mid").c_str(), &ref), B_OK);
-    EXPECT_EQ(ref, entry_ref(folder.Path().c_str(), "new.mid"));
-    EXPECT_EQ(get_ref_for_path((folder / "no/new.mid").c_str(), &ref), B_ENTRY_NOT_FOUND);
-    BDirectory dir(folder.Path().c_str());
-    EXPECT_TRUE(BEntry(&dir, "new.mid") == BEntry(&ref));
 }

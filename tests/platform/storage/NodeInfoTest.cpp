@@ -19,7 +19,7 @@ std::string type_of(BNode* node)
 
 } // namespace
 
-TEST(NodeInfoTest, TypeFollowsTheExtensionWithoutAnAttribute)
+TEST(NodeInfoTest, TypeFollowsTheExtensionWithoutAnAttributeAndNeedsAnOpenNode)
 {
     TempFolder folder;
     const struct {
@@ -36,6 +36,13 @@ TEST(NodeInfoTest, TypeFollowsTheExtensionWithoutAnAttribute)
         BNode node(folder.WriteText(each.leaf, "x").c_str());
         EXPECT_EQ(type_of(&node), each.type) << each.leaf;
     }
+
+    // A node that is not open, or none at all, has no type.
+    BNode missing("/nonexistent/file.txt");
+    EXPECT_NE(BNodeInfo(&missing).InitCheck(), B_OK);
+    EXPECT_EQ(type_of(&missing), "error " + std::to_string(B_NO_INIT));
+    char type[B_MIME_TYPE_LENGTH];
+    EXPECT_EQ(BNodeInfo().GetType(type), B_NO_INIT);
 }
 
 TEST(NodeInfoTest, StoredTypeWinsOverTheExtension)
@@ -46,14 +53,4 @@ TEST(NodeInfoTest, StoredTypeWinsOverTheExtension)
     if (info.SetType("text/x-notes") == B_UNSUPPORTED)
         GTEST_SKIP() << "the temporary folder keeps no attributes";
     EXPECT_EQ(type_of(&node), "text/x-notes");
-}
-
-TEST(NodeInfoTest, UnopenedNodeHasNoType)
-{
-    BNode missing("/nonexistent/file.txt");
-    BNodeInfo info(&missing);
-    char type[B_MIME_TYPE_LENGTH];
-    EXPECT_NE(info.InitCheck(), B_OK);
-    EXPECT_EQ(info.GetType(type), B_NO_INIT);
-    EXPECT_EQ(BNodeInfo().GetType(type), B_NO_INIT);
 }

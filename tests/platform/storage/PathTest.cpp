@@ -9,7 +9,7 @@
 
 #include <sys/stat.h>
 
-TEST(PathTest, BuildsAbsolutePaths)
+TEST(PathTest, BuildsAbsolutePathsFromStringsRefsEntriesAndFolders)
 {
     EXPECT_STREQ(BPath("/music/", nullptr).Path(), "/music");
     EXPECT_STREQ(BPath("/music", "in/song.mid").Path(), "/music/in/song.mid");
@@ -20,6 +20,17 @@ TEST(PathTest, BuildsAbsolutePaths)
     TempFolder folder;
     CurrentFolder current(folder.Path());
     EXPECT_EQ(BPath("songs", "a.mid"), (folder / "songs/a.mid").c_str());
+
+    // From a ref, an entry, or a folder and a leaf.
+    std::string expected = folder / "song.mid";
+    entry_ref ref(folder.Path().c_str(), "song.mid");
+    BEntry entry(expected.c_str());
+    BDirectory dir(folder.Path().c_str());
+    EXPECT_EQ(BPath(&ref), expected.c_str());
+    EXPECT_EQ(BPath(&entry), expected.c_str());
+    EXPECT_EQ(BPath(&dir, "song.mid"), expected.c_str());
+    BEntry unset;
+    EXPECT_EQ(BPath(&unset).InitCheck(), B_NO_INIT);
 }
 
 TEST(PathTest, LeafParentAndAppend)
@@ -55,19 +66,4 @@ TEST(PathTest, NormalizeResolvesLinkedFolders)
     EXPECT_EQ(BPath((folder / "alias").c_str(), "x"), (folder / "alias/x").c_str());
     EXPECT_EQ(BPath((folder / "alias").c_str(), "x", true), (folder / "real/x").c_str());
     EXPECT_EQ(BPath((folder / "missing").c_str(), "x", true).InitCheck(), B_ENTRY_NOT_FOUND);
-}
-
-TEST(PathTest, FromRefsEntriesAndFolders)
-{
-    TempFolder folder;
-    std::string expected = folder / "song.mid";
-    entry_ref ref(folder.Path().c_str(), "song.mid");
-    BEntry entry(expected.c_str());
-    BDirectory dir(folder.Path().c_str());
-    EXPECT_EQ(BPath(&ref), expected.c_str());
-    EXPECT_EQ(BPath(&entry), expected.c_str());
-    EXPECT_EQ(BPath(&dir, "song.mid"), expected.c_str());
-
-    BEntry unset;
-    EXPECT_EQ(BPath(&unset).InitCheck(), B_NO_INIT);
 }
