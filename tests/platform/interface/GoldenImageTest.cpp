@@ -38,11 +38,6 @@ protected:
         return golden_image::compare(frame, "window", fFolder / "golden", fFolder / "out");
     }
 
-    void MakeGolden(const BPrivate::DisplayFrame& frame)
-    {
-        ASSERT_EQ(frame.WritePNG((fFolder / "golden" / "window.png").c_str()), B_OK);
-    }
-
     TempFolder fTemp;
     const fs::path fFolder = fTemp.Path();
     // The tests decide whether goldens are updated; a run that updates the goldens of the
@@ -52,28 +47,34 @@ protected:
 
 } // namespace
 
-TEST_F(GoldenImageTest, IdenticalFramePasses)
+TEST_F(GoldenImageTest, UpdateWritesTheGoldenThatFramesWithinTheToleranceThenMatch)
 {
-    MakeGolden(window_frame());
+    {
+        ScopedVariable update("UPDATE_GOLDENS", "1");
+        EXPECT_TRUE(Compare(window_frame()));
+    }
+    BPrivate::DisplayFrame golden;
+    ASSERT_TRUE(golden_image::read_png(fFolder / "golden" / "window.png", golden));
+    EXPECT_EQ(golden.pixels, window_frame().pixels);
     EXPECT_TRUE(Compare(window_frame()));
     EXPECT_FALSE(fs::exists(fFolder / "out" / "window.diff.png"));
-}
 
-TEST_F(GoldenImageTest, SmallDifferencesPass)
-{
-    MakeGolden(window_frame());
-    BPrivate::DisplayFrame frame = window_frame();
     // Antialiasing noise everywhere, and a few pixels (under 0.5 %) quite different.
-    for (uint32_t& pixel : frame.pixels)
+    BPrivate::DisplayFrame noisy = window_frame();
+    for (uint32_t& pixel : noisy.pixels)
         pixel += 0x00141414;
-    frame.pixels[0] = 0xff000000;
-    frame.pixels[100] = 0xffffffff;
-    EXPECT_TRUE(Compare(frame));
+    noisy.pixels[0] = 0xff000000;
+    noisy.pixels[100] = 0xffffffff;
+    EXPECT_TRUE(Compare(noisy));
+    BPrivate::DisplayFrame turned = window_frame();
+    turned.width = 30;
+    turned.height = 40;
+    EXPECT_FALSE(Compare(turned)) << "a frame of another size";
 }
 
 TEST_F(GoldenImageTest, LargeChangeFailsAndWritesTheDiff)
 {
-    MakeGolden(window_frame());
+    ASSERT_EQ(window_frame().WritePNG((fFolder / "golden" / "window.png").c_str()), B_OK);
     BPrivate::DisplayFrame frame = window_frame();
     for (int y = 5; y < 15; y++)
         for (int x = 20; x < 30; x++)
@@ -94,37 +95,13 @@ TEST_F(GoldenImageTest, LargeChangeFailsAndWritesTheDiff)
     EXPECT_EQ(actual.pixels, frame.pixels);
 }
 
-TEST_F(GoldenImageTest, DifferentSizeFails)
-{
-    MakeGolden(window_frame());
-    BPrivate::DisplayFrame frame = window_frame();
-    frame.width = 30;
-    frame.height = 40;
-    EXPECT_FALSE(Compare(frame));
-}
-
-TEST_F(GoldenImageTest, MissingGoldenFailsAndSaysHowToMakeIt)
+TEST_F(GoldenImageTest, MissingGoldenSaysHowToMakeItAndNamesThatLeaveTheFolderAreRefused)
 {
     ::testing::AssertionResult result = Compare(window_frame());
     EXPECT_FALSE(result);
     EXPECT_NE(std::string(result.message()).find("UPDATE_GOLDENS=1"), std::string::npos);
-}
-
-TEST_F(GoldenImageTest, UpdateWritesTheGolden)
-{
-    {
-        ScopedVariable update("UPDATE_GOLDENS", "1");
-        EXPECT_TRUE(Compare(window_frame()));
-    }
-    BPrivate::DisplayFrame golden;
-    ASSERT_TRUE(golden_image::read_png(fFolder / "golden" / "window.png", golden));
-    EXPECT_EQ(golden.pixels, window_frame().pixels);
-    EXPECT_TRUE(Compare(window_frame()));
-}
-
-TEST_F(GoldenImageTest, NamesThatLeaveTheFolderAreRefused)
-{
-    EXPECT_FALSE(
-        golden_image::compare(window_frame(), "../escape", fFolder / "golden", fFolder / "out"));
-    EXPECT_FALSE(golden_image::compare(window_frame(), "", fFolder / "golden", fFolder / "out"));
+    for (const char* name : {"../escape", ""})
+        EXPECT_FALSE(
+            golden_image::compare(window_frame(), name, fFolder / "golden", fFolder / "out"))
+            << name;
 }

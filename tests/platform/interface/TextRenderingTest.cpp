@@ -94,7 +94,7 @@ std::vector<uint32_t> columns(const BPrivate::DisplayFrame& frame, int fromX, in
 
 } // namespace
 
-TEST(TextRenderingTest, TextSitsOnItsBaseline)
+TEST(TextRenderingTest, TextSitsOnItsBaselineInOneLineWhateverFontItsGlyphsComeFrom)
 {
     Canvas canvas(100, 40);
     canvas.Draw(*be_plain_font, "AH", BPoint(10, 30));
@@ -105,31 +105,22 @@ TEST(TextRenderingTest, TextSitsOnItsBaseline)
     EXPECT_NEAR(ink.top, 30 - 9, 1); // DejaVu's capitals are 0.73 of the size tall
     EXPECT_NEAR(ink.left, 10, 1);
     EXPECT_LE(ink.right, 10 + be_plain_font->StringWidth("AH"));
-}
 
-TEST(TextRenderingTest, CjkFallbackDrawsVisibleInk)
-{
-    Canvas canvas(60, 40);
-    canvas.Draw(*be_plain_font, kMiddleDot, BPoint(10, 30));
-    EXPECT_TRUE(ink_of(canvas.Frame()).Any());
+    Canvas lines(100, 60);
+    lines.Draw(*be_plain_font, "Ab\nCd", BPoint(5, 20));
+    EXPECT_LE(ink_of(lines.Frame()).bottom, 20 + 3) << "only the first line is drawn";
+
+    // A glyph from the CJK fallback font shows, and does not move the others' baseline.
+    Canvas dot(60, 40);
+    dot.Draw(*be_plain_font, kMiddleDot, BPoint(10, 30));
+    EXPECT_TRUE(ink_of(dot.Frame()).Any());
     EXPECT_GT(be_plain_font->StringWidth(kMiddleDot), 4);
-}
-
-TEST(TextRenderingTest, FallbackGlyphsDoNotMoveTheBaseline)
-{
     Canvas plain(120, 40);
     plain.Draw(*be_plain_font, "Ab", BPoint(5, 28));
     Canvas mixed(120, 40);
     mixed.Draw(*be_plain_font, (std::string("Ab") + kMiddleDot).c_str(), BPoint(5, 28));
-    int aRight = 5 + (int)be_plain_font->StringWidth("A");
+    const int aRight = 5 + (int)be_plain_font->StringWidth("A");
     EXPECT_EQ(columns(plain.Frame(), 0, aRight), columns(mixed.Frame(), 0, aRight));
-}
-
-TEST(TextRenderingTest, OnlyTheFirstLineIsDrawn)
-{
-    Canvas canvas(100, 60);
-    canvas.Draw(*be_plain_font, "Ab\nCd", BPoint(5, 20));
-    EXPECT_LE(ink_of(canvas.Frame()).bottom, 20 + 3);
 }
 
 TEST(TextRenderingTest, OffsetsAndPositionsRoundTrip)
