@@ -113,6 +113,7 @@ TEST(MessageFlattenTest, EveryTypeRoundTripsExactly)
     ASSERT_EQ(copy.Unflatten(bytes.data(), bytes.size()), B_OK);
     EXPECT_EQ(flatten(copy), bytes);
     EXPECT_EQ(copy.what, uint32('rich'));
+    EXPECT_EQ(copy.CountNames(B_ANY_TYPE), 15) << "a value of every type was added";
 
     // Fixed-size values all read through one path; bool and pointers are converted on the way.
     bool b = true;
