@@ -68,15 +68,21 @@ std::vector<std::string> paths_of(const BMessage& message)
     std::vector<std::string> paths;
     entry_ref ref;
     for (int32 i = 0; message.FindRef("refs", i, &ref) == B_OK; i++)
-        paths.push_back(ref.Path());
+        paths.push_back(ref.directory + "/" + ref.name); // a folder without its trailing "/"
     return paths;
 }
 
 void SDLDisplayTest::SetUp()
 {
-    fX = std::make_unique<X11Connection>();
-    ASSERT_TRUE(fX->IsOpen()) << "these tests need an X server: run them through "
-                                 "scripts/with-xvfb";
+    // The X server starts afresh when its last client leaves, as the previous test's may
+    // just have done, and refuses connections meanwhile.
+    ASSERT_TRUE(looper_test::eventually(
+        [&] {
+            fX = std::make_unique<X11Connection>();
+            return fX->IsOpen();
+        },
+        5s))
+        << "these tests need an X server: run them through scripts/with-xvfb";
     fDisplay = BPrivate::make_sdl_display();
     ASSERT_NE(fDisplay, nullptr) << "the SDL display did not start on " << getenv("DISPLAY");
     EXPECT_STREQ(fDisplay->Name(), "sdl");
@@ -121,13 +127,13 @@ BPrivate::display_window_id SDLDisplayTest::OpenWindow(const char* title, BRect 
 void SDLDisplayTest::PresentQuarters(BPrivate::display_window_id window, int width, int height,
                                      const Quarters& colors)
 {
-    std::vector<uint32_t> pixels((size_t)width * height);
+    std::vector<uint32_t> pixels;
     for (int y = 0; y < height; y++) {
         for (int x = 0; x < width; x++) {
-            bool left = x < width / 2, top = y < height / 2;
-            uint32_t color = top ? (left ? colors.leftTop : colors.rightTop)
-                                 : (left ? colors.leftBottom : colors.rightBottom);
-            pixels[(size_t)y * width + x] = 0xff000000 | color;
+            const bool left = x < width / 2;
+            pixels.push_back(0xff000000 |
+                             (y < height / 2 ? (left ? colors.leftTop : colors.rightTop)
+                                             : (left ? colors.leftBottom : colors.rightBottom)));
         }
     }
     fDisplay->Present(window, reinterpret_cast<const uint8*>(pixels.data()), width, height,

@@ -62,7 +62,8 @@ std::string corners(int width, int height, const Quarters& colors = Quarters());
 
 // A point field of a message; (-1, -1) when it has none.
 BPoint point_of(const BMessage& message, const char* name = "where");
-// The paths of the files a message refers to ("refs"), in order.
+// The paths of the files a message refers to ("refs"), in order, each the ref's folder and
+// name joined by "/".
 std::vector<std::string> paths_of(const BMessage& message);
 
 class SDLDisplayTest : public ::testing::Test {

@@ -1,6 +1,5 @@
-// Input to the SDL display made through the X server as other programs and users make it:
-// files dropped by a drag source of another process, and (where the XTEST library is
-// installed) clicks and keys.
+// Input to the SDL display made through the X server as users make it (where the XTEST
+// library is installed): clicks and keys. Drops are the window tests'.
 
 #include "SDLDisplayFixture.h"
 
@@ -31,36 +30,6 @@ void press(X11Connection& x11, const char* key)
 }
 
 } // namespace
-
-TEST_F(SDLDisplayTest, EachDropArrivesAsOneMessageOfAllItsFilesAtItsPoint)
-{
-    TempFolder folder;
-    // Names that must survive the trip through URIs: a space, a non-ASCII letter, a "%".
-    const std::string first = folder.WriteText("first song.mid", "MThd");
-    const std::string second = folder.WriteText("zweite \xc3\x84nderung 100%.mid", "MThd");
-    OpenWindow("Drop target", BRect(200, 150, 599, 449));
-
-    // A second drop elsewhere is a message of its own, at its own point.
-    const struct {
-        int x, y;
-        std::vector<std::string> files;
-    } kDrops[] = {{40, 30, {first, second}}, {350, 280, {second}}};
-    for (size_t i = 0; i < std::size(kDrops); i++) {
-        const auto& drop = kDrops[i];
-        std::vector<std::string> arguments = {"--window-title", "Drop target", "--at",
-                                              std::to_string(drop.x), std::to_string(drop.y)};
-        arguments.insert(arguments.end(), drop.files.begin(), drop.files.end());
-        std::string errors;
-        ASSERT_EQ(run_drop_tool(arguments, &errors), 0) << errors;
-        const auto drops = fLog->WaitFor(BPrivate::B_DISPLAY_DROP, i + 1);
-        ASSERT_EQ(drops.size(), i + 1);
-        EXPECT_EQ(paths_of(drops[i]), drop.files);
-        EXPECT_NEAR(point_of(drops[i], "_drop_point_").x, drop.x, 1);
-        EXPECT_NEAR(point_of(drops[i], "_drop_point_").y, drop.y, 1);
-    }
-    std::this_thread::sleep_for(300ms);
-    EXPECT_EQ(fLog->Of(BPrivate::B_DISPLAY_DROP).size(), 2u);
-}
 
 TEST_F(SDLDisplayTest, ClickThroughTheServerArrivesAsMouseDownAndUp)
 {

@@ -1,6 +1,6 @@
 // A window of the interface kit on the SDL display, on a real X server: what it draws is on
-// the screen, and files another program drops on it reach the view under the pointer, as
-// one dropped message. Its own program, since the display of a process is chosen once.
+// the screen, and the files of each drop by another program reach the view under the
+// pointer, as one dropped message. Its own program, since the display of a process is chosen once.
 
 #include "SDLDisplayFixture.h"
 
@@ -39,7 +39,7 @@ public:
 
 } // namespace
 
-TEST(SDLWindowTest, FilesDroppedOnTheScreenReachTheViewUnderThePointerAsOneMessage)
+TEST(SDLWindowTest, EachDropReachesTheViewUnderThePointerAsOneMessageOfAllItsFiles)
 {
     looper_test::Watchdog watchdog(std::chrono::seconds(60));
     X11Connection x11;
@@ -65,24 +65,32 @@ TEST(SDLWindowTest, FilesDroppedOnTheScreenReachTheViewUnderThePointerAsOneMessa
     }));
 
     TempFolder folder;
-    const std::string first = folder.WriteText("one.mid", "MThd");
-    const std::string second = folder.WriteText("two words.mid", "MThd");
-    std::string errors;
-    ASSERT_EQ(run_drop_tool({"--window-title", "Drop window", "--at", "250", "40", first, second},
-                            &errors),
-              0)
-        << errors;
-
-    EXPECT_TRUE(right->fDrops.WaitFor(1));
+    // Names that must survive the trip through URIs: a space, a non-ASCII letter, a "%".
+    const std::string first = folder.WriteText("first song.mid", "MThd");
+    const std::string second = folder.WriteText("zweite \xc3\x84nderung 100%.mid", "MThd");
+    const struct {
+        DropView* view;
+        int x, y;
+        std::vector<std::string> files;
+    } kDrops[] = {{right, 250, 40, {first, second}}, {left, 50, 150, {second}}};
+    for (const auto& drop : kDrops) {
+        std::vector<std::string> arguments = {"--window-title", "Drop window", "--at",
+                                              std::to_string(drop.x), std::to_string(drop.y)};
+        arguments.insert(arguments.end(), drop.files.begin(), drop.files.end());
+        std::string errors;
+        ASSERT_EQ(run_drop_tool(arguments, &errors), 0) << errors;
+        ASSERT_TRUE(drop.view->fDrops.WaitFor(1)) << drop.x << ", " << drop.y;
+        const auto drops = drop.view->fDrops.Entries();
+        EXPECT_EQ(paths_of(drops[0].second), drop.files);
+        EXPECT_EQ(drops[0].first, "dropped");
+        // In screen coordinates, as the kit's drops are.
+        EXPECT_NEAR(point_of(drops[0].second, "_drop_point_").x, 100 + drop.x, 1);
+        EXPECT_NEAR(point_of(drops[0].second, "_drop_point_").y, 100 + drop.y, 1);
+    }
+    // Each drop was one message, to the view under its point only.
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    const auto drops = right->fDrops.Entries();
-    ASSERT_EQ(drops.size(), 1u);
-    EXPECT_EQ(paths_of(drops[0].second), (std::vector<std::string>{first, second}));
-    EXPECT_EQ(drops[0].first, "dropped");
-    // In screen coordinates, as the kit's drops are.
-    EXPECT_NEAR(point_of(drops[0].second, "_drop_point_").x, 350, 1);
-    EXPECT_NEAR(point_of(drops[0].second, "_drop_point_").y, 140, 1);
-    EXPECT_TRUE(left->fDrops.Entries().empty());
+    EXPECT_EQ(left->fDrops.Entries().size(), 1u);
+    EXPECT_EQ(right->fDrops.Entries().size(), 1u);
 
     window->Lock();
     window->Quit();

@@ -66,13 +66,10 @@ bool XPicture::WritePNG(const std::string& path, std::string* error) const
             *error = "the picture is empty";
         return false;
     }
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
-    cairo_surface_flush(surface);
-    unsigned char* data = cairo_image_surface_get_data(surface);
-    int stride = cairo_image_surface_get_stride(surface);
-    for (int y = 0; y < height; y++)
-        memcpy(data + (size_t)y * stride, &pixels[(size_t)y * width], (size_t)width * 4);
-    cairo_surface_mark_dirty(surface);
+    // The pixels are what cairo's RGB24 keeps in memory, a row of 32-bit words after another.
+    cairo_surface_t* surface = cairo_image_surface_create_for_data(
+        reinterpret_cast<unsigned char*>(const_cast<uint32_t*>(pixels.data())), CAIRO_FORMAT_RGB24,
+        width, height, width * 4);
     cairo_status_t status = cairo_surface_write_to_png(surface, path.c_str());
     cairo_surface_destroy(surface);
     if (status != CAIRO_STATUS_SUCCESS && error != nullptr)
