@@ -417,38 +417,6 @@ TEST(LooperTest, QuitFromAnotherThreadFinishesWhatCameBeforeAndWaits)
     EXPECT_TRUE(deleted);
 }
 
-// Agrees to quit only when told to.
-class ReluctantLooper : public RecordingLooper {
-public:
-    using RecordingLooper::RecordingLooper;
-    bool QuitRequested() override { return fAgree; }
-    std::atomic<bool> fAgree{false};
-};
-
-TEST(LooperTest, QuitRequestedDecidesWhetherAQuitRequestEndsTheLooper)
-{
-    Watchdog watchdog;
-    std::atomic<bool> deleted{false};
-    auto* looper = new ReluctantLooper(&deleted);
-    ASSERT_GT(looper->Run(), 0);
-    BMessenger messenger(looper);
-
-    BMessage reply;
-    ASSERT_EQ(messenger.SendMessage(B_QUIT_REQUESTED, &reply), B_OK);
-    bool result = true;
-    EXPECT_EQ(reply.what, (uint32)B_REPLY);
-    EXPECT_EQ(reply.FindBool("result", &result), B_OK);
-    EXPECT_FALSE(result);
-    EXPECT_TRUE(messenger.IsValid());
-
-    looper->fAgree = true;
-    ASSERT_EQ(messenger.SendMessage(B_QUIT_REQUESTED, &reply), B_OK);
-    EXPECT_EQ(reply.FindBool("result", &result), B_OK);
-    EXPECT_TRUE(result);
-    EXPECT_TRUE(eventually([&] { return deleted.load(); }));
-    EXPECT_FALSE(messenger.IsValid());
-}
-
 // Posts to itself, from its own thread, far more than its queue holds.
 class SelfPoster : public RecordingLooper {
 public:

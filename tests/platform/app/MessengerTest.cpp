@@ -54,23 +54,38 @@ TEST(MessengerTest, TargetsAreCheckedWhenTheMessengerIsMade)
     EXPECT_TRUE(toPreferred.IsValid());
 }
 
-TEST(MessengerTest, AMessengerToALooperThatQuitFailsCleanly)
+// Agrees to quit only when told to.
+class ReluctantLooper : public BLooper {
+public:
+    bool QuitRequested() override { return fAgree; }
+    std::atomic<bool> fAgree{false};
+};
+
+TEST(MessengerTest, AQuitRequestIsAnsweredAndAMessengerToALooperThatQuitFailsCleanly)
 {
     Watchdog watchdog;
-    std::atomic<bool> deleted{false};
-    auto* looper = new RecordingLooper(&deleted);
+    auto* looper = new ReluctantLooper();
     ASSERT_GT(looper->Run(), 0);
     BMessenger messenger(looper);
-    EXPECT_TRUE(messenger.IsValid());
-    EXPECT_TRUE(messenger.IsTargetLocal());
-    EXPECT_EQ(messenger.SendMessage('one'), B_OK);
     ASSERT_TRUE(messenger.LockTarget());
-    looper->Quit();
-    ASSERT_TRUE(deleted);
+    looper->Unlock();
 
-    EXPECT_FALSE(messenger.IsValid());
-    EXPECT_EQ(messenger.SendMessage('two'), (status_t)B_BAD_PORT_ID);
+    // QuitRequested decides whether a quit request ends the looper; the sender hears which.
     BMessage reply;
+    ASSERT_EQ(messenger.SendMessage(B_QUIT_REQUESTED, &reply), B_OK);
+    EXPECT_EQ(reply.what, (uint32)B_REPLY);
+    bool result = true;
+    EXPECT_EQ(reply.FindBool("result", &result), B_OK);
+    EXPECT_FALSE(result);
+    EXPECT_TRUE(messenger.IsValid());
+    looper->fAgree = true;
+    ASSERT_EQ(messenger.SendMessage(B_QUIT_REQUESTED, &reply), B_OK);
+    EXPECT_EQ(reply.FindBool("result", &result), B_OK);
+    EXPECT_TRUE(result);
+
+    // The looper's thread deletes it after answering.
+    ASSERT_TRUE(eventually([&] { return !messenger.IsValid(); }));
+    EXPECT_EQ(messenger.SendMessage('two'), (status_t)B_BAD_PORT_ID);
     EXPECT_EQ(messenger.SendMessage('thr?', &reply), (status_t)B_BAD_PORT_ID);
     EXPECT_FALSE(messenger.LockTarget());
     EXPECT_EQ(messenger.LockTargetWithTimeout(0), (status_t)B_BAD_VALUE);
