@@ -16,6 +16,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <iterator>
 #include <thread>
 
 using namespace window_test;
@@ -136,46 +137,47 @@ TEST_F(AlertFixture, GoFromAWindowAnswersTheClickedButtonAndKeepsTheWindowDrawin
 
 TEST_F(AlertFixture, ShortcutKeysAndEscapePressTheirButtons)
 {
-    window->PostMessage(kAsk);
-    BWindow* alertWindow = wait_for_alert_window(window);
-    ASSERT_NE(alertWindow, nullptr);
-    type(alertWindow, "\x1b");
-    ASSERT_TRUE(recorder->WaitFor(1));
-    EXPECT_EQ(int32_of(recorder->Messages()[0], "index"), 0);
-
-    window->PostMessage(kAsk);
-    alertWindow = wait_for_alert_window(window);
-    ASSERT_NE(alertWindow, nullptr);
-    type(alertWindow, "S");
-    ASSERT_TRUE(recorder->WaitFor(2));
-    EXPECT_EQ(int32_of(recorder->Messages()[1], "index"), 1);
+    const struct {
+        const char* key;
+        int32 index;
+    } cases[] = {{"\x1b", 0}, {"S", 1}};
+    for (size_t i = 0; i < std::size(cases); i++) {
+        window->PostMessage(kAsk);
+        BWindow* alertWindow = wait_for_alert_window(window);
+        ASSERT_NE(alertWindow, nullptr);
+        type(alertWindow, cases[i].key);
+        ASSERT_TRUE(recorder->WaitFor(i + 1));
+        EXPECT_EQ(int32_of(recorder->Messages()[i], "index"), cases[i].index) << cases[i].key;
+    }
 }
 
-TEST(AlertTerminalTest, BE_ALERT_terminalWritesTheAlertToStandardErrorAndAnswersZero)
+// Under BE_ALERT=terminal, and in an application on the offscreen display (where nobody could
+// press the button of an alert window: the program would wait for ever), an alert is one line
+// on standard error under the program's name, the title said once, no imitation of buttons;
+// Go() answers the first button.
+TEST(AlertTerminalTest, AlertsWithoutAWindowWriteOneLineToStandardErrorAndAnswerZero)
 {
-    offscreen();
-    ScopedVariable alerts("BE_ALERT", "terminal");
-    ::testing::internal::CaptureStderr();
-    auto* alert = new BAlert("Title", "Title\n\nSomething went wrong.", "OK", "Cancel", nullptr,
-                             B_WIDTH_AS_USUAL, B_WARNING_ALERT);
-    alert->SetShortcut(1, B_ESCAPE);
-    EXPECT_EQ(alert->Go(), 0);
-    // One line under the program's name, the title said once, no imitation of buttons.
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-              std::string(program_invocation_short_name) + ": Something went wrong.\n");
-}
-
-TEST(AlertTerminalTest, AnApplicationOnTheOffscreenDisplayAlertsInTheTerminal)
-{
-    // Nobody could press the button of an alert window there: the program would wait for ever.
     offscreen();
     if (be_app == nullptr)
         new BApplication("application/x-vnd.test-alerts");
-    ScopedVariable alerts("BE_ALERT", nullptr);
-    ::testing::internal::CaptureStderr();
-    EXPECT_EQ((new BAlert("Title", "Done.", "OK"))->Go(), 0);
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-              std::string(program_invocation_short_name) + ": Done.\n");
+    const struct {
+        const char* setting;
+        const char* text;
+        const char* said;
+    } cases[] = {
+        {"terminal", "Title\n\nSomething went wrong.", "Something went wrong."},
+        {nullptr, "Done.", "Done."},
+    };
+    for (const auto& each : cases) {
+        ScopedVariable alerts("BE_ALERT", each.setting);
+        ::testing::internal::CaptureStderr();
+        auto* alert = new BAlert("Title", each.text, "OK", "Cancel", nullptr, B_WIDTH_AS_USUAL,
+                                 B_WARNING_ALERT);
+        alert->SetShortcut(1, B_ESCAPE);
+        EXPECT_EQ(alert->Go(), 0);
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+                  std::string(program_invocation_short_name) + ": " + each.said + "\n");
+    }
 }
 
 } // namespace

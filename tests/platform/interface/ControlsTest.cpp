@@ -171,6 +171,16 @@ protected:
 
 using Names = std::vector<std::string>;
 
+// The size a view asks for, as a point; of a view made for the purpose, too.
+template <typename View>
+BPoint preferred_size(View&& view)
+{
+    float width;
+    float height;
+    view.GetPreferredSize(&width, &height);
+    return BPoint(width, height);
+}
+
 } // namespace
 
 TEST_F(ControlsTest, CheckBoxTogglesOnReleaseInsideAndTellsItsTargetTheNewValue)
@@ -265,18 +275,14 @@ TEST_F(ControlsTest, SpaceUsesTheFocusedControlAndEnterGoesToTheDefaultButton)
 
     Locked lock(window);
     // One default button at a time; the old one gives up its heavier frame.
-    float width;
-    float height;
-    float defaultWidth;
-    float defaultHeight;
-    cancel->GetPreferredSize(&width, &height);
+    const BPoint plain = preferred_size(*cancel);
     cancel->MakeDefault(true);
     EXPECT_EQ(window->DefaultButton(), cancel);
     EXPECT_FALSE(ok->IsDefault());
-    cancel->GetPreferredSize(&defaultWidth, &defaultHeight);
-    EXPECT_GT(defaultWidth, width);
-    EXPECT_GT(defaultHeight, height);
-    EXPECT_GE(width, 75);
+    const BPoint heavier = preferred_size(*cancel);
+    EXPECT_GT(heavier.x, plain.x);
+    EXPECT_GT(heavier.y, plain.y);
+    EXPECT_GE(plain.x, 75);
     window->SetDefaultButton(nullptr);
     EXPECT_FALSE(cancel->IsDefault());
 }
@@ -374,16 +380,10 @@ TEST_F(ControlsTest, TabCyclesThroughTheNavigableControlsIncludingTheTextField)
 TEST_F(ControlsTest, CheckBoxAndRadioButtonAskForTheirMarkAndTheWholeLabel)
 {
     const char* kLong = "Remove silence at the end";
-    auto size = [](BControl&& control) {
-        float width;
-        float height;
-        control.GetPreferredSize(&width, &height);
-        return BPoint(width, height);
-    };
-    const BPoint shortBox = size(BCheckBox(BRect(0, 0, 10, 10), "short", "On", nullptr));
-    const BPoint longBox = size(BCheckBox(BRect(0, 0, 10, 10), "long", kLong, nullptr));
-    const BPoint bare = size(BCheckBox(BRect(0, 0, 10, 10), "bare", nullptr, nullptr));
-    const BPoint radio = size(BRadioButton(BRect(0, 0, 10, 10), "radio", kLong, nullptr));
+    const BPoint shortBox = preferred_size(BCheckBox(BRect(0, 0, 10, 10), "short", "On", nullptr));
+    const BPoint longBox = preferred_size(BCheckBox(BRect(0, 0, 10, 10), "long", kLong, nullptr));
+    const BPoint bare = preferred_size(BCheckBox(BRect(0, 0, 10, 10), "bare", nullptr, nullptr));
+    const BPoint radio = preferred_size(BRadioButton(BRect(0, 0, 10, 10), "radio", kLong, nullptr));
 
     // The label starts after the mark and is measured whole; the height is that of a line
     // of text, and never less than the mark's.

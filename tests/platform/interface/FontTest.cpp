@@ -51,22 +51,9 @@ TEST(FontTest, SystemFontsAreDejaVuAtTwelvePixels)
     EXPECT_EQ(BFont(), *be_plain_font);
 }
 
-TEST(FontTest, SizesArePixelsNotPoints)
-{
-    // DejaVu Sans rises 0.928 of its size above the baseline and falls 0.236 below: in
-    // points at 96 dpi a 12 would be 16 pixels tall and its ascent 15.
-    font_height twelve = height_of(*be_plain_font);
-    EXPECT_EQ(twelve.ascent, 12);
-    EXPECT_EQ(twelve.descent, 3);
-    EXPECT_GE(twelve.leading, 0);
-
-    font_height big = height_of(font_of_size(be_plain_font, 24));
-    EXPECT_NEAR(big.ascent / twelve.ascent, 2.0, 0.15);
-    EXPECT_NEAR(big.descent / twelve.descent, 2.0, 0.4);
-}
-
 TEST(FontTest, HeightComesFromThePrimaryFontAlone)
 {
+    // Sizes are pixels: in points at 96 dpi, 100 would rise 124 pixels above the baseline.
     // The CJK fallback font has other proportions (0.88 above, 0.12 below): metrics of a
     // line that needed it would show them. The text is measured before the height of this
     // size was ever asked for, so that nothing kept from earlier hides where it comes from.

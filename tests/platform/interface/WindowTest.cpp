@@ -12,8 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <condition_variable>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -301,10 +299,8 @@ TEST_F(WindowTest, UpdateIfNeededDrawsWhileTheWindowThreadIsBusy)
     // The window's thread works on one long message; meanwhile what it changes must show.
     struct Busy : TestWindow {
         ProbeView* probe = nullptr;
-        std::mutex lock;
-        std::condition_variable changed;
-        bool drawn = false;
-        bool release = false;
+        std::atomic<bool> drawn{false};
+        std::atomic<bool> release{false};
         void MessageReceived(BMessage* message) override
         {
             if (message->what != 'busy') {
@@ -314,10 +310,8 @@ TEST_F(WindowTest, UpdateIfNeededDrawsWhileTheWindowThreadIsBusy)
             probe->SetHighColor(kBlue);
             probe->Invalidate();
             UpdateIfNeeded();
-            std::unique_lock<std::mutex> guard(lock);
             drawn = true;
-            changed.notify_all();
-            changed.wait(guard, [this] { return release; });
+            eventually([this] { return release.load(); });
         }
     };
     auto* window = new Busy();
@@ -327,18 +321,11 @@ TEST_F(WindowTest, UpdateIfNeededDrawsWhileTheWindowThreadIsBusy)
     EXPECT_EQ(pixel(frame_of(window), 5, 5), kRed);
 
     window->PostMessage('busy');
-    {
-        std::unique_lock<std::mutex> guard(window->lock);
-        window->changed.wait(guard, [window] { return window->drawn; });
-    }
+    ASSERT_TRUE(eventually([window] { return window->drawn.load(); }));
     BPrivate::DisplayFrame frame;
     ASSERT_TRUE(offscreen()->CopyFrame(id_of(window), frame));
     EXPECT_EQ(pixel(frame, 5, 5), kBlue);
-    {
-        std::lock_guard<std::mutex> guard(window->lock);
-        window->release = true;
-    }
-    window->changed.notify_all();
+    window->release = true;
     close(window);
 }
 
