@@ -71,6 +71,11 @@ TEST_F(Conversion, AFileThatIsAlreadyConvertedIsRefused)
     EXPECT_PRED_FORMAT2(testing::IsSubstring, "@Err_Already_Converted@", fAlert);
     EXPECT_EQ(before, fFolder.Read("song.fem"));
     EXPECT_EQ(std::vector<std::string>{"song.fem"}, fFolder.List());
+
+    // Only the extension in lower case marks an output.
+    fFolder.Write("other.FEM", example_song());
+    EXPECT_EQ(0, Convert("other.FEM")) << fAlert;
+    EXPECT_TRUE(fFolder.Exists("other.fem"));
 }
 
 TEST_F(Conversion, FilesThatAreNotMidiFilesLeaveNoOutput)

@@ -35,19 +35,22 @@ std::string read_attr(const std::string& path, const char* name)
     return count < 0 ? "(none)" : std::string(buffer, (size_t)count);
 }
 
+// No shell ever sees a path: quotes, "$", backquotes and spaces are only characters of a name.
+const std::string kSong = "song \"b\" $(touch ran) `touch ran2` $HOME 'c'.mid";
+
 } // namespace
 
 class CopyFileTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        fFolder.Write("song.mid", bytes("MThd data"));
+        fFolder.Write(kSong, bytes("MThd data"));
         BNode node(Source().c_str());
         if (node.WriteAttr("comment", B_STRING_TYPE, 0, "take 2", 6) != 6)
             GTEST_SKIP() << "the temporary folder keeps no attributes";
         fs::create_directory(fFolder / "out");
     }
-    std::string Source() const { return fFolder / "song.mid"; }
+    std::string Source() const { return fFolder / kSong; }
 
     TempFolder fFolder;
 };
@@ -59,29 +62,18 @@ TEST_F(CopyFileTest, CopiesDataAndAttributesToAFileOrIntoAFolder)
         std::string destination;
         std::string copy;
     } cases[] = {
-        {fFolder / "out", "out/song.mid"},
-        {fFolder / "out/", "out/song.mid"},
+        {fFolder / "out", "out/" + kSong},
+        {fFolder / "out/", "out/" + kSong},
         {fFolder / "old.mid", "old.mid"}, // overwritten
         {fFolder / "out/renamed", "out/renamed"},
     };
+    // Where a command in a name would make its files.
+    CurrentFolder here(fFolder.Path());
     for (const auto& each : cases) {
         EXPECT_EQ(copy_file(Source().c_str(), each.destination.c_str()), 0) << each.destination;
         EXPECT_EQ(fFolder.Read(each.copy), bytes("MThd data")) << each.copy;
         EXPECT_EQ(read_attr(fFolder / each.copy, "comment"), "take 2") << each.copy;
     }
-}
-
-// No shell ever sees a path: quotes, "$", backquotes and spaces are only characters of a name.
-TEST_F(CopyFileTest, PathsAreNeverInterpreted)
-{
-    const std::string name = "a \"b\" $(touch ran) `touch ran2` $HOME 'c'.mid";
-    fFolder.Write(name, bytes("odd"));
-    {
-        // Where a command would have made its files.
-        CurrentFolder here(fFolder.Path());
-        EXPECT_EQ(copy_file((fFolder / name).c_str(), (fFolder / "out").c_str()), 0);
-    }
-    EXPECT_EQ(fFolder.Read("out/" + name), bytes("odd"));
     EXPECT_FALSE(fFolder.Exists("ran") || fFolder.Exists("ran2") || fFolder.Exists("out/ran"));
 }
 
@@ -100,7 +92,7 @@ TEST_F(CopyFileTest, RefusesWhatItCannotCopy)
     // Onto itself, directly or through its folder: the file keeps its data.
     EXPECT_EQ(copy_file(Source().c_str(), Source().c_str()), -1);
     EXPECT_EQ(copy_file(Source().c_str(), fFolder.Path().c_str()), -1);
-    EXPECT_EQ(fFolder.Read("song.mid"), bytes("MThd data"));
+    EXPECT_EQ(fFolder.Read(kSong), bytes("MThd data"));
 }
 
 // The tree /a: the file x, the folder s holding y, a link to s and a link to x.

@@ -136,28 +136,21 @@ TEST_F(Settings, HoldingAllFourModifierKeysDiscardsTheSettings)
     TPrefs prefs;
     prefs.TlMg = 9;
     ASSERT_EQ(0, prefs.SaveToFile());
+    const std::string saved = "0 " + describe(prefs);
+    const uint32 allFour = B_SHIFT_KEY | B_COMMAND_KEY | B_CONTROL_KEY | B_OPTION_KEY;
 
-    // Three keys are not the gesture.
     BPrivate::set_modifiers(B_SHIFT_KEY | B_COMMAND_KEY | B_CONTROL_KEY);
-    TPrefs loaded;
-    EXPECT_EQ(0, loaded.LoadFromFile());
-    EXPECT_EQ(9, loaded.TlMg);
+    EXPECT_EQ(saved, loaded()) << "three keys are not the gesture";
 
-    // Saving with all four held writes nothing.
-    BPrivate::set_modifiers(B_SHIFT_KEY | B_COMMAND_KEY | B_CONTROL_KEY | B_OPTION_KEY |
-                            B_CAPS_LOCK);
+    BPrivate::set_modifiers(allFour | B_CAPS_LOCK);
     prefs.TlMg = 4;
     EXPECT_EQ(-1, prefs.SaveToFile());
     BPrivate::set_modifiers(0);
-    EXPECT_EQ(0, loaded.LoadFromFile());
-    EXPECT_EQ(9, loaded.TlMg);
+    EXPECT_EQ(saved, loaded()) << "saving with all four held writes nothing";
 
-    // Loading with all four held deletes the file and keeps the defaults.
-    BPrivate::set_modifiers(B_SHIFT_KEY | B_COMMAND_KEY | B_CONTROL_KEY | B_OPTION_KEY);
-    TPrefs discarded;
-    EXPECT_EQ(-1, discarded.LoadFromFile());
-    EXPECT_EQ(3, discarded.TlMg);
-    EXPECT_FALSE(std::filesystem::exists(PrefsFile()));
+    BPrivate::set_modifiers(allFour);
+    EXPECT_EQ("-1 " + kDefaults, loaded()) << "loading with all four held keeps the defaults";
+    EXPECT_FALSE(std::filesystem::exists(PrefsFile())) << "and deletes the file";
     BPrivate::set_modifiers(0);
     EXPECT_EQ(-1, TPrefs().LoadFromFile());
 }

@@ -149,7 +149,10 @@ TEST(FileWriting, OneTrackFileIsWrittenExactly)
 {
     TSMF file;
     EXPECT_EQ(-1, file.SetFormat(2)) << "only formats 0 and 1 are written";
+    file.SetTimeBase(0xE728);
+    EXPECT_TRUE(file.IsAbsoluteTimeBase()) << "a time-code division";
     file.SetTimeBase(480);
+    EXPECT_FALSE(file.IsAbsoluteTimeBase());
     auto* track = new TSMFTrack;
     add_event(track->fEventMap, 0, note_on(0, 0x3C, 0x40));
     add_event(track->fEventMap, 480, note_off(0, 0x3C, 0x40));
@@ -161,6 +164,9 @@ TEST(FileWriting, OneTrackFileIsWrittenExactly)
     const Bytes written = save(file);
     EXPECT_EQ(expected, written);
     EXPECT_EQ(dump_smf(file), dump_file(written)) << "read back as written";
+    std::string title = "kept";
+    EXPECT_EQ(-1, file.GetTitle(&title)) << "no track is named";
+    EXPECT_EQ("kept", title);
 }
 
 TEST(FileWriting, FailingStreamMakesSaveFail)
