@@ -64,8 +64,8 @@ TEST(Ports, BadRequestsAreRefusedBeforeAnythingIsRead)
     EXPECT_EQ(B_BAD_PORT_ID, port_count(-1));
 }
 
-// A call on an empty or full queue waits until its timeout; a waiting writer goes on once a
-// record is read.
+// A call on an empty or full queue waits until its timeout; a waiting reader goes on once a
+// record, even an empty one, is written, and a waiting writer once a record is read.
 TEST(Ports, AFullOrEmptyQueueWaitsUntilTheTimeoutOrARead)
 {
     port_id port = create_port(2, nullptr);
@@ -76,7 +76,12 @@ TEST(Ports, AFullOrEmptyQueueWaitsUntilTheTimeoutOrARead)
     EXPECT_EQ(B_TIMED_OUT,
               read_port_etc(port, nullptr, nullptr, 0, B_ABSOLUTE_TIMEOUT, system_time() + 20000));
 
+    std::atomic<ssize_t> size{-1};
+    std::thread sizer([&] { size = port_buffer_size_etc(port, B_RELATIVE_TIMEOUT, kWatchdog); });
+    snooze(30000);
     EXPECT_EQ(B_OK, write_port(port, 1, nullptr, 0));
+    sizer.join();
+    EXPECT_EQ(0, size.load()) << "an empty record wakes a waiting port_buffer_size";
     EXPECT_EQ(B_OK, write_port(port, 2, nullptr, 0));
     EXPECT_EQ(B_WOULD_BLOCK, write_port_etc(port, 3, nullptr, 0, B_RELATIVE_TIMEOUT, 0));
     before = system_time();
