@@ -2,20 +2,14 @@
 
 #include <Alert.h>
 #include <Application.h>
-#include <View.h>
 
 #include "Environment.h"
 #include "GoldenImage.h"
 #include "WindowTestSupport.h"
 
-#include <gtest/gtest.h>
-
-#include <string>
-
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <cstdlib>
 #include <iterator>
 #include <thread>
 

@@ -18,17 +18,11 @@
 #include <StringView.h>
 #include <TextControl.h>
 #include <TextView.h>
-#include <View.h>
-#include <Window.h>
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <memory>
-#include <string>
-#include <vector>
 
 using namespace window_test;
 

@@ -16,10 +16,6 @@
 #include <StringView.h>
 #include <TextControl.h>
 
-#include <gtest/gtest.h>
-
-#include <string>
-
 using namespace window_test;
 
 namespace {

@@ -11,10 +11,7 @@
 #include "ViewDump.h"
 #include "WindowTestSupport.h"
 
-#include <gtest/gtest.h>
-
 #include <memory>
-#include <string>
 
 using namespace window_test;
 

@@ -3,26 +3,11 @@
 
 #include "WindowTestSupport.h"
 
-#include "GoldenImage.h"
-
 #include <AppDefs.h>
-#include <Archivable.h>
-#include <Box.h>
 #include <Button.h>
-#include <CheckBox.h>
 #include <Invoker.h>
-#include <RadioButton.h>
-#include <StringView.h>
 #include <TextControl.h>
 #include <TextView.h>
-#include <View.h>
-#include <Window.h>
-
-#include <gtest/gtest.h>
-
-#include <memory>
-#include <string>
-#include <vector>
 
 using namespace window_test;
 

@@ -7,24 +7,23 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
-#include <memory>
 #include <vector>
 
 namespace {
 
 const char* const kMiddleDot = "\xe3\x83\xbb"; // U+30FB KATAKANA MIDDLE DOT
 
-// A white image that text is drawn into in black.
+// A white frame that text is drawn into in black, through a cairo surface on its pixels.
 class Canvas {
 public:
     Canvas(int width, int height)
-        : fSurface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height)),
-          fContext(cairo_create(fSurface))
     {
-        cairo_set_source_rgb(fContext, 1, 1, 1);
-        cairo_paint(fContext);
-        cairo_set_source_rgb(fContext, 0, 0, 0);
+        fFrame.width = width;
+        fFrame.height = height;
+        fFrame.pixels.assign((size_t)width * height, 0xffffffff);
+        fSurface = cairo_image_surface_create_for_data(
+            (unsigned char*)fFrame.pixels.data(), CAIRO_FORMAT_ARGB32, width, height, width * 4);
+        fContext = cairo_create(fSurface);
     }
     ~Canvas()
     {
@@ -35,24 +34,12 @@ public:
     void Draw(const BFont& font, const char* text, BPoint baseline)
     {
         BPrivate::draw_string(fContext, font, text, -1, baseline);
-    }
-
-    BPrivate::DisplayFrame Frame()
-    {
         cairo_surface_flush(fSurface);
-        BPrivate::DisplayFrame frame;
-        frame.width = cairo_image_surface_get_width(fSurface);
-        frame.height = cairo_image_surface_get_height(fSurface);
-        const uint8_t* data = cairo_image_surface_get_data(fSurface);
-        int stride = cairo_image_surface_get_stride(fSurface);
-        for (int32 y = 0; y < frame.height; y++) {
-            const uint32_t* row = (const uint32_t*)(data + (size_t)y * stride);
-            frame.pixels.insert(frame.pixels.end(), row, row + frame.width);
-        }
-        return frame;
     }
+    const BPrivate::DisplayFrame& Frame() const { return fFrame; }
 
 private:
+    BPrivate::DisplayFrame fFrame;
     cairo_surface_t* fSurface;
     cairo_t* fContext;
 };

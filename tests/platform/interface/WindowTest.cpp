@@ -6,14 +6,8 @@
 #include <Bitmap.h>
 #include <Entry.h>
 #include <InterfaceDefs.h>
-#include <View.h>
-#include <Window.h>
-
-#include <gtest/gtest.h>
 
 #include <atomic>
-#include <string>
-#include <vector>
 
 using namespace window_test;
 
