@@ -168,20 +168,19 @@ int X11Connection::XdndVersion(XWindowID window)
 
 bool X11Connection::Capture(XWindowID window, XPicture& picture, std::string* error)
 {
+    auto fail = [error](const char* why) {
+        if (error != nullptr)
+            *error = why;
+        return false;
+    };
     XWindowAttributes attributes;
     if (!XGetWindowAttributes(fDisplay, window, &attributes) ||
-        (window != Root() && attributes.map_state != IsViewable)) {
-        if (error != nullptr)
-            *error = "the window is not on the screen";
-        return false;
-    }
+        (window != Root() && attributes.map_state != IsViewable))
+        return fail("the window is not on the screen");
     XImage* image =
         XGetImage(fDisplay, window, 0, 0, attributes.width, attributes.height, AllPlanes, ZPixmap);
-    if (image == nullptr) {
-        if (error != nullptr)
-            *error = "the server gave no image of the window";
-        return false;
-    }
+    if (image == nullptr)
+        return fail("the server gave no image of the window");
     picture.width = image->width;
     picture.height = image->height;
     picture.pixels.resize((size_t)image->width * image->height);
