@@ -3,20 +3,28 @@
 // The whole application in the test's process, on the offscreen display, driven the way a
 // user drives it: clicks, keys and file drops go in through the display, and what the main
 // window shows comes back as the frames it presented. Alerts go to the terminal (captured
-// here) unless BE_ALERT=window is set before the start.
+// here) unless BE_ALERT=window is set before the start. The Preferences window, the About box
+// and the common preferences window are opened from its menus with real clicks.
 
 #include "Environment.h"
 #include "MidiBytes.h"
 #include "TempFolder.h"
 #include "WindowTestSupport.h"
+#include "about/VANTORAboutWindow.h"
 #include "app/CadenzoApp.h"
 #include "app/CadenzoView.h"
 #include "app/CadenzoWindow.h"
+#include "iap/IAPItem.h"
 #include "settings/Prefs.h"
+#include "settings/PrefsWindow.h"
 
+#include <Application.h>
 #include <CheckBox.h>
 #include <MenuBar.h>
+#include <MenuItem.h>
+#include <Resources.h>
 #include <StringView.h>
+#include <TextControl.h>
 
 #include <gtest/gtest.h>
 
@@ -66,6 +74,14 @@ public:
             text.append(buffer, (size_t)read);
         return text;
     }
+    size_t Count(const std::string& part)
+    {
+        const std::string text = Text();
+        size_t count = 0;
+        for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+            count++;
+        return count;
+    }
 
 private:
     FILE* fFile;
@@ -86,12 +102,13 @@ public:
 
     // Lets the conversion read bytes and the end of the file, once it has opened it: bytes
     // written before would go with the pipe when the test closes its end.
-    void Release(const Bytes& bytes = song())
+    void Release()
     {
         if (fWriter < 0)
             return;
         for (int i = 0; i < 2000 && OpenedHere() < 2; i++)
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        const Bytes bytes = song();
         [[maybe_unused]] ssize_t written = write(fWriter, bytes.data(), bytes.size());
         close(fWriter);
         fWriter = -1;
@@ -145,8 +162,9 @@ public:
         for (int i = 0; i < 1000 && Frame().width == 0; i++)
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         settle(fWindow);
+        Locked lock(fWindow);
         if (View() != nullptr)
-            fStatusLine = InWindow("StrViewStatus");
+            fStatusLine = in_window(View()->FindView("StrViewStatus"));
     }
     ~RunningApp()
     {
@@ -181,6 +199,26 @@ public:
         offscreen()->SetModifiers(fId, 0);
     }
     void CloseBox() const { offscreen()->CloseRequested(fId); }
+    // Clicks the title of one of the menu bar's menus, then one of its items.
+    void ChooseMenuItem(int32 menuIndex, int32 itemIndex) const
+    {
+        BMenuBar* bar = fWindow->KeyMenuBar();
+        BPoint title;
+        {
+            Locked lock(fWindow);
+            title = bar->ConvertToParent(center(bar->ItemAt(menuIndex)->Frame()));
+        }
+        click(fWindow, title);
+        BMenu* menu = bar->SubmenuAt(menuIndex);
+        BWindow* menuWindow = nullptr;
+        BPoint item;
+        {
+            Locked lock(fWindow);
+            menuWindow = menu->Window();
+            item = center(menu->ItemAt(itemIndex)->Frame());
+        }
+        click(menuWindow, item);
+    }
     // Whether the application's loop ended and main's work after it is done.
     bool Ended(std::chrono::seconds limit)
     {
@@ -198,12 +236,7 @@ public:
     {
         return dynamic_cast<BCheckBox*>(View()->FindView("BoxChMasks")->ChildAt(index));
     }
-    // Where a view lies in the window.
-    BRect InWindow(const char* name) const
-    {
-        Locked lock(fWindow);
-        return in_window(View()->FindView(name));
-    }
+    // Where the box lies in the window.
     BRect ChannelBoxInWindow(int32 index) const
     {
         Locked lock(fWindow);
@@ -220,18 +253,24 @@ public:
         }
         return pixels;
     }
-    // Waits up to ten seconds for the window to draw its status line as given (by
-    // StatusShowing), without disturbing it; the frame that showed it, else the last one.
-    BPrivate::DisplayFrame WaitForStatus(const std::vector<uint32_t>& status, bool* shown) const
+    // Drops the files; whether the status line came to show the text within ten seconds,
+    // watched without disturbing the busy window (the frame that showed it in *frame).
+    bool DropAndShow(const std::vector<std::string>& paths, const std::string& text,
+                     BPrivate::DisplayFrame* frame = nullptr) const
     {
-        BPrivate::DisplayFrame frame;
-        for (int i = 0; i < 2000; i++) {
-            frame = Frame();
-            if ((*shown = Pixels(frame, fStatusLine) == status))
-                break;
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        const std::vector<uint32_t> status = StatusShowing(text.c_str());
+        Drop(paths);
+        BPrivate::DisplayFrame last;
+        bool shown = false;
+        for (int i = 0; i < 2000 && !shown; i++) {
+            if (i > 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            last = Frame();
+            shown = Pixels(last, fStatusLine) == status;
         }
-        return frame;
+        if (frame != nullptr)
+            *frame = last;
+        return shown;
     }
     // What the status line looks like showing text: drawn by the idle window for the test.
     std::vector<uint32_t> StatusShowing(const char* text) const
@@ -276,5 +315,127 @@ struct AppFixture : ::testing::Test {
     TempFolder folder;
     ScopedVariable config{"XDG_CONFIG_HOME", folder / "config"};
 };
+
+// A value message of the accelerator format, as the common preferences window sends it.
+inline BMessage format_message(const std::string& format, const char* source = nullptr)
+{
+    BMessage message(kIAPValueMessage);
+    if (source != nullptr)
+        message.AddString(kIAPSrcAppField, source);
+    message.AddString(kIAPSrcItemField, "AccKeyFormat2");
+    message.AddString("AccKeyFormat2", format);
+    return message;
+}
+
+// The archived view tree of a resource of the executable, for damaging it.
+inline BMessage archived_tree(const char* name)
+{
+    size_t size = 0;
+    const void* flat = BApplication::AppResources()->LoadResource('ARCV', name, &size);
+    BMessage tree;
+    if (flat == nullptr || tree.Unflatten(static_cast<const char*>(flat), (ssize_t)size) != B_OK)
+        ADD_FAILURE() << "no view tree " << name;
+    return tree;
+}
+
+// Returns once the application has handled everything sent to it so far.
+inline void settle_app()
+{
+    BMessage reply;
+    be_app_messenger.SendMessage('sYnC', &reply);
+}
+
+// The window the application keeps, read under its lock; null when it has none.
+template <typename Window>
+Window* kept_window(Window* (TCadenzoApp::*getter)() const)
+{
+    Locked lock(be_app);
+    return (static_cast<TCadenzoApp*>(be_app)->*getter)();
+}
+
+// A window of the application looked at from the test, each look under its lock.
+class ShownWindow {
+public:
+    explicit ShownWindow(BWindow* window) : fWindow(window) {}
+
+    BWindow* Window() const { return fWindow; }
+    template <typename Look>
+    auto Read(Look look) const
+    {
+        settle(fWindow);
+        Locked lock(fWindow);
+        return look(fWindow);
+    }
+    bool Hidden() const
+    {
+        return Read([](BWindow* w) { return w->IsHidden(); });
+    }
+    std::string Title() const
+    {
+        return Read([](BWindow* w) { return std::string(w->Title()); });
+    }
+    template <typename T = BControl>
+    T* Find(const char* name) const
+    {
+        return dynamic_cast<T*>(fWindow->FindView(name));
+    }
+    // Where a view lies in the window.
+    BRect InWindow(const char* name) const
+    {
+        return Read([name](BWindow* w) { return in_window(w->FindView(name)); });
+    }
+    void Click(const char* name) const { click(fWindow, center(InWindow(name))); }
+    void Type(const char* bytes, uint32 modifiers = 0) const { type(fWindow, bytes, modifiers); }
+    std::string Text(const char* name) const
+    {
+        return Read([&](BWindow*) { return std::string(Find<BTextControl>(name)->Text()); });
+    }
+    std::string Label(const char* name) const
+    {
+        return Read([&](BWindow*) { return std::string(Find(name)->Label()); });
+    }
+    int32 Value(const char* name) const
+    {
+        return Read([&](BWindow*) { return Find(name)->Value(); });
+    }
+
+private:
+    BWindow* fWindow;
+};
+
+// Chooses the menu item; returns the window the application keeps for it, once that shows.
+template <typename Window>
+ShownWindow choose(const RunningApp& app, int32 menuIndex, int32 itemIndex,
+                   Window* (TCadenzoApp::*getter)() const)
+{
+    app.ChooseMenuItem(menuIndex, itemIndex);
+    // The command reaches the application a moment after the click.
+    Window* window = nullptr;
+    EXPECT_TRUE(looper_test::eventually([&] {
+        window = kept_window(getter);
+        return window != nullptr && !ShownWindow(window).Hidden();
+    }));
+    return ShownWindow(window);
+}
+
+inline ShownWindow open_preferences(const RunningApp& app)
+{
+    return choose(app, 1, 0, &TCadenzoApp::PrefsWindow);
+}
+
+inline ShownWindow open_about(const RunningApp& app)
+{
+    return choose(app, 2, 4, &TCadenzoApp::AboutWindow);
+}
+
+// Types into the seconds field, replacing what it held.
+inline void type_seconds(const ShownWindow& prefs, const std::string& text)
+{
+    prefs.Click("TxtCtrlTailMargin");
+    prefs.Type("a", B_COMMAND_KEY);
+    prefs.Type("\x08");
+    for (char c : text)
+        prefs.Type(std::string(1, c).c_str());
+}
 
 } // namespace app_test

@@ -1,17 +1,15 @@
 // The application as a user meets it: the drop, the channel boxes, the menus, Help and the
 // end of a run, in the test's process on the offscreen display. Without a catalogue, alerts
-// show their keys.
+// show their keys. What the main window looks like is compared with the golden images in
+// tests/cadenzo/golden; UPDATE_GOLDENS=1 makes the frames the goldens.
 
 #include "AppDriver.h"
-#include "iap/IAPItem.h"
+#include "GoldenImage.h"
 #include "iap/IAPItemAccKeyFormat.h"
 
-#include <Menu.h>
-#include <MenuItem.h>
-#include <Resources.h>
+#include <Locale.h>
 
 #include <filesystem>
-#include <memory>
 
 using namespace app_test;
 
@@ -35,46 +33,27 @@ std::string prefs_file(const TempFolder& folder)
     return folder / "config/VANTOR/Cadenzo/Cadenzo_Prefs.arc";
 }
 
-} // namespace
-
-TEST_F(AppFixture, DropOfThreeFilesCountsThemInTheStatusLineAndEndsWithTheCompletionAlert)
+::testing::AssertionResult looks_like(const BPrivate::DisplayFrame& frame, const std::string& name)
 {
-    StderrCapture alerts;
-    RunningApp app;
-    const BPrivate::DisplayFrame idle = app.Frame();
-    const BRect status = app.InWindow("StrViewStatus");
-    const BRect boxes = app.InWindow("BoxChMasks");
-    const char* names[] = {"a.mid", "b.mid", "c.mid"};
-    std::vector<std::unique_ptr<GatedFile>> gates;
-    std::vector<std::string> paths;
-    for (const char* name : names) {
-        gates.push_back(std::make_unique<GatedFile>(folder / name));
-        paths.push_back(folder / name);
-    }
-
-    std::vector<std::vector<uint32_t>> counted;
-    for (size_t n = 0; n < 3; n++) {
-        const std::string text = "Converting... [" + std::to_string(n + 1) + "/3] " + names[n];
-        counted.push_back(app.StatusShowing(text.c_str()));
-    }
-
-    app.Drop(paths);
-    for (size_t n = 0; n < 3; n++) {
-        bool shown = false;
-        const BPrivate::DisplayFrame frame = app.WaitForStatus(counted[n], &shown);
-        EXPECT_TRUE(shown) << "status line while converting " << names[n];
-        EXPECT_TRUE(RunningApp::Pixels(frame, boxes) != RunningApp::Pixels(idle, boxes))
-            << "boxes drawn disabled while converting " << names[n];
-        gates[n]->Release();
-    }
-    app.Settle();
-
-    EXPECT_NE(alerts.Text().find(kDone), std::string::npos) << alerts.Text();
-    const BPrivate::DisplayFrame after = app.Frame();
-    EXPECT_TRUE(RunningApp::Pixels(after, status) == RunningApp::Pixels(idle, status));
-    EXPECT_TRUE(RunningApp::Pixels(after, boxes) == RunningApp::Pixels(idle, boxes));
-    EXPECT_EQ(folder.List(), (std::vector<std::string>{"a.fem", "b.fem", "c.fem", "config"}));
+    return golden_image::compare(frame, name.c_str(), APP_GOLDEN_DIR, APP_GOLDEN_OUTPUT_DIR);
 }
+
+// The window made last after the given one that has drawn (windows are numbered in order of
+// making): the alert while one is up. -1 when none came within five seconds.
+int32 newest_window_after(int32 id)
+{
+    for (int tries = 0; tries < 1000; tries++) {
+        BPrivate::DisplayFrame frame;
+        for (int32 candidate = id + 100; candidate > id; candidate--) {
+            if (offscreen()->CopyFrame(candidate, frame))
+                return candidate;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return -1;
+}
+
+} // namespace
 
 // Whatever makes the second of three files fail, the batch stops there with the alert of the
 // failure: the first stays converted, the third is not touched, the window is idle again.
@@ -105,11 +84,8 @@ TEST_F(AppFixture, FailingSecondFileStopsTheBatchWithItsAlert)
         StderrCapture alerts;
         RunningApp app;
         GatedFile first(songs / "a.mid");
-        const auto converting = app.StatusShowing("Converting... [1/3] a.mid");
-        app.Drop({songs / "a.mid", songs / "b.mid", songs / "c.mid"});
-        bool shown = false;
-        app.WaitForStatus(converting, &shown);
-        ASSERT_TRUE(shown);
+        ASSERT_TRUE(app.DropAndShow({songs / "a.mid", songs / "b.mid", songs / "c.mid"},
+                                    "Converting... [1/3] a.mid"));
         spoiled.spoil(songs);
         first.Release();
         app.Settle();
@@ -163,16 +139,11 @@ TEST_F(AppFixture, FolderDroppedConvertsTheMidiFilesInItCountingFiles)
     folder.Write("songs/notes.txt", {'n', 'o', 't', 'e'});
     RunningApp app;
     GatedFile first(folder / "songs/a.mid");
-    const auto counted = app.StatusShowing("Converting... [1/3] a.mid");
-    app.Drop({folder / "songs"});
-    bool shown = false;
-    app.WaitForStatus(counted, &shown);
-    EXPECT_TRUE(shown);
+    EXPECT_TRUE(app.DropAndShow({folder / "songs"}, "Converting... [1/3] a.mid"));
     first.Release();
     app.Settle();
-    EXPECT_TRUE(folder.Exists("songs/a.fem"));
-    EXPECT_TRUE(folder.Exists("songs/b.fem"));
-    EXPECT_TRUE(folder.Exists("songs/sub/c.fem"));
+    for (const char* converted : {"a.fem", "b.fem", "sub/c.fem"})
+        EXPECT_TRUE(folder.Exists(std::string("songs/") + converted)) << converted;
     EXPECT_FALSE(folder.Exists("songs/notes.fem"));
 }
 
@@ -199,60 +170,35 @@ TEST_F(AppFixture, SecondDropWhileABatchRunsFollowsIt)
     StderrCapture alerts;
     RunningApp app;
     GatedFile first(folder / "a.mid");
-    const auto converting = app.StatusShowing("Converting... [1/1] a.mid");
-    app.Drop({folder / "a.mid"});
-    bool shown = false;
-    app.WaitForStatus(converting, &shown);
-    ASSERT_TRUE(shown);
+    ASSERT_TRUE(app.DropAndShow({folder / "a.mid"}, "Converting... [1/1] a.mid"));
     app.Drop({folder / "b.mid"});
     EXPECT_FALSE(folder.Exists("b.fem"));
     first.Release();
     app.Settle();
-    const std::string text = alerts.Text();
-    const size_t done = text.find(kDone);
-    ASSERT_NE(done, std::string::npos);
-    EXPECT_NE(text.find(kDone, done + 1), std::string::npos) << "one completion alert per drop";
+    EXPECT_EQ(alerts.Count(kDone), 2u) << "one completion alert per drop";
     EXPECT_TRUE(folder.Exists("a.fem"));
     EXPECT_TRUE(folder.Exists("b.fem"));
 }
 
-TEST_F(AppFixture, FilesNamedOnTheCommandLineAreConvertedOnceTheWindowShows)
-{
-    folder.Write("a.mid", song());
-    folder.Write("b.mid", song());
-    StderrCapture alerts;
-    RunningApp app({folder / "a.mid", folder / "b.mid"});
-    EXPECT_TRUE(
-        looper_test::eventually([&] { return alerts.Text().find(kDone) != std::string::npos; }));
-    EXPECT_TRUE(folder.Exists("a.fem"));
-    EXPECT_TRUE(folder.Exists("b.fem"));
-}
-
-TEST_F(AppFixture, ChannelBoxesIgnoreClicksDuringABatch)
-{
-    RunningApp app;
-    const BPoint channel1 = center(app.ChannelBoxInWindow(0));
-    GatedFile gate(folder / "a.mid");
-    const auto converting = app.StatusShowing("Converting... [1/1] a.mid");
-    app.Drop({folder / "a.mid"});
-    bool shown = false;
-    app.WaitForStatus(converting, &shown);
-    ASSERT_TRUE(shown);
-    offscreen()->MouseDown(app.Id(), channel1);
-    offscreen()->MouseUp(app.Id(), channel1);
-    gate.Release();
-    app.Settle();
-
-    Locked lock(app.Window());
-    EXPECT_EQ(app.ChannelBox(0)->Value(), B_CONTROL_ON);
-    EXPECT_TRUE(gPrefs->ChMs[0]);
-    EXPECT_FALSE(std::filesystem::exists(prefs_file(folder)));
-}
-
-TEST_F(AppFixture, ClickOnAChannelBoxSavesTheChannelsForTheNextStart)
+// A click on a channel box is saved for the next start; during a batch the boxes take none.
+TEST_F(AppFixture, ChannelBoxClicksAreSavedForTheNextStartButIgnoredDuringABatch)
 {
     {
         RunningApp app;
+        const BPoint channel1 = center(app.ChannelBoxInWindow(0));
+        GatedFile gate(folder / "a.mid");
+        ASSERT_TRUE(app.DropAndShow({folder / "a.mid"}, "Converting... [1/1] a.mid"));
+        offscreen()->MouseDown(app.Id(), channel1);
+        offscreen()->MouseUp(app.Id(), channel1);
+        gate.Release();
+        app.Settle();
+        {
+            Locked lock(app.Window());
+            EXPECT_EQ(app.ChannelBox(0)->Value(), B_CONTROL_ON) << "clicked during the batch";
+            EXPECT_TRUE(gPrefs->ChMs[0]);
+        }
+        EXPECT_FALSE(std::filesystem::exists(prefs_file(folder)));
+
         click(app.Window(), center(app.ChannelBoxInWindow(9)));
         EXPECT_TRUE(std::filesystem::exists(prefs_file(folder)));
         EXPECT_TRUE(gPrefs->ChMs[9]);
@@ -275,31 +221,24 @@ std::vector<std::string> menu_labels(const RunningApp& app)
 }
 
 // Where each format puts the letter is AccLabel's (ui_test); here, that the menus take the
-// stored format at the start, a letter after the label, one before it, and none.
-TEST_F(AppFixture, MenusShowTheAcceleratorInTheStoredFormat)
+// stored format at the start and are rebuilt when another application changes it (a letter
+// after the label, one before it, none), but the window's title is not.
+TEST_F(AppFixture, MenusShowTheAcceleratorInTheStoredFormatAndFollowItsChanges)
 {
     const std::pair<std::string, std::vector<std::string>> cases[] = {
-        {kAccKeyFormats[0], {"File(F)", "Quit(Q)", "Preferences(P)...", "Open VANTOR's Web(J)"}},
         {kAccKeyFormats[1], {"F) File", "Q) Quit", "P) Preferences...", "J) Open VANTOR's Web"}},
+        {kAccKeyFormats[0], {"File(F)", "Quit(Q)", "Preferences(P)...", "Open VANTOR's Web(J)"}},
         {kAccKeyFormats[4], {"File", "Quit", "Preferences...", "Open VANTOR's Web"}},
     };
-    for (const auto& [format, labels] : cases) {
-        TIAPItemAccKeyFormat().SetString(format);
-        RunningApp app;
-        EXPECT_EQ(menu_labels(app), labels);
-    }
-}
-
-TEST_F(AppFixture, CommonPreferenceChangeRebuildsTheMenusButNotTheTitle)
-{
+    TIAPItemAccKeyFormat().SetString(cases[0].first);
     RunningApp app;
-    BMessage changed(kIAPValueMessage);
-    changed.AddString(kIAPSrcAppField, "application/x-vnd.VANTOR-Other");
-    changed.AddString(kIAPSrcItemField, "AccKeyFormat2");
-    changed.AddString("AccKeyFormat2", kAccKeyFormats[1]);
-    be_app_messenger.SendMessage(&changed);
-    EXPECT_TRUE(looper_test::eventually([&] { return menu_labels(app)[0] == "F) File"; }));
-    EXPECT_EQ(menu_labels(app)[3], "J) Open VANTOR's Web");
+    EXPECT_EQ(menu_labels(app), cases[0].second) << "at the start";
+    for (size_t i = 1; i < std::size(cases); i++) {
+        BMessage changed = format_message(cases[i].first, "application/x-vnd.VANTOR-Other");
+        be_app_messenger.SendMessage(&changed);
+        EXPECT_TRUE(looper_test::eventually([&] { return menu_labels(app) == cases[i].second; }));
+        EXPECT_EQ(menu_labels(app), cases[i].second);
+    }
     Locked lock(app.Window());
     EXPECT_STREQ(app.Window()->Title(), "Cadenzo");
 }
@@ -334,26 +273,7 @@ TEST_F(AppFixture, HelpWithoutItsReadMeNamesTheFileButNotItsFolder)
 {
     StderrCapture alerts;
     RunningApp app;
-    BMenuBar* bar = app.Window()->KeyMenuBar();
-    BPoint title;
-    {
-        Locked lock(app.Window());
-        title = bar->ConvertToParent(center(bar->ItemAt(2)->Frame()));
-    }
-    click(app.Window(), title);
-    BMenu* help = bar->SubmenuAt(2);
-    BWindow* menuWindow = nullptr;
-    {
-        Locked lock(app.Window());
-        menuWindow = help->Window();
-    }
-    ASSERT_NE(menuWindow, nullptr);
-    BPoint item;
-    {
-        Locked lock(menuWindow);
-        item = center(help->ItemAt(0)->Frame());
-    }
-    click(menuWindow, item);
+    app.ChooseMenuItem(2, 0);
     EXPECT_TRUE(looper_test::eventually([&] {
         return alerts.Text().find("@Err_Cannot_Show_Help ReadMe_enUS.txt@") != std::string::npos;
     })) << alerts.Text();
@@ -363,11 +283,7 @@ TEST_F(AppFixture, HelpWithoutItsReadMeNamesTheFileButNotItsFolder)
 // The layouts a damaged resource could hold: the view refuses what it cannot work with.
 TEST(CadenzoView, RefusesATreeWithoutItsStatusLineBoxOrSixteenChannelBoxes)
 {
-    size_t size = 0;
-    const void* flat = BApplication::AppResources()->LoadResource('ARCV', "CadenzoViewRsrc", &size);
-    ASSERT_NE(flat, nullptr);
-    BMessage tree;
-    ASSERT_EQ(tree.Unflatten(static_cast<const char*>(flat), (ssize_t)size), B_OK);
+    const BMessage tree = archived_tree("CadenzoViewRsrc");
     const auto without_box_child = [](BMessage* root, int32 index) {
         BMessage box;
         root->FindMessage("_views", 1, &box);
@@ -389,5 +305,44 @@ TEST(CadenzoView, RefusesATreeWithoutItsStatusLineBoxOrSixteenChannelBoxes)
         BMessage archive(tree);
         layout.damage(&archive);
         EXPECT_EQ(TCadenzoView(&archive).InitCheck(), layout.expected) << layout.what;
+    }
+}
+
+// Idle, converting the second of three files (counted in the status line, the channel boxes
+// disabled), and behind the completion alert, in two accelerator formats; the completion
+// alert itself; and idle again once it is answered.
+TEST_F(AppFixture, MainWindowLooksLikeItsGoldensIdleConvertingAndDone)
+{
+    // Alerts as windows, as a user sees them, in English; the test answers them.
+    ScopedVariable alerts("BE_ALERT", "window");
+    ASSERT_EQ(be_locale->LoadCatalog("cadenzo", {APP_CATALOGUE_DIR}, "en"), B_OK);
+    const std::pair<std::string, std::string> formats[] = {
+        {"paren", kAccKeyFormats[0]},
+        {"before", kAccKeyFormats[1]},
+    };
+    for (const auto& [suffix, format] : formats) {
+        SCOPED_TRACE(suffix);
+        TIAPItemAccKeyFormat().SetString(format);
+        folder.Write("a.mid", song());
+        folder.Write("c.mid", song());
+        RunningApp app;
+        EXPECT_TRUE(looks_like(app.Frame(), "main_idle_" + suffix));
+
+        GatedFile second(folder / "b.mid");
+        BPrivate::DisplayFrame frame;
+        ASSERT_TRUE(app.DropAndShow({folder / "a.mid", folder / "b.mid", folder / "c.mid"},
+                                    "Converting... [2/3] b.mid", &frame));
+        EXPECT_TRUE(looks_like(frame, "main_converting_" + suffix));
+        second.Release();
+
+        const int32 alert = newest_window_after(app.Id());
+        ASSERT_GT(alert, 0);
+        EXPECT_TRUE(looks_like(app.Frame(), "main_done_" + suffix));
+        BPrivate::DisplayFrame alertFrame;
+        offscreen()->CopyFrame(alert, alertFrame);
+        EXPECT_TRUE(looks_like(alertFrame, "completion_alert"));
+        offscreen()->KeyDown(alert, "\n");
+        app.Settle();
+        EXPECT_TRUE(looks_like(app.Frame(), "main_idle_" + suffix));
     }
 }

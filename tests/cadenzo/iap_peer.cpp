@@ -2,11 +2,10 @@
 // accelerator format, and on the test's word (a line on standard input) opens the common
 // preferences window, asks it to close, or quits. It reports on standard output, one line
 // each: "ready", "shown <1 when it made the window, else 0>", every value message it receives
-// ("ipc <item> <value in hex>"), and "closed <status>".
+// ("ipc <item> <the value's place among the formats, ? for another>"), and "closed <status>".
 //
 //   iap_peer SIGNATURE
 
-#include "IAPPeer.h"
 #include "iap/IAPItemAccKeyFormat.h"
 #include "iap/InterAppPrefs.h"
 
@@ -29,6 +28,14 @@ void report(const std::string& line)
     fflush(stdout);
 }
 
+std::string place_of(const std::string& format)
+{
+    for (size_t i = 0; i < kAccKeyFormats.size(); i++) {
+        if (kAccKeyFormats[i] == format)
+            return std::to_string(i);
+    }
+    return "?";
+}
 
 class Peer : public BApplication {
 public:
@@ -68,7 +75,7 @@ public:
             message->FindString(kIAPSrcItemField, &item);
             message->FindString(item, &value);
             gIAPs->SetValue(*message);
-            report(std::string("ipc ") + item + " " + hex(value));
+            report(std::string("ipc ") + item + " " + place_of(value));
             break;
         }
         default:

@@ -3,10 +3,9 @@
 // application of the maker as a separate process (iap_peer), told what to do on its standard
 // input and reporting what reaches it on its standard output.
 
+#include "AppDriver.h"
 #include "ChildProcess.h"
 #include "GoldenImage.h"
-#include "IAPPeer.h"
-#include "PrefsDriver.h"
 #include "app/AppConstants.h"
 #include "iap/IAPItemAccKeyFormat.h"
 #include "iap/IAPItemFlatToolBar.h"
@@ -19,16 +18,16 @@
 #include <File.h>
 #include <Locale.h>
 #include <MenuField.h>
-#include <MenuItem.h>
 
 #include <csignal>
 
-using namespace prefs_test;
+using namespace app_test;
 using namespace std::chrono_literals;
 
 namespace {
 
 constexpr char kPeerSignature[] = "application/x-vnd.VANTOR-Peer";
+constexpr char kFormatField[] = "AAccelerator Format: ";
 
 // The formats by their place in the pop-up menu (the separator is item 4).
 const std::string& format(int choice)
@@ -69,7 +68,7 @@ public:
                 return line;
         }
     }
-    // The value messages that reached the peer since the last look, as "<item> <hex>".
+    // The value messages that reached the peer since the last look, as "<item> <place>".
     std::vector<std::string> TakeValues(std::chrono::milliseconds quiet = 300ms)
     {
         std::vector<std::string> values;
@@ -113,7 +112,7 @@ struct CommonPrefs : AppFixture {
     // Tool > "VANTOR Common Preferences...", clicked.
     static ShownWindow Open(const RunningApp& app)
     {
-        click_menu_item(app, 1, 1);
+        app.ChooseMenuItem(1, 1);
         ShownWindow common(OwnWindow());
         // The controls come a moment later, through the port.
         EXPECT_TRUE(looper_test::eventually([&] {
@@ -121,25 +120,35 @@ struct CommonPrefs : AppFixture {
         }));
         return common;
     }
+    // Opens the window's pop-up menu of formats with a click; its window, once it shows.
+    struct OpenMenu {
+        BMenu* menu;
+        BWindow* window = nullptr;
+    };
+    static OpenMenu OpenFormatMenu(const ShownWindow& prefs)
+    {
+        const BRect field = prefs.InWindow(kFormatField);
+        OpenMenu open{prefs.Read([](BWindow* w) {
+            return dynamic_cast<BMenuField*>(w->FindView(kFormatField))->Menu();
+        })};
+        click(prefs.Window(), BPoint(field.right - 20, (field.top + field.bottom) / 2));
+        EXPECT_TRUE(looper_test::eventually([&] {
+            Locked lock(prefs.Window());
+            return (open.window = open.menu->Window()) != nullptr;
+        }));
+        return open;
+    }
     // Chooses a format in the window's pop-up menu with two clicks.
     static void Choose(const ShownWindow& prefs, int choice)
     {
-        const BRect field = prefs.InWindow("AAccelerator Format: ");
-        BMenu* menu = prefs.Read([](BWindow* w) {
-            return dynamic_cast<BMenuField*>(w->FindView("AAccelerator Format: "))->Menu();
-        });
-        click(prefs.Window(), BPoint(field.right - 20, (field.top + field.bottom) / 2));
-        BWindow* menuWindow = nullptr;
+        const OpenMenu open = OpenFormatMenu(prefs);
+        ASSERT_NE(open.window, nullptr);
         BPoint item;
-        ASSERT_TRUE(looper_test::eventually([&] {
+        {
             Locked lock(prefs.Window());
-            menuWindow = menu->Window();
-            if (menuWindow == nullptr)
-                return false;
-            item = center(menu->ItemAt(menu_index(choice))->Frame());
-            return true;
-        }));
-        click(menuWindow, item);
+            item = center(open.menu->ItemAt(menu_index(choice))->Frame());
+        }
+        click(open.window, item);
         settle(prefs.Window());
     }
     static int32 Components(const ShownWindow& prefs)
@@ -160,12 +169,14 @@ struct CommonPrefs : AppFixture {
             stored.FindString(field, &value);
         return value;
     }
-    static std::string Value(int choice) { return "AccKeyFormat2 " + hex(format(choice)); }
+    static std::string Value(int choice) { return "AccKeyFormat2 " + std::to_string(choice); }
 };
 
 } // namespace
 
-TEST_F(CommonPrefs, OneWindowServesEveryApplicationAndAChoiceRelabelsThemAll)
+// One window serves every running application; a choice in it relabels them all, Escape,
+// Cancel and Defaults return them to the committed or the default format, and OK commits.
+TEST_F(CommonPrefs, OneWindowServesEveryApplicationAndItsChoicesReachThemAll)
 {
     RunningApp app;
     Peer peer;
@@ -185,30 +196,13 @@ TEST_F(CommonPrefs, OneWindowServesEveryApplicationAndAChoiceRelabelsThemAll)
     settle_app();
     settle(app.Window());
     EXPECT_NE(MenuBar(app), before);
-    EXPECT_EQ(prefsWindow
-                  .Read([](BWindow* w) {
-                      return std::string(
-                          dynamic_cast<BControl*>(w->FindView("CBoxTrimHead"))->Label());
-                  })
-                  .find(" - "),
-              1u);
-    EXPECT_EQ(common.Read([](BWindow* w) {
-        return std::string(dynamic_cast<BButton*>(w->FindView("ButtonDefaults"))->Label());
-    }),
-              merge_accelerator_key(format(3), "D", "Defaults"));
+    EXPECT_EQ(prefsWindow.Label("CBoxTrimHead").find(" - "), 1u);
+    EXPECT_EQ(common.Label("ButtonDefaults"), merge_accelerator_key(format(3), "D", "Defaults"));
     // Written once, by the application that registered the item shown.
     EXPECT_EQ(StoredFormat(), format(3));
     EXPECT_EQ(StoredFormat(kIAPSrcAppField), gAppSignature);
-}
 
-TEST_F(CommonPrefs, CancelReturnsEveryApplicationToTheCommittedFormatAndOKCommits)
-{
-    RunningApp app;
-    Peer peer;
-    const std::vector<uint32_t> before = MenuBar(app);
-    ShownWindow common = Open(app);
-
-    // Two changes, then Escape: one value message per item, the committed one.
+    // Two more changes, then Escape: one value message per item, the committed one.
     Choose(common, 1);
     Choose(common, 4);
     EXPECT_EQ(peer.TakeValues(), (std::vector<std::string>{Value(1), Value(4)}));
@@ -348,17 +342,9 @@ TEST_F(CommonPrefs, WindowAndItsPopUpMenuLookLikeTheirGoldensInEachLanguage)
         const std::string name = std::string("common_prefs_") + language;
         EXPECT_TRUE(golden_image::compare(frame_of(common.Window()), name.c_str(), APP_GOLDEN_DIR,
                                           APP_GOLDEN_OUTPUT_DIR));
-        const BRect field = common.InWindow("AAccelerator Format: ");
-        click(common.Window(), BPoint(field.right - 20, (field.top + field.bottom) / 2));
-        BMenu* menu = common.Read([](BWindow* w) {
-            return dynamic_cast<BMenuField*>(w->FindView("AAccelerator Format: "))->Menu();
-        });
-        BWindow* menuWindow = nullptr;
-        ASSERT_TRUE(looper_test::eventually([&] {
-            Locked lock(common.Window());
-            return (menuWindow = menu->Window()) != nullptr;
-        }));
-        EXPECT_TRUE(golden_image::compare(frame_of(menuWindow), (name + "_menu").c_str(),
+        const OpenMenu menu = OpenFormatMenu(common);
+        ASSERT_NE(menu.window, nullptr);
+        EXPECT_TRUE(golden_image::compare(frame_of(menu.window), (name + "_menu").c_str(),
                                           APP_GOLDEN_DIR, APP_GOLDEN_OUTPUT_DIR));
         common.Type("\x1b");
     }

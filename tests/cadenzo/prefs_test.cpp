@@ -1,20 +1,21 @@
 // The Preferences window as a user meets it: opened from the Tool menu, edited with clicks
-// and keys, confirmed, cancelled or closed; and what it makes of bad settings and damaged
-// view trees.
+// and keys, confirmed, cancelled or closed; what it makes of bad settings and damaged view
+// trees; and the About box, opened from the Help menu. What both look like is compared with
+// the golden images in tests/cadenzo/golden; UPDATE_GOLDENS=1 makes the frames the goldens.
 
-#include "PrefsDriver.h"
-#include "iap/IAPItem.h"
+#include "AppDriver.h"
+#include "GoldenImage.h"
+#include "about/AppInfoView.h"
 #include "iap/IAPItemAccKeyFormat.h"
 #include "settings/PrefsView.h"
 #include "ui/ShortCuts.h"
 
 #include <Box.h>
 #include <Locale.h>
-#include <Resources.h>
 
 #include <climits>
 
-using namespace prefs_test;
+using namespace app_test;
 
 namespace {
 
@@ -49,6 +50,12 @@ TPrefs saved_prefs()
 bool tail_field_enabled(const ShownWindow& prefs)
 {
     return prefs.Read([&](BWindow*) { return prefs.Find(kTailField)->IsEnabled(); });
+}
+
+::testing::AssertionResult looks_like(BWindow* window, const std::string& name)
+{
+    return golden_image::compare(frame_of(window), name.c_str(), APP_GOLDEN_DIR,
+                                 APP_GOLDEN_OUTPUT_DIR);
 }
 
 } // namespace
@@ -135,9 +142,7 @@ TEST_F(AppFixture, SecondsFieldFollowsTheWidthOfTheAddTailLabel)
     const ShownWindow prefs = open_preferences(app);
     float lastLeft = -1;
     for (const std::string& format : {kAccKeyFormats[0], kAccKeyFormats[2], tooLong}) {
-        BMessage changed(kIAPValueMessage);
-        changed.AddString(kIAPSrcItemField, "AccKeyFormat2");
-        changed.AddString("AccKeyFormat2", format);
+        BMessage changed = format_message(format);
         be_app_messenger.SendMessage(&changed);
         settle_app();
         const BRect box = prefs.InWindow("CBoxAddTail");
@@ -146,9 +151,8 @@ TEST_F(AppFixture, SecondsFieldFollowsTheWidthOfTheAddTailLabel)
         EXPECT_NE(field.left, lastLeft);
         EXPECT_GE(field.Width(), 24);
         EXPECT_TRUE(format == tooLong || field.right == 320 - 10);
-        EXPECT_EQ(
-            prefs.Read([&](BWindow*) { return std::string(prefs.Find("CBoxAddTail")->Label()); }),
-            merge_accelerator_key(format, "T", "Add tail silence [s]: "));
+        EXPECT_EQ(prefs.Label("CBoxAddTail"),
+                  merge_accelerator_key(format, "T", "Add tail silence [s]: "));
         lastLeft = field.left;
     }
 }
@@ -182,10 +186,8 @@ TEST_F(AppFixture, LanguageChangeRelabelsTheMainAndPreferencesWindows)
         be_app_messenger.SendMessage(&changed);
         settle_app();
         app.Settle();
-        EXPECT_EQ(prefs.Read([](BWindow* w) { return std::string(w->Title()); }), c.prefsTitle);
-        EXPECT_EQ(
-            prefs.Read([&](BWindow*) { return std::string(prefs.Find("ButtonCancel")->Label()); }),
-            c.cancel);
+        EXPECT_EQ(prefs.Title(), c.prefsTitle);
+        EXPECT_EQ(prefs.Label("ButtonCancel"), c.cancel);
         Locked lock(app.Window());
         EXPECT_STREQ(app.Window()->KeyMenuBar()->ItemAt(0)->Label(), c.fileMenu);
         EXPECT_STREQ(app.Find<BStringView>("StrViewStatus")->Text(), c.idleText);
@@ -215,11 +217,7 @@ TEST_F(AppFixture, AbsurdTailFromTheSettingsFileIsShownClamped)
 // The layouts a damaged resource could hold: the view refuses what it cannot work with.
 TEST(PrefsView, RefusesATreeWithoutAnyOfItsFiveControls)
 {
-    size_t size = 0;
-    const void* flat = BApplication::AppResources()->LoadResource('ARCV', "PrefsViewRsrc", &size);
-    ASSERT_NE(flat, nullptr);
-    BMessage tree;
-    ASSERT_EQ(tree.Unflatten(static_cast<const char*>(flat), (ssize_t)size), B_OK);
+    const BMessage tree = archived_tree("PrefsViewRsrc");
     BMessage asBuilt(tree);
     EXPECT_EQ(TPrefsView(&asBuilt).InitCheck(), B_OK);
     for (int32 index = 0; index < 5; index++) {
@@ -227,4 +225,74 @@ TEST(PrefsView, RefusesATreeWithoutAnyOfItsFiveControls)
         archive.RemoveData("_views", index);
         EXPECT_EQ(TPrefsView(&archive).InitCheck(), B_NO_INIT) << "without child " << index;
     }
+}
+
+TEST_F(AppFixture, PreferencesAndAboutLookLikeTheirGoldensInEachLanguageAndFormat)
+{
+    const std::pair<const char*, std::string> formats[] = {
+        {"paren", kAccKeyFormats[0]},
+        {"dot", kAccKeyFormats[2]},
+    };
+    for (const char* language : {"en", "ja"}) {
+        ASSERT_EQ(be_locale->LoadCatalog("cadenzo", {APP_CATALOGUE_DIR}, language), B_OK);
+        for (const auto& [suffix, format] : formats) {
+            const std::string name = std::string("_") + language + "_" + suffix;
+            SCOPED_TRACE(name);
+            TIAPItemAccKeyFormat().SetString(format);
+            RunningApp app;
+            EXPECT_TRUE(looks_like(open_preferences(app).Window(), "prefs" + name));
+            if (format == kAccKeyFormats[0]) {
+                EXPECT_TRUE(looks_like(open_about(app).Window(), std::string("about_") + language));
+            }
+        }
+    }
+    ASSERT_EQ(be_locale->LoadCatalog("cadenzo", {APP_CATALOGUE_DIR}, "en"), B_OK);
+}
+
+// What the About box shows is its golden's; here, that it hides on OK and comes back with the
+// same title and texts.
+TEST_F(AppFixture, AboutHidesOnOKAndComesBackUnchanged)
+{
+    const auto texts = [](const ShownWindow& about) {
+        return about.Read([](BWindow* w) {
+            std::string all = w->Title();
+            for (const char* name :
+                 {"StrViewAppName", "StrViewAppVer", "StrViewCright", "StrViewTranslator"})
+                all += "|" + std::string(dynamic_cast<BStringView*>(w->FindView(name))->Text());
+            return all;
+        });
+    };
+    RunningApp app;
+    const ShownWindow about = open_about(app);
+    const std::string shown = texts(about);
+    EXPECT_EQ(shown.substr(0, shown.find('|')), "About Cadenzo");
+    about.Click("ButtonOK");
+    EXPECT_TRUE(about.Hidden());
+    const ShownWindow again = open_about(app);
+    EXPECT_EQ(again.Window(), about.Window());
+    EXPECT_FALSE(again.Hidden());
+    EXPECT_EQ(texts(again), shown);
+}
+
+TEST(AppInfoView, PutsTheMakersNameForEveryAuthorPlaceholderOfTheNotice)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"No placeholder here.", "No placeholder here."},
+        {"%AppAuthor% and %AppAuthor%", "VANTOR and VANTOR"},
+    };
+    for (const auto& [notice, shown] : cases) {
+        TAppInfoView view(BRect(0, 0, 1, 1));
+        view.SetAppInfo("Cadenzo", "Ver 2.33", notice);
+        EXPECT_STREQ(dynamic_cast<BStringView*>(view.FindView("StrViewCright"))->Text(), shown);
+    }
+}
+
+// Without a running application there is no type to take the icon from: the view draws none
+// instead of letting the exception end the program.
+TEST(AppInfoView, WithoutTheApplicationsTypeHasNoIcon)
+{
+    ASSERT_EQ(be_app, nullptr);
+    TAppInfoView view(BRect(0, 0, 1, 1));
+    EXPECT_EQ(view.Icon(), nullptr);
+    EXPECT_EQ(view.Frame(), BRect(0, 0, 320, 198));
 }
