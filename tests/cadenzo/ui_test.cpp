@@ -255,65 +255,54 @@ TEST_F(UITest, SetTargetToThisKeepsAimedControlsUnlessForced)
     EXPECT_EQ(aimed->Target(), window->view);
 }
 
-TEST_F(UITest, ControlLetterClicksTheEnabledButtonThatCarriesIt)
+// A button's Control letter clicks it while it is enabled, Escape the cancel button whatever
+// its letter, Enter the default one unless a free text area has the focus, which takes the
+// line break; Tab moves the focus even when no view had it.
+TEST_F(UITest, KeysClickTheButtonsTheyStandFor)
 {
-    BButton* button = window->AddButton("understand", "Understand(U)", recorder);
-    type(window, "u");
-    EXPECT_EQ(Clicked(), "");
-    type(window, "u", B_CONTROL_KEY);
-    EXPECT_EQ(Clicked(), "understand");
-    {
-        Locked lock(window);
-        button->SetEnabled(false);
-    }
-    type(window, "u", B_CONTROL_KEY);
-    EXPECT_EQ(Clicked(), "understand");
-}
-
-TEST_F(UITest, EscapeClicksTheCancelButtonWhateverItsLetter)
-{
+    BButton* understand = window->AddButton("understand", "Understand(U)", recorder);
     window->AddButton("ButtonCancel", "Close(X)", recorder);
-    type(window, "\x1b");
-    EXPECT_EQ(Clicked(), "ButtonCancel");
-}
-
-TEST_F(UITest, EnterWithoutFocusClicksTheDefaultButtonOnce)
-{
-    BButton* button = window->AddButton("ok", "OK", recorder);
+    BButton* ok = window->AddButton("ok", "OK", recorder);
     {
         Locked lock(window);
-        button->MakeDefault(true);
+        ok->MakeDefault(true);
         ASSERT_EQ(window->CurrentFocus(), nullptr);
     }
-    type(window, "\n");
-    EXPECT_EQ(Clicked(), "ok");
-}
-
-TEST_F(UITest, EnterInAFreeTextAreaBreaksTheLine)
-{
-    window->AddButton("ok", "OK", recorder);
+    const struct {
+        const char* key;
+        uint32 modifiers;
+        const char* clicked;
+    } steps[] = {
+        {"u", 0, ""},
+        {"u", B_CONTROL_KEY, "understand"},
+        {"\x1b", 0, "understand ButtonCancel"},
+        {"\n", 0, "understand ButtonCancel ok"},
+    };
+    for (const auto& step : steps) {
+        type(window, step.key, step.modifiers);
+        EXPECT_EQ(Clicked(), step.clicked) << step.key;
+    }
+    type(window, "\t");
+    {
+        Locked lock(window);
+        ASSERT_NE(window->CurrentFocus(), nullptr);
+        EXPECT_STREQ(window->CurrentFocus()->Name(), "understand");
+        understand->SetEnabled(false);
+    }
+    type(window, "u", B_CONTROL_KEY);
+    EXPECT_EQ(Clicked(), "understand ButtonCancel ok") << "disabled";
     BTextView* area;
     {
         Locked lock(window);
-        static_cast<BButton*>(window->FindView("ok"))->MakeDefault(true);
         area = new BTextView(BRect(0, 30, 99, 99), "area", BRect(0, 0, 99, 69), B_FOLLOW_NONE,
                              B_WILL_DRAW | B_NAVIGABLE);
         window->view->AddChild(area);
         area->MakeFocus(true);
     }
     type(window, "\n");
-    EXPECT_EQ(Clicked(), "");
+    EXPECT_EQ(Clicked(), "understand ButtonCancel ok") << "Enter in a free text area";
     Locked lock(window);
     EXPECT_STREQ(area->Text(), "\n");
-}
-
-TEST_F(UITest, TabWithoutFocusStillMovesTheFocus)
-{
-    window->AddButton("first", "First(F)", recorder);
-    type(window, "\t");
-    Locked lock(window);
-    ASSERT_NE(window->CurrentFocus(), nullptr);
-    EXPECT_STREQ(window->CurrentFocus()->Name(), "first");
 }
 
 TEST(Gestures, MouseEventsBecomeGestures)
