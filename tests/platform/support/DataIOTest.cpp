@@ -61,7 +61,7 @@ TEST(MemoryIOTest, Seek)
     EXPECT_EQ(io.Write("!", 1), 0);
 }
 
-TEST(MallocIOTest, GrowsAsWrittenAndGapsReadAsZeros)
+TEST(MallocIOTest, GrowsAsWritten)
 {
     BMallocIO io;
     std::string expected;
@@ -72,16 +72,15 @@ TEST(MallocIOTest, GrowsAsWrittenAndGapsReadAsZeros)
     }
     EXPECT_EQ(std::string(static_cast<const char*>(io.Buffer()), io.BufferLength()), expected);
     EXPECT_EQ(io.WriteAt(-1, "x", 1), B_BAD_VALUE);
-
-    BMallocIO gap;
-    gap.Seek(3, SEEK_SET);
-    EXPECT_EQ(gap.Write("x", 1), 1);
-    EXPECT_EQ(contents(gap), std::string("\0\0\0x", 4));
 }
 
-TEST(MallocIOTest, BytesCutOffDoNotComeBack)
+TEST(MallocIOTest, GapsReadAsZeros)
 {
     BMallocIO io;
+    io.Seek(3, SEEK_SET);
+    EXPECT_EQ(io.Write("x", 1), 1);
+    EXPECT_EQ(contents(io), std::string("\0\0\0x", 4));
+
     // Bytes cut off by SetSize must not come back when the stream grows again.
     io.WriteAt(0, "abcdefgh", 8);
     EXPECT_EQ(io.SetSize(2), B_OK);
