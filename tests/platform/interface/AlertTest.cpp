@@ -9,9 +9,7 @@
 
 #include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <iterator>
-#include <thread>
 
 using namespace window_test;
 
@@ -107,14 +105,10 @@ TEST_F(AlertFixture, GoFromAWindowAnswersTheClickedButtonAndKeepsTheWindowDrawin
 
     // The asking window is stuck in Go(), yet shows its red paper.
     BPrivate::DisplayFrame asking;
-    for (int i = 0; i < 100; i++) {
-        offscreen()->CopyFrame(id_of(window), asking);
-        if (asking.width > 0 && pixel(asking, 100, 50).red == 200)
-            break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    EXPECT_EQ(pixel(asking, 100, 50).red, 200);
-    EXPECT_EQ(pixel(asking, 100, 50).green, 0);
+    EXPECT_TRUE(eventually([&] {
+        return offscreen()->CopyFrame(id_of(window), asking) &&
+               pixel(asking, 100, 50) == make_color(200, 0, 0);
+    }));
 
     // Centred on the screen.
     const BRect screen = offscreen()->ScreenFrame();

@@ -1,5 +1,5 @@
-// Text views and text controls in real windows, edited with injected keys and the mouse;
-// and the controls' archives.
+// Text views and text controls in real windows, edited with injected keys and the mouse; and
+// the invoker that sends the controls' messages.
 
 #include "WindowTestSupport.h"
 
@@ -13,35 +13,22 @@ using namespace window_test;
 
 namespace {
 
-constexpr rgb_color kPanel = {216, 216, 216, 255};
-
-class FieldWindow : public BWindow {
-public:
-    FieldWindow() : BWindow(BRect(100, 100, 419, 219), "fields", B_TITLED_WINDOW, 0)
-    {
-        panel = new BView(Bounds(), "panel", B_FOLLOW_ALL, B_WILL_DRAW);
-        panel->SetViewColor(kPanel);
-        AddChild(panel);
-    }
-    BView* panel;
-};
-
 class TextControlTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         offscreen();
         recorder = new Recorder();
-        window = new FieldWindow();
+        window = new BWindow(BRect(100, 100, 419, 219), "fields", B_TITLED_WINDOW, 0);
         field =
             new BTextControl(BRect(10, 10, 300, 27), "field", "Margin", "", new BMessage('invk'));
         field->SetDivider(60);
         field->SetModificationMessage(new BMessage('modf'));
         field->SetTarget(recorder);
-        ok = new BButton(BRect(220, 80, 300, 102), "ok", "OK", new BMessage('_ok'));
+        auto* ok = new BButton(BRect(220, 80, 300, 102), "ok", "OK", new BMessage('_ok'));
         ok->SetTarget(recorder);
-        window->panel->AddChild(field);
-        window->panel->AddChild(ok);
+        window->AddChild(field);
+        window->AddChild(ok);
         window->SetDefaultButton(ok);
         window->Show();
         Locked lock(window);
@@ -84,9 +71,8 @@ protected:
     }
 
     Recorder* recorder = nullptr;
-    FieldWindow* window = nullptr;
+    BWindow* window = nullptr;
     BTextControl* field = nullptr;
-    BButton* ok = nullptr;
     Watchdog watchdog;
 };
 
