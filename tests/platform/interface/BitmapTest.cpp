@@ -179,21 +179,20 @@ TEST(BitmapTest, ArchiveRoundTripsThroughAFlattenedMessage)
 
 TEST(BitmapTest, ForgedArchivesMakeNoBitmap)
 {
-    BMessage huge;
-    huge.AddString("class", "BBitmap");
-    huge.AddRect("_frame", BRect(0, 0, 30000, 30000));
+    auto forged = [](BRect frame) {
+        BMessage archive;
+        archive.AddString("class", "BBitmap");
+        archive.AddRect("_frame", frame);
+        return archive;
+    };
+    BMessage huge = forged(BRect(0, 0, 30000, 30000));
     huge.AddInt32("_cspace", B_RGBA32);
     EXPECT_EQ(instantiate_object(&huge), nullptr);
-
-    BMessage noSpace;
-    noSpace.AddString("class", "BBitmap");
-    noSpace.AddRect("_frame", kIconBounds);
+    BMessage noSpace = forged(kIconBounds);
     EXPECT_EQ(instantiate_object(&noSpace), nullptr);
 
     // Too little data: the rest is zero; too much: the rest is ignored.
-    BMessage shortData;
-    shortData.AddString("class", "BBitmap");
-    shortData.AddRect("_frame", BRect(0, 0, 3, 3));
+    BMessage shortData = forged(BRect(0, 0, 3, 3));
     shortData.AddInt32("_cspace", B_CMAP8);
     shortData.AddInt32("_rowbytes", 2);
     const uint8 few[3] = {9, 9, 9};
