@@ -95,10 +95,10 @@ TEST(SDLDisplayOpenTest, AnEventSentToAVanishedWindowDoesNotEndTheProgram)
         ::testing::ExitedWithCode(0), "");
 }
 
-TEST_F(SDLDisplayTest, PresentedFrameFillsTheWindowAtItsFrameOnTheScreen)
+TEST_F(SDLDisplayTest, PresentedFrameFillsTheWindowOnTheScreenAndTheLastOfABurstStays)
 {
     // BRect units: 350 by 150 pixels at 100, 100.
-    OpenWindow("Quarters", BRect(100, 100, 449, 249));
+    display_window_id window = OpenWindow("Quarters", BRect(100, 100, 449, 249));
     const XPicture picture = PictureOf("Quarters");
     ASSERT_EQ(corners(picture), corners(350, 150));
     const Quarters colors;
@@ -115,39 +115,31 @@ TEST_F(SDLDisplayTest, PresentedFrameFillsTheWindowAtItsFrameOnTheScreen)
     EXPECT_EQ(screen.At(449, 249), colors.rightBottom);
     EXPECT_NE(screen.At(450, 250), colors.rightBottom);
     EXPECT_NE(screen.At(99, 99), colors.leftTop);
-}
 
-TEST_F(SDLDisplayTest, LastOfABurstOfFramesStaysOnTheScreen)
-{
-    display_window_id window = OpenWindow("Burst", BRect(50, 50, 249, 149));
     const Quarters last{0x101010, 0x202020, 0x303030, 0x404040};
     for (uint32_t i = 0; i < 20; i++)
-        PresentQuarters(window, 200, 100, Quarters{i, i, i, i});
-    PresentQuarters(window, 200, 100, last);
-
-    EXPECT_TRUE(ShowsColor("Burst", 150, 80, last.rightBottom));
+        PresentQuarters(window, 350, 150, Quarters{i, i, i, i});
+    PresentQuarters(window, 350, 150, last);
+    EXPECT_TRUE(ShowsColor("Quarters", 300, 120, last.rightBottom));
     std::this_thread::sleep_for(200ms);
-    EXPECT_EQ(corners(PictureOf("Burst")), corners(200, 100, last));
+    EXPECT_EQ(corners(PictureOf("Quarters")), corners(350, 150, last)) << "a burst's last frame";
 }
 
-TEST_F(SDLDisplayTest, ShownWindowIsAskedForAFirstFrameAndKeepsItsLastOne)
+TEST_F(SDLDisplayTest, ShowingHidingMovingAndResizingReachTheScreenAndAreReported)
 {
-    display_window_id window = OpenWindow("Hide and seek", BRect(80, 60, 279, 159), false);
+    // Shown before its first frame, the window is asked for one.
+    display_window_id window = OpenWindow("Mover", BRect(100, 100, 299, 199), false);
     fDisplay->Show(window);
     EXPECT_FALSE(fLog->WaitFor(BPrivate::B_DISPLAY_EXPOSED).empty());
     PresentQuarters(window, 200, 100);
-    EXPECT_TRUE(ShowsColor("Hide and seek", 199, 99, Quarters().rightBottom));
+    EXPECT_TRUE(ShowsColor("Mover", 199, 99, Quarters().rightBottom));
 
     fDisplay->Hide(window);
-    EXPECT_TRUE(looper_test::eventually([&] { return fX->FindWindow("Hide and seek") == 0; }));
+    EXPECT_TRUE(looper_test::eventually([&] { return fX->FindWindow("Mover") == 0; }));
     // The window system lost the pixels; the display still has the frame.
     fDisplay->Show(window);
-    EXPECT_TRUE(ShowsColor("Hide and seek", 199, 99, Quarters().rightBottom));
-}
+    EXPECT_TRUE(ShowsColor("Mover", 199, 99, Quarters().rightBottom));
 
-TEST_F(SDLDisplayTest, MovingAndResizingReachTheScreenAndAreReported)
-{
-    display_window_id window = OpenWindow("Mover", BRect(100, 100, 299, 199));
     fDisplay->MoveTo(window, BPoint(300, 220));
     EXPECT_TRUE(looper_test::eventually([&] {
         int x = 0, y = 0;

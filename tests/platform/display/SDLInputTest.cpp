@@ -1,5 +1,6 @@
 // Input to the SDL display made through the X server as users make it (where the XTEST
-// library is installed): clicks and keys. Drops are the window tests'.
+// library is installed): clicks and keys, and which window the keys go to. Drops are the
+// window tests'.
 
 #include "SDLDisplayFixture.h"
 
@@ -31,17 +32,19 @@ void press(X11Connection& x11, const char* key)
 
 } // namespace
 
-TEST_F(SDLDisplayTest, ClickThroughTheServerArrivesAsMouseDownAndUp)
+TEST_F(SDLDisplayTest, ClicksAndKeysThroughTheServerArriveOnceEachWithButtonsAndModifiers)
 {
     if (!fX->CanFakeInput())
-        GTEST_SKIP() << "libXtst.so.6 is not installed: no real clicks can be made";
-    OpenWindow("Clickable", BRect(100, 100, 299, 199));
-    PointAt("Clickable", 20, 30);
+        GTEST_SKIP() << "libXtst.so.6 is not installed: no real input can be made";
+    OpenWindow("Typewriter", BRect(100, 100, 299, 199));
+    // Without a window manager the window shown last has the keyboard.
+    ASSERT_FALSE(fLog->WaitFor(B_WINDOW_ACTIVATED).empty());
+
+    PointAt("Typewriter", 20, 30);
     for (unsigned int button : {1, 3}) {
         fX->FakeButton(button, true);
         fX->FakeButton(button, false);
     }
-
     const auto downs = fLog->WaitFor(B_MOUSE_DOWN, 2);
     const auto ups = fLog->WaitFor(B_MOUSE_UP, 2);
     ASSERT_EQ(downs.size(), 2u);
@@ -56,15 +59,6 @@ TEST_F(SDLDisplayTest, ClickThroughTheServerArrivesAsMouseDownAndUp)
     EXPECT_TRUE(std::any_of(moves.begin(), moves.end(), [](const BMessage& message) {
         return point_of(message) == BPoint(20, 30);
     }));
-}
-
-TEST_F(SDLDisplayTest, TypedKeysArriveOnceEachWithTheirModifiers)
-{
-    if (!fX->CanFakeInput())
-        GTEST_SKIP() << "libXtst.so.6 is not installed: no real keys can be typed";
-    OpenWindow("Typewriter", BRect(100, 100, 299, 199));
-    // Without a window manager the window shown last has the keyboard.
-    ASSERT_FALSE(fLog->WaitFor(B_WINDOW_ACTIVATED).empty());
 
     const struct {
         const char* key;
@@ -96,15 +90,15 @@ TEST_F(SDLDisplayTest, TypedKeysArriveOnceEachWithTheirModifiers)
 
     // Each key once, down and up; the modifiers held are in the key's message.
     const uint32 kLocks = B_CAPS_LOCK | B_NUM_LOCK | B_SCROLL_LOCK;
-    std::vector<std::string> downs, ups;
+    std::vector<std::string> keyDowns, keyUps;
     for (const BMessage& message : fLog->Of(B_KEY_DOWN)) {
-        downs.push_back(string_of(message, "bytes") + " " +
-                        std::to_string(int32_of(message, "modifiers") & ~kLocks));
+        keyDowns.push_back(string_of(message, "bytes") + " " +
+                           std::to_string(int32_of(message, "modifiers") & ~kLocks));
     }
     for (const BMessage& message : fLog->Of(B_KEY_UP))
-        ups.push_back(string_of(message, "bytes"));
-    EXPECT_EQ(downs, held);
-    EXPECT_EQ(ups, typed);
+        keyUps.push_back(string_of(message, "bytes"));
+    EXPECT_EQ(keyDowns, held);
+    EXPECT_EQ(keyUps, typed);
 
     // A modifier is announced before the key it modifies.
     const auto all = fLog->All();
