@@ -38,6 +38,9 @@ pid_t stopped_while_writing(const TempFolder& folder, const std::string& environ
                                 CADENZO_BINARY + "' a.mid >/dev/null 2>&1 </dev/null";
     const pid_t pid = fork();
     if (pid == 0) {
+        // A test started in the background ignores SIGINT, and the program keeps a signal it
+        // was started to ignore.
+        signal(SIGINT, SIG_DFL);
         execl("/bin/sh", "sh", "-c", command.c_str(), nullptr);
         _exit(127);
     }

@@ -85,11 +85,19 @@ protected:
     // Runs the three selection passes in order, as a conversion does.
     std::string Select(const std::string& source)
     {
+        const TEventMap map = events(source);
         TEventMap destination;
-        view.ConvertChannelIndependentEvents(events(source), &destination);
-        view.ConvertChannelEvents(events(source), &destination);
-        view.ConvertNoteOnEvents(events(source), &destination);
+        view.ConvertChannelIndependentEvents(map, &destination);
+        view.ConvertChannelEvents(map, &destination);
+        view.ConvertNoteOnEvents(map, &destination);
         return dump_events(destination);
+    }
+    // The settings of a case: the defaults, changed by tweak when there is one.
+    static void Use(Tweak tweak)
+    {
+        *gPrefs = TPrefs();
+        if (tweak != nullptr)
+            tweak(*gPrefs);
     }
 
     TCadenzoView view{BRect(), "test"};
@@ -147,9 +155,7 @@ TEST_F(Passes, SelectionKeepsTemposNoteOffsPedalAndScaledNoteOns)
          "0 90 00 3C 7F\n0 90 00 3D 3F\n"},
     };
     for (const auto& each : cases) {
-        *gPrefs = TPrefs();
-        if (each.tweak != nullptr)
-            each.tweak(*gPrefs);
+        Use(each.tweak);
         EXPECT_EQ(each.selected, Select(each.source)) << each.behaviour;
     }
 }
@@ -203,9 +209,7 @@ TEST_F(Passes, CleanupHeadSilenceAndTagRewriteTheMapInPlace)
          "0 FF 04 43 64 7A 56 72 28 32 2E 33 33 29\n5 80 00 3C 40\n"},
     };
     for (const auto& each : cases) {
-        *gPrefs = TPrefs();
-        if (each.tweak != nullptr)
-            each.tweak(*gPrefs);
+        Use(each.tweak);
         TEventMap map = events(each.before);
         (view.*each.pass)(&map);
         EXPECT_EQ(each.after != nullptr ? each.after : each.before, dump_events(map))
@@ -241,9 +245,7 @@ TEST_F(Passes, EndOfTrackFollowsTheLastEventAfterTheTail)
          [](TPrefs& p) { p.TlMg = 0x7FFFFFFF; }, "100 FF 51 07\n", 0xFFFF, 0xFFFFFFFF},
     };
     for (const auto& each : cases) {
-        *gPrefs = TPrefs();
-        if (each.tweak != nullptr)
-            each.tweak(*gPrefs);
+        Use(each.tweak);
         TEventMap map = events(each.map);
         view.AddEndOfTrack(&map, each.timeBase);
         EXPECT_EQ(each.map + std::to_string(each.end) + " FF 2F\n", dump_events(map))

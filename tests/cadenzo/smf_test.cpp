@@ -16,23 +16,21 @@ TEventMap decode(Bytes chunk)
     return track.fEventMap;
 }
 
+Bytes written(const BMallocIO& stream)
+{
+    const auto* bytes = static_cast<const uint8_t*>(stream.Buffer());
+    return Bytes(bytes, bytes + stream.BufferLength());
+}
+
+// The events of a track as written, without "MTrk" and the length.
 Bytes encode(const TEventMap& map)
 {
     TSMFTrack track;
     track.fEventMap = map;
     BMallocIO stream;
     EXPECT_EQ(0, track.Save(&stream));
-    const auto* bytes = static_cast<const uint8_t*>(stream.Buffer());
-    // Without "MTrk" and the length.
-    return Bytes(bytes + 8, bytes + stream.BufferLength());
-}
-
-Bytes save(const TSMF& file)
-{
-    BMallocIO stream;
-    EXPECT_EQ(0, file.Save(&stream));
-    const auto* bytes = static_cast<const uint8_t*>(stream.Buffer());
-    return Bytes(bytes, bytes + stream.BufferLength());
+    const Bytes bytes = written(stream);
+    return Bytes(bytes.begin() + 8, bytes.end());
 }
 
 TEST(TrackDecoding, Examples)
@@ -126,8 +124,7 @@ TEST(VariableLengthQuantity, MinimalEncodingAndReadBack)
     for (const auto& [value, bytes] : cases) {
         BMallocIO stream;
         ASSERT_EQ(0, track.SaveVNum(&stream, value));
-        const auto* written = static_cast<const uint8_t*>(stream.Buffer());
-        EXPECT_EQ(bytes, Bytes(written, written + stream.BufferLength())) << value;
+        EXPECT_EQ(bytes, written(stream)) << value;
 
         Bytes copy = bytes;
         unsigned char* cursor = copy.data();
@@ -161,9 +158,10 @@ TEST(FileWriting, OneTrackFileIsWrittenExactly)
 
     Bytes expected = smf_header(0, 1, 480) + smf_track({0x00, 0x90, 0x3C, 0x40, 0x83, 0x60, 0x80,
                                                         0x3C, 0x40, 0x83, 0x60, 0xFF, 0x2F, 0x00});
-    const Bytes written = save(file);
-    EXPECT_EQ(expected, written);
-    EXPECT_EQ(dump_smf(file), dump_file(written)) << "read back as written";
+    BMallocIO stream;
+    ASSERT_EQ(0, file.Save(&stream));
+    EXPECT_EQ(expected, written(stream));
+    EXPECT_EQ(dump_smf(file), dump_file(written(stream))) << "read back as written";
     std::string title = "kept";
     EXPECT_EQ(-1, file.GetTitle(&title)) << "no track is named";
     EXPECT_EQ("kept", title);
