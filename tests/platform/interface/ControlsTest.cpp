@@ -2,7 +2,7 @@
 // what they send, the values and focus they end with, what they look like in each of their
 // states, and that a tree of them survives an archive.
 
-#include "WindowTestSupport.h"
+#include "ControlTestSupport.h"
 
 #include "GoldenImage.h"
 #include "ViewDump.h"
@@ -24,23 +24,11 @@
 #include <cstdlib>
 #include <memory>
 
-using namespace window_test;
+using namespace control_test;
 
 namespace {
 
-constexpr rgb_color kPanel = {216, 216, 216, 255};
-
-class ControlWindow : public BWindow {
-public:
-    ControlWindow()
-        : BWindow(BRect(100, 100, 419, 279), "controls", B_TITLED_WINDOW, B_ASYNCHRONOUS_CONTROLS)
-    {
-        panel = new BView(Bounds(), "panel", B_FOLLOW_ALL, B_WILL_DRAW);
-        panel->SetViewColor(kPanel);
-        AddChild(panel);
-    }
-    BView* panel;
-};
+using ControlsTest = control_test::ControlsFixture;
 
 // A panel like a dialog's: a string view, a box of sixteen check boxes, a text control and
 // buttons.
@@ -85,83 +73,6 @@ BView* make_dialog_panel()
     panel->AddChild(ok);
     return panel;
 }
-
-class ControlsTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        offscreen();
-        recorder = new Recorder();
-    }
-    void TearDown() override
-    {
-        if (window != nullptr)
-            close(window);
-        recorder->Stop();
-    }
-
-    // Shows a panel with the views; the controls among them send to the recorder.
-    void Show(std::initializer_list<BView*> views)
-    {
-        window = new ControlWindow();
-        for (BView* view : views) {
-            if (auto* control = dynamic_cast<BControl*>(view))
-                control->SetTarget(recorder);
-            window->panel->AddChild(view);
-        }
-        window->Show();
-    }
-    // Where a view's centre lies in the window.
-    BPoint At(BView* view)
-    {
-        Locked lock(window);
-        return center(in_window(view));
-    }
-    int32 ValueOf(BControl* control)
-    {
-        Locked lock(window);
-        return control->Value();
-    }
-    // The messages of one command that reached the recorder, once the window has handled
-    // everything and the recorder has answered a message sent after that.
-    std::vector<BMessage> Received(uint32 what)
-    {
-        settle(window);
-        BMessage reply;
-        BMessenger(nullptr, recorder).SendMessage('sync', &reply);
-        std::vector<BMessage> found;
-        for (const BMessage& message : recorder->Messages()) {
-            if (message.what == what)
-                found.push_back(message);
-        }
-        return found;
-    }
-    std::string FocusName()
-    {
-        Locked lock(window);
-        BView* focus = window->CurrentFocus();
-        return focus != nullptr ? focus->Name() : "none";
-    }
-    // Types each key in turn and answers the name of the focus after each.
-    std::vector<std::string> FocusAfter(const std::vector<std::pair<const char*, uint32>>& keys)
-    {
-        std::vector<std::string> names;
-        for (const auto& [bytes, modifiers] : keys) {
-            type(window, bytes, modifiers);
-            names.push_back(FocusName());
-        }
-        return names;
-    }
-    void Focus(BView* view)
-    {
-        Locked lock(window);
-        view->MakeFocus(true);
-    }
-
-    Recorder* recorder = nullptr;
-    ControlWindow* window = nullptr;
-    Watchdog watchdog;
-};
 
 using Names = std::vector<std::string>;
 

@@ -1,7 +1,7 @@
 // Text views and text controls in real windows, edited with injected keys and the mouse; and
 // the invoker that sends the controls' messages.
 
-#include "WindowTestSupport.h"
+#include "ControlTestSupport.h"
 
 #include <AppDefs.h>
 #include <Button.h>
@@ -9,47 +9,28 @@
 #include <TextControl.h>
 #include <TextView.h>
 
-using namespace window_test;
+using namespace control_test;
 
 namespace {
 
-class TextControlTest : public ::testing::Test {
+// A text field that reports every change, and a default button, in a panel.
+class TextControlTest : public ControlsFixture {
 protected:
     void SetUp() override
     {
-        offscreen();
-        recorder = new Recorder();
-        window = new BWindow(BRect(100, 100, 419, 219), "fields", B_TITLED_WINDOW, 0);
+        ControlsFixture::SetUp();
         field =
             new BTextControl(BRect(10, 10, 300, 27), "field", "Margin", "", new BMessage('invk'));
         field->SetDivider(60);
         field->SetModificationMessage(new BMessage('modf'));
-        field->SetTarget(recorder);
         auto* ok = new BButton(BRect(220, 80, 300, 102), "ok", "OK", new BMessage('_ok'));
-        ok->SetTarget(recorder);
-        window->AddChild(field);
-        window->AddChild(ok);
-        window->SetDefaultButton(ok);
-        window->Show();
+        Show({field, ok});
         Locked lock(window);
+        window->SetDefaultButton(ok);
         field->MakeFocus(true);
     }
-    void TearDown() override
-    {
-        close(window);
-        recorder->Stop();
-    }
 
-    size_t Count(uint32 what)
-    {
-        settle(window);
-        BMessage reply;
-        BMessenger(nullptr, recorder).SendMessage('sync', &reply);
-        size_t count = 0;
-        for (const BMessage& message : recorder->Messages())
-            count += message.what == what ? 1 : 0;
-        return count;
-    }
+    size_t Count(uint32 what) { return Received(what).size(); }
     // Each key in turn, with the same modifiers held.
     void Type(std::initializer_list<const char*> keys, uint32 modifiers = 0)
     {
@@ -70,10 +51,7 @@ protected:
         return {start, end};
     }
 
-    Recorder* recorder = nullptr;
-    BWindow* window = nullptr;
     BTextControl* field = nullptr;
-    Watchdog watchdog;
 };
 
 } // namespace
