@@ -28,7 +28,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -66,13 +65,8 @@ public:
     std::string Text()
     {
         fflush(stderr);
-        std::string text;
-        char buffer[4096];
-        ssize_t read;
-        for (off_t at = 0; (read = pread(fileno(fFile), buffer, sizeof(buffer), at)) > 0;
-             at += read)
-            text.append(buffer, (size_t)read);
-        return text;
+        // Read through a descriptor of its own, from the start.
+        return TempFolder::ReadText("/proc/self/fd/" + std::to_string(fileno(fFile)));
     }
     size_t Count(const std::string& part)
     {

@@ -18,7 +18,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -27,25 +26,16 @@ using namespace window_test;
 namespace {
 
 // What the windows and views of a test did, in order.
-class Log {
+class Log : public MessageLog {
 public:
-    void Add(const std::string& entry)
-    {
-        std::lock_guard<std::mutex> lock(fLock);
-        fEntries.push_back(entry);
-    }
+    void Add(const std::string& entry) { MessageLog::Add(entry, BMessage()); }
     std::string Joined()
     {
-        std::lock_guard<std::mutex> lock(fLock);
         std::string all;
-        for (const std::string& entry : fEntries)
-            all += (all.empty() ? "" : " ") + entry;
+        for (const auto& entry : Entries())
+            all += (all.empty() ? "" : " ") + entry.first;
         return all;
     }
-
-private:
-    std::mutex fLock;
-    std::vector<std::string> fEntries;
 };
 
 // A top view that logs its notifications and every gesture.
