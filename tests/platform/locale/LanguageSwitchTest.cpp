@@ -59,11 +59,6 @@ public:
     std::function<void()> fReady;
 };
 
-int run_belanguage(const char* language)
-{
-    return run_process({BELANGUAGE, language});
-}
-
 } // namespace
 
 TEST(LanguageSwitchTest, ReachesTheCatalogueAndEveryWindow)
@@ -96,7 +91,7 @@ TEST(LanguageSwitchTest, ReachesTheCatalogueAndEveryWindow)
             for (size_t i = 0; i < std::size(cases); i++) {
                 const auto& each = cases[i];
                 if (strcmp(each.how, "belanguage") == 0) {
-                    EXPECT_EQ(run_belanguage(each.language), 0);
+                    EXPECT_EQ(run_process({BELANGUAGE, each.language}), 0);
                 } else {
                     BMessage message(B_LANGUAGE_CHANGED);
                     if (each.language != nullptr)
