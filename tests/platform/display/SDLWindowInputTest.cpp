@@ -294,42 +294,39 @@ TEST_F(SDLWindowInput, ControlLetterInATextFieldTypesNothingAndReachesTheFilters
     EXPECT_EQ(keys, "a+Control b+Control ");
 }
 
-TEST_F(SDLWindowInput, KeyboardGoesBackToTheWindowActiveBeforeAWindowThatGoesAway)
+TEST_F(SDLWindowInput, KeyboardComesBackWhenAWindowGoesAwayOrIsClickedPastUnlessItIsModal)
 {
+    const BPoint empty(300, 150);
+    enum class Away { kClosed, kHidden, kClickedPast };
     const struct {
         const char* how;
-        bool hide;
-    } kCases[] = {{"closed", false}, {"hidden", true}};
+        window_type type;
+        Away away;
+    } kCases[] = {{"closed", B_MODAL_WINDOW, Away::kClosed},
+                  {"hidden", B_MODAL_WINDOW, Away::kHidden},
+                  {"clicked past", B_TITLED_WINDOW, Away::kClickedPast}};
     size_t expected = 0;
     for (const auto& row : kCases) {
         SCOPED_TRACE(row.how);
-        InputWindow* dialog = OpenSecond(B_MODAL_WINDOW);
-        if (row.hide) {
-            dialog->Lock();
-            dialog->Hide();
-            dialog->Unlock();
+        InputWindow* second = OpenSecond(row.type);
+        if (row.away == Away::kClosed) {
+            Close(second);
+        } else if (row.away == Away::kHidden) {
+            second->Lock();
+            second->Hide();
+            second->Unlock();
         } else {
-            Close(dialog);
+            Click(fXWindow, empty);
         }
         EXPECT_TRUE(Becomes(fWindow, true));
         Press("q", "Alt_L");
         EXPECT_TRUE(Received(B_QUIT_REQUESTED, ++expected));
-        if (row.hide)
-            Close(dialog);
+        if (row.away != Away::kClosed)
+            Close(second);
     }
-}
 
-TEST_F(SDLWindowInput, ClickGivesTheKeyboardToTheWindowUnlessAModalWindowIsShown)
-{
-    const BPoint empty(300, 150);
-    InputWindow* other = OpenSecond(B_TITLED_WINDOW);
-    Click(fXWindow, empty);
-    EXPECT_TRUE(Becomes(fWindow, true));
-    Press("q", "Alt_L");
-    EXPECT_TRUE(Received(B_QUIT_REQUESTED));
-    Close(other);
-
-    // The click is handed on once the keyboard went where it goes.
+    // A click past a modal window is handed on once the keyboard went where it goes: to the
+    // modal window still.
     InputWindow* dialog = OpenSecond(B_MODAL_WINDOW);
     Click(fXWindow, empty);
     ASSERT_TRUE(Received(B_MOUSE_DOWN, 2));
