@@ -17,6 +17,11 @@ constexpr rgb_color kRed = {255, 0, 0, 255};
 constexpr rgb_color kBlue = {0, 0, 255, 255};
 constexpr rgb_color kGrey = {216, 216, 216, 255};
 
+std::string text(BPoint where)
+{
+    return std::to_string((int)where.x) + "," + std::to_string((int)where.y);
+}
+
 // A view that fills itself with its high colour and records the input it gets.
 class ProbeView : public BView {
 public:
@@ -27,24 +32,16 @@ public:
         SetHighColor(kRed);
     }
 
-    void Draw(BRect) override
-    {
-        draws++;
-        FillRect(Bounds());
-    }
+    void Draw(BRect) override { FillRect(Bounds()); }
     void MouseDown(BPoint where) override
     {
         int32 clicks = 0;
         Window()->CurrentMessage()->FindInt32("clicks", &clicks);
-        events.push_back("down " + std::to_string((int)where.x) + "," +
-                         std::to_string((int)where.y) + " x" + std::to_string(clicks));
+        events.push_back("down " + text(where) + " x" + std::to_string(clicks));
         if (capture)
             SetMouseEventMask(B_POINTER_EVENTS);
     }
-    void MouseUp(BPoint where) override
-    {
-        events.push_back("up " + std::to_string((int)where.x) + "," + std::to_string((int)where.y));
-    }
+    void MouseUp(BPoint where) override { events.push_back("up " + text(where)); }
     // Keyboard shortcuts compare letters by raw_char: Shift or Caps Lock must not change it.
     void KeyDown(const char* bytes, int32 numBytes) override
     {
@@ -66,7 +63,6 @@ public:
     }
 
     std::vector<std::string> events;
-    std::atomic<int> draws{0};
     bool capture = false;
 };
 
@@ -200,10 +196,8 @@ TEST_F(WindowTest, TabMovesTheFocusAmongNavigableViewsAndKeysGoToTheFocus)
     auto* box = new BView(BRect(0, 20, 99, 99), "box", 0, 0);
     auto* nested = new ProbeView(BRect(0, 0, 9, 9), "nested", 0, B_NAVIGABLE);
     box->AddChild(nested);
-    window->AddChild(first);
-    window->AddChild(plain);
-    window->AddChild(hidden);
-    window->AddChild(box);
+    for (BView* view : std::initializer_list<BView*>{first, plain, hidden, box})
+        window->AddChild(view);
     hidden->Hide();
     window->Show();
 
