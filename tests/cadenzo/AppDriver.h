@@ -10,6 +10,9 @@
 #include "MidiBytes.h"
 #include "TempFolder.h"
 #include "WindowTestSupport.h"
+#ifdef APP_GOLDEN_DIR
+#include "GoldenImage.h"
+#endif
 #include "about/VANTORAboutWindow.h"
 #include "app/CadenzoApp.h"
 #include "app/CadenzoView.h"
@@ -331,6 +334,15 @@ inline BMessage archived_tree(const char* name)
         ADD_FAILURE() << "no view tree " << name;
     return tree;
 }
+
+#ifdef APP_GOLDEN_DIR
+// Whether a frame looks like the golden image of that name; UPDATE_GOLDENS=1 makes it so.
+inline ::testing::AssertionResult looks_like(const BPrivate::DisplayFrame& frame,
+                                             const std::string& name)
+{
+    return golden_image::compare(frame, name.c_str(), APP_GOLDEN_DIR, APP_GOLDEN_OUTPUT_DIR);
+}
+#endif
 
 // Returns once the application has handled everything sent to it so far.
 inline void settle_app()

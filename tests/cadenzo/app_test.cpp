@@ -4,7 +4,6 @@
 // tests/cadenzo/golden; UPDATE_GOLDENS=1 makes the frames the goldens.
 
 #include "AppDriver.h"
-#include "GoldenImage.h"
 #include "iap/IAPItemAccKeyFormat.h"
 
 #include <Locale.h>
@@ -31,11 +30,6 @@ bool all_boxes_enabled(const RunningApp& app)
 std::string prefs_file(const TempFolder& folder)
 {
     return folder / "config/VANTOR/Cadenzo/Cadenzo_Prefs.arc";
-}
-
-::testing::AssertionResult looks_like(const BPrivate::DisplayFrame& frame, const std::string& name)
-{
-    return golden_image::compare(frame, name.c_str(), APP_GOLDEN_DIR, APP_GOLDEN_OUTPUT_DIR);
 }
 
 // The window made last after the given one that has drawn (windows are numbered in order of

@@ -5,7 +5,6 @@
 
 #include "AppDriver.h"
 #include "ChildProcess.h"
-#include "GoldenImage.h"
 #include "app/AppConstants.h"
 #include "iap/IAPItemAccKeyFormat.h"
 #include "iap/IAPItemFlatToolBar.h"
@@ -340,12 +339,10 @@ TEST_F(CommonPrefs, WindowAndItsPopUpMenuLookLikeTheirGoldensInEachLanguage)
         RunningApp app;
         ShownWindow common = Open(app);
         const std::string name = std::string("common_prefs_") + language;
-        EXPECT_TRUE(golden_image::compare(frame_of(common.Window()), name.c_str(), APP_GOLDEN_DIR,
-                                          APP_GOLDEN_OUTPUT_DIR));
+        EXPECT_TRUE(looks_like(frame_of(common.Window()), name));
         const OpenMenu menu = OpenFormatMenu(common);
         ASSERT_NE(menu.window, nullptr);
-        EXPECT_TRUE(golden_image::compare(frame_of(menu.window), (name + "_menu").c_str(),
-                                          APP_GOLDEN_DIR, APP_GOLDEN_OUTPUT_DIR));
+        EXPECT_TRUE(looks_like(frame_of(menu.window), name + "_menu"));
         common.Type("\x1b");
     }
     ASSERT_EQ(be_locale->LoadCatalog("cadenzo", {APP_CATALOGUE_DIR}, "en"), B_OK);
