@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <numeric>
+
 namespace {
 
 TEventMap decode(Bytes chunk)
@@ -244,23 +247,22 @@ TEST(FileReading, AcceptedAndRefusedFiles)
 TEST(ByteArray, CopiesOwnTheirBytesWhetherInlineOrOnTheHeap)
 {
     for (size_t size : {0, 3, 12, 13, 200}) {
-        TByteArray original;
-        original.resize(size);
-        for (size_t i = 0; i < size; i++)
-            original[i] = (uint8_t)i;
+        Bytes bytes(size);
+        std::iota(bytes.begin(), bytes.end(), 1);
+        const TByteArray original(bytes.data(), size);
         TByteArray copy = original;
-        if (size > 0)
-            copy[0] = 0xAA;
-        EXPECT_EQ(size, copy.size());
-        if (size > 0) {
-            EXPECT_EQ(0, original[0]) << size;
-        }
+        std::fill(copy.data(), copy.data() + size, 0xAA);
+        EXPECT_EQ(bytes, Bytes(original.begin(), original.end())) << size;
+
+        // Growing keeps the bytes and adds zeros; shrinking keeps the first ones.
         TByteArray moved = std::move(copy);
-        EXPECT_EQ(size, moved.size());
         moved.resize(size + 20);
-        EXPECT_EQ(0, moved[size + 19]);
+        Bytes grown(size, 0xAA);
+        grown.resize(size + 20);
+        EXPECT_EQ(grown, Bytes(moved.begin(), moved.end())) << size;
         moved.resize(2);
-        EXPECT_EQ(2u, moved.size());
+        EXPECT_EQ(Bytes(grown.begin(), grown.begin() + 2), Bytes(moved.begin(), moved.end()))
+            << size;
     }
 }
 
