@@ -2,13 +2,19 @@
 
 #include "ChildProcess.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 
 namespace display_test {
 
 void WindowLog::DispatchMessage(BMessage* message, BHandler* handler)
 {
-    fLog.Add(Name(), *message);
+    {
+        std::lock_guard lock(fLock);
+        fMessages.push_back(*message);
+    }
+    fArrived.notify_all();
     // The close box asks the window to quit; the log stays to record what comes after.
     if (message->what != B_QUIT_REQUESTED)
         BLooper::DispatchMessage(message, handler);
@@ -17,25 +23,20 @@ void WindowLog::DispatchMessage(BMessage* message, BHandler* handler)
 std::vector<BMessage> WindowLog::WaitFor(uint32 what, size_t count, std::chrono::milliseconds limit)
 {
     std::vector<BMessage> found;
-    looper_test::eventually(
-        [&] {
-            found.clear();
-            for (const auto& entry : fLog.Entries()) {
-                if (entry.second.what == what)
-                    found.push_back(entry.second);
-            }
-            return found.size() >= count;
-        },
-        limit);
+    std::unique_lock lock(fLock);
+    fArrived.wait_for(lock, limit, [&] {
+        found.clear();
+        std::copy_if(fMessages.begin(), fMessages.end(), std::back_inserter(found),
+                     [&](const BMessage& message) { return message.what == what; });
+        return found.size() >= count;
+    });
     return found;
 }
 
 std::vector<BMessage> WindowLog::All()
 {
-    std::vector<BMessage> all;
-    for (const auto& entry : fLog.Entries())
-        all.push_back(entry.second);
-    return all;
+    std::lock_guard lock(fLock);
+    return fMessages;
 }
 
 std::string corners(int width, int height, const Quarters& colors)

@@ -20,7 +20,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -44,7 +46,9 @@ public:
     std::vector<BMessage> All();
 
 private:
-    ::MessageLog fLog;
+    std::mutex fLock;
+    std::condition_variable fArrived;
+    std::vector<BMessage> fMessages;
 };
 
 // The colours of the four quarters of a test frame, 0x00RRGGBB as the screen shows them.
