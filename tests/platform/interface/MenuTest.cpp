@@ -460,17 +460,6 @@ TEST(MenuTest, ItemsAndSubmenusBelongToTheirMenu)
     EXPECT_EQ(deep->Menu(), nullptr);
     EXPECT_EQ(sub->RemoveItem((int32)3), nullptr);
     delete removed;
-
-    // Radio mode: marking one unmarks the rest.
-    menu.SetRadioMode(true);
-    auto* a = new BMenuItem("a", nullptr);
-    auto* b = new BMenuItem("b", nullptr);
-    menu.AddItem(a);
-    menu.AddItem(b);
-    a->SetMarked(true);
-    b->SetMarked(true);
-    EXPECT_FALSE(a->IsMarked());
-    EXPECT_EQ(menu.FindMarked(), b);
 }
 
 TEST(ScreenTest, MainScreenIsTheDisplays)
