@@ -23,10 +23,16 @@ uint32 pixel32(const BBitmap& bitmap, int x, int y)
     return pixel; // 0xAARRGGBB: the bytes B, G, R, A read on a little-endian machine
 }
 
-uint32 surface_pixel(cairo_surface_t* surface, int x, int y)
+// The first row of the surface the kit draws a bitmap from (premultiplied ARGB).
+std::vector<uint32> surface_row(const BBitmap& bitmap)
 {
-    const uint8* data = cairo_image_surface_get_data(surface);
-    return ((const uint32*)(data + y * cairo_image_surface_get_stride(surface)))[x];
+    cairo_surface_t* surface = BPrivate::bitmap_surface(&bitmap);
+    if (surface == nullptr)
+        return {};
+    const uint32* row = (const uint32*)cairo_image_surface_get_data(surface);
+    std::vector<uint32> pixels(row, row + cairo_image_surface_get_width(surface));
+    cairo_surface_destroy(surface);
+    return pixels;
 }
 
 std::unique_ptr<BMessage> through_flattening(const BMessage& archive)
@@ -118,24 +124,13 @@ TEST(BitmapTest, SurfaceIsPremultipliedWithTransparentMagic)
     BBitmap cmap(BRect(0, 0, 1, 0), B_CMAP8);
     const uint8 indices[4] = {42, B_TRANSPARENT_MAGIC_CMAP8, 0, 0};
     cmap.SetBits(indices, 4, 0, B_CMAP8);
-    cairo_surface_t* surface = BPrivate::bitmap_surface(&cmap);
-    ASSERT_NE(surface, nullptr);
-    EXPECT_EQ(cairo_image_surface_get_width(surface), 2);
-    EXPECT_EQ(surface_pixel(surface, 0, 0), 0xffff0000u);
-    EXPECT_EQ(surface_pixel(surface, 1, 0), 0u);
-    cairo_surface_destroy(surface);
-
+    EXPECT_EQ(surface_row(cmap), (std::vector<uint32>{0xffff0000u, 0u}));
     BBitmap rgba(BRect(0, 0, 0, 0), B_RGBA32);
     const uint8 halfRed[4] = {0, 0, 255, 128}; // B, G, R, A
     rgba.SetBits(halfRed, 4, 0, B_RGBA32);
-    surface = BPrivate::bitmap_surface(&rgba);
-    EXPECT_EQ(surface_pixel(surface, 0, 0), 0x80800000u);
-    cairo_surface_destroy(surface);
-
+    EXPECT_EQ(surface_row(rgba), (std::vector<uint32>{0x80800000u}));
     BBitmap rgb(BRect(0, 0, 0, 0), B_RGB32); // its fourth byte is 0, yet it is opaque
-    surface = BPrivate::bitmap_surface(&rgb);
-    EXPECT_EQ(surface_pixel(surface, 0, 0), 0xff000000u);
-    cairo_surface_destroy(surface);
+    EXPECT_EQ(surface_row(rgb), (std::vector<uint32>{0xff000000u}));
 }
 
 TEST(BitmapTest, DrawnSurfaceGoesBackIntoTheBits)

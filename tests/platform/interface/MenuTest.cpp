@@ -12,6 +12,7 @@
 #include "WindowTestSupport.h"
 
 #include <memory>
+#include <set>
 
 using namespace window_test;
 
@@ -31,17 +32,11 @@ public:
     }
     void MessageReceived(BMessage* message) override
     {
-        switch (message->what) {
-        case 'new ':
-        case 'save':
-        case 'quit':
-        case 'abou':
-        case 'bend':
-        case 'insd':
+        static const std::set<uint32> kRelayed = {'new ', 'save', 'quit', 'abou', 'bend', 'insd'};
+        if (kRelayed.count(message->what) != 0)
             fRecorder->PostMessage(message);
-            return;
-        }
-        BWindow::MessageReceived(message);
+        else
+            BWindow::MessageReceived(message);
     }
 
 private:
