@@ -95,10 +95,10 @@ TEST(SDLDisplayOpenTest, AnEventSentToAVanishedWindowDoesNotEndTheProgram)
         ::testing::ExitedWithCode(0), "");
 }
 
-TEST_F(SDLDisplayTest, PresentedFrameFillsTheWindowOnTheScreenAndTheLastOfABurstStays)
+TEST_F(SDLDisplayTest, PresentedFrameFillsTheWindowAtItsFrameOnTheScreen)
 {
     // BRect units: 350 by 150 pixels at 100, 100.
-    display_window_id window = OpenWindow("Quarters", BRect(100, 100, 449, 249));
+    OpenWindow("Quarters", BRect(100, 100, 449, 249));
     const XPicture picture = PictureOf("Quarters");
     ASSERT_EQ(corners(picture), corners(350, 150));
     const Quarters colors;
@@ -115,14 +115,18 @@ TEST_F(SDLDisplayTest, PresentedFrameFillsTheWindowOnTheScreenAndTheLastOfABurst
     EXPECT_EQ(screen.At(449, 249), colors.rightBottom);
     EXPECT_NE(screen.At(450, 250), colors.rightBottom);
     EXPECT_NE(screen.At(99, 99), colors.leftTop);
+}
 
+TEST_F(SDLDisplayTest, LastOfABurstOfFramesStaysOnTheScreen)
+{
+    display_window_id window = OpenWindow("Burst", BRect(50, 50, 249, 149));
     const Quarters last{0x101010, 0x202020, 0x303030, 0x404040};
     for (uint32_t i = 0; i < 20; i++)
-        PresentQuarters(window, 350, 150, Quarters{i, i, i, i});
-    PresentQuarters(window, 350, 150, last);
-    EXPECT_TRUE(ShowsColor("Quarters", 300, 120, last.rightBottom));
+        PresentQuarters(window, 200, 100, Quarters{i, i, i, i});
+    PresentQuarters(window, 200, 100, last);
+    EXPECT_TRUE(ShowsColor("Burst", 150, 80, last.rightBottom));
     std::this_thread::sleep_for(200ms);
-    EXPECT_EQ(corners(PictureOf("Quarters")), corners(350, 150, last)) << "a burst's last frame";
+    EXPECT_EQ(corners(PictureOf("Burst")), corners(200, 100, last));
 }
 
 TEST_F(SDLDisplayTest, ShowingHidingMovingAndResizingReachTheScreenAndAreReported)
