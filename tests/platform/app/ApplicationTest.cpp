@@ -112,7 +112,7 @@ TEST(ApplicationTest, FilesNamedOnTheCommandLineArriveAsRefsAndQuitFromElsewhere
     EXPECT_EQ(app.fRefs, (std::vector<std::string>{first, folder / "second.mid"}));
 }
 
-TEST(ApplicationTest, TheSignatureMustNameAnApplication)
+TEST(ApplicationTest, TheGlobalsNameTheOneApplicationWithAValidSignature)
 {
     for (const char* bad : {"text/plain", "application/", "application/two words",
                             "application/a/b", "", static_cast<const char*>(nullptr)}) {
@@ -122,10 +122,6 @@ TEST(ApplicationTest, TheSignatureMustNameAnApplication)
         EXPECT_EQ(app.InitCheck(), (status_t)B_BAD_VALUE);
         EXPECT_EQ(be_app, nullptr);
     }
-}
-
-TEST(ApplicationTest, TheGlobalsNameTheOneApplication)
-{
     {
         TestApp app;
         EXPECT_EQ(be_app, &app);

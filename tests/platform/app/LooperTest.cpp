@@ -1,4 +1,6 @@
+#include "AppTestSupport.h"
 #include "LooperTestSupport.h"
+#include "MessageFields.h"
 
 #include <AppDefs.h>
 #include <Looper.h>
@@ -9,15 +11,9 @@
 #include <string>
 
 using namespace looper_test;
+using app_test::quit;
 
 namespace {
-
-// Quits a running looper from the test's thread, as code outside the looper does.
-void quit(BLooper* looper)
-{
-    ASSERT_TRUE(looper->Lock());
-    looper->Quit();
-}
 
 // Counts, per sender, the messages that came right after the one before them.
 class SequenceChecker : public BHandler {
@@ -84,10 +80,13 @@ TEST(LooperTest, MessagesFromManySendersArriveInOrderAndNoneIsLost)
     delete checker;
 }
 
-TEST(LooperTest, RunStartsTheLoopOnAThreadOfItsOwn)
+TEST(LooperTest, RunStartsTheLoopOnItsOwnThreadAndQuitFromElsewhereFinishesWhatCameBefore)
 {
     Watchdog watchdog;
-    auto* looper = new RecordingLooper();
+    std::atomic<bool> deleted{false};
+    auto* looper = new RecordingLooper(&deleted);
+    RecordingHandler handler;
+    looper->AddHandler(&handler);
     // Locked by the thread that made it, until Run().
     EXPECT_TRUE(looper->IsLocked());
     thread_id fromOther = 0;
@@ -101,9 +100,23 @@ TEST(LooperTest, RunStartsTheLoopOnAThreadOfItsOwn)
     EXPECT_EQ(BLooper::LooperForThread(thread), looper);
     EXPECT_FALSE(looper->IsLocked());
     ASSERT_TRUE(looper->Lock());
+    ASSERT_TRUE(looper->Lock());
     EXPECT_EQ(looper->Run(), B_ALREADY_RUNNING);
+    for (int i = 0; i < 10; i++)
+        looper->PostMessage('befr', &handler);
+    // Every lock this thread held goes with the looper.
     looper->Quit();
+    EXPECT_TRUE(deleted);
+    EXPECT_EQ(handler.Count(), 10u);
+    EXPECT_EQ(handler.Looper(), nullptr);
     EXPECT_EQ(BLooper::LooperForThread(thread), nullptr);
+
+    // A looper that never ran is deleted at once.
+    deleted = false;
+    auto* idle = new RecordingLooper(&deleted);
+    idle->PostMessage('left');
+    idle->Quit();
+    EXPECT_TRUE(deleted);
 }
 
 // Notes, for each message, how the lock stood while it was dispatched.
@@ -126,31 +139,11 @@ public:
     std::atomic<int> fHandled{0};
 };
 
-TEST(LooperTest, LockFromAnotherThreadHoldsDispatchOff)
+TEST(LooperTest, LockIsRecursiveTimesOutForOtherThreadsAndHoldsDispatchOff)
 {
     Watchdog watchdog;
     std::atomic<bool> inside{false};
     auto* looper = new LockProbe(&inside);
-    ASSERT_GT(looper->Run(), 0);
-    constexpr int kRounds = 20;
-    for (int round = 0; round < kRounds; round++) {
-        ASSERT_TRUE(looper->Lock());
-        inside = true;
-        looper->PostMessage('prob');
-        std::this_thread::sleep_for(2ms);
-        inside = false;
-        looper->Unlock();
-    }
-    EXPECT_TRUE(eventually([&] { return looper->fHandled == kRounds; }));
-    EXPECT_EQ(looper->fOverlaps, 0);
-    EXPECT_EQ(looper->fWrongState, 0);
-    quit(looper);
-}
-
-TEST(LooperTest, LockIsRecursiveAndTimesOutForOtherThreads)
-{
-    Watchdog watchdog;
-    auto* looper = new BLooper("locked");
     ASSERT_GT(looper->Run(), 0);
     ASSERT_TRUE(looper->Lock());
     ASSERT_TRUE(looper->Lock());
@@ -177,6 +170,20 @@ TEST(LooperTest, LockIsRecursiveAndTimesOutForOtherThreads)
             looper->Unlock();
     }).join();
     EXPECT_EQ(other, B_OK);
+
+    // While another thread holds the lock, nothing is dispatched.
+    constexpr int kRounds = 20;
+    for (int round = 0; round < kRounds; round++) {
+        ASSERT_TRUE(looper->Lock());
+        inside = true;
+        looper->PostMessage('prob');
+        std::this_thread::sleep_for(2ms);
+        inside = false;
+        looper->Unlock();
+    }
+    EXPECT_TRUE(eventually([&] { return looper->fHandled == kRounds; }));
+    EXPECT_EQ(looper->fOverlaps, 0);
+    EXPECT_EQ(looper->fWrongState, 0);
     quit(looper);
 }
 
@@ -346,8 +353,9 @@ TEST(LooperTest, FiltersSelectByCommandSourceAndDelivery)
                                              "programmed:data", "local:data", "dropped:data"}));
 }
 
-// Quits when it gets 'quit'; counts everything it gets.
-class QuittingLooper : public RecordingLooper {
+// Records everything it gets; quits on 'quit', and on 'fill' posts itself far more than a
+// small queue holds.
+class SelfDriven : public RecordingLooper {
 public:
     using RecordingLooper::RecordingLooper;
 
@@ -356,6 +364,8 @@ public:
         RecordingLooper::MessageReceived(message);
         if (message->what == 'quit')
             Quit();
+        for (int i = 0; message->what == 'fill' && i < 100; i++)
+            PostMessage('more');
     }
 };
 
@@ -363,7 +373,7 @@ TEST(LooperTest, QuitInsideMessageReceivedDiscardsWhatIsStillQueued)
 {
     Watchdog watchdog;
     std::atomic<bool> deleted{false};
-    auto* looper = new QuittingLooper(&deleted);
+    auto* looper = new SelfDriven(&deleted);
     RecordingHandler survivor("survivor");
     looper->AddHandler(&survivor);
     ASSERT_GT(looper->Run(), 0);
@@ -391,50 +401,10 @@ TEST(LooperTest, QuitInsideMessageReceivedDiscardsWhatIsStillQueued)
     EXPECT_FALSE(messenger.IsValid());
 }
 
-TEST(LooperTest, QuitFromAnotherThreadFinishesWhatCameBeforeAndWaits)
-{
-    Watchdog watchdog;
-    std::atomic<bool> deleted{false};
-    auto* looper = new RecordingLooper(&deleted);
-    RecordingHandler handler;
-    looper->AddHandler(&handler);
-    ASSERT_GT(looper->Run(), 0);
-    ASSERT_TRUE(looper->Lock());
-    ASSERT_TRUE(looper->Lock());
-    for (int i = 0; i < 10; i++)
-        looper->PostMessage('befr', &handler);
-    // Every lock this thread held goes with the looper.
-    looper->Quit();
-    EXPECT_TRUE(deleted);
-    EXPECT_EQ(handler.Count(), 10u);
-    EXPECT_EQ(handler.Looper(), nullptr);
-
-    // A looper that never ran is deleted at once.
-    deleted = false;
-    auto* idle = new RecordingLooper(&deleted);
-    idle->PostMessage('left');
-    idle->Quit();
-    EXPECT_TRUE(deleted);
-}
-
-// Posts to itself, from its own thread, far more than its queue holds.
-class SelfPoster : public RecordingLooper {
-public:
-    SelfPoster() : RecordingLooper(nullptr, 10) {}
-    void MessageReceived(BMessage* message) override
-    {
-        RecordingLooper::MessageReceived(message);
-        if (message->what == 'fill') {
-            for (int i = 0; i < 100; i++)
-                PostMessage('more');
-        }
-    }
-};
-
 TEST(LooperTest, ALooperPostingToItselfNeverWaitsForRoom)
 {
     Watchdog watchdog;
-    auto* looper = new SelfPoster();
+    auto* looper = new SelfDriven(nullptr, 10);
     ASSERT_GT(looper->Run(), 0);
     looper->PostMessage('fill');
     EXPECT_TRUE(eventually([&] { return looper->Received().size() == 101; }));
@@ -462,18 +432,15 @@ TEST(LooperTest, ADetachedMessageOutlivesItsDispatch)
     });
     ASSERT_TRUE(eventually([&] { return looper->fKept.load() != nullptr; }));
     BMessage* kept = looper->fKept;
-    int32 n = 0;
-    EXPECT_EQ(kept->FindInt32("n", &n), B_OK);
     EXPECT_TRUE(kept->IsSourceWaiting());
     BMessage answer('ans!');
-    answer.AddInt32("n", n + 1);
+    answer.AddInt32("n", int32_of(*kept, "n") + 1);
     EXPECT_EQ(kept->SendReply(&answer), B_OK);
     delete kept;
     sender.join();
     EXPECT_EQ(sent, B_OK);
     EXPECT_EQ(reply.what, (uint32)'ans!');
-    EXPECT_EQ(reply.FindInt32("n", &n), B_OK);
-    EXPECT_EQ(n, 42);
+    EXPECT_EQ(int32_of(reply, "n"), 42);
     quit(looper);
 }
 

@@ -1,3 +1,5 @@
+#include "AppTestSupport.h"
+
 #include <DataIO.h>
 #include <Entry.h>
 #include <Message.h>
@@ -58,14 +60,9 @@ void operator delete(void* memory, size_t) noexcept
 
 namespace {
 
-int sAnchor;
+using app_test::flatten;
 
-std::vector<char> flatten(const BMessage& message)
-{
-    std::vector<char> bytes((size_t)message.FlattenedSize());
-    EXPECT_EQ(message.Flatten(bytes.data(), (ssize_t)bytes.size()), B_OK);
-    return bytes;
-}
+int sAnchor;
 
 // A message with a field of every kind, nested messages and awkward values.
 BMessage rich_message()

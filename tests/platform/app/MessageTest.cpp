@@ -1,3 +1,4 @@
+#include "AppTestSupport.h"
 #include "MessageFields.h"
 
 #include <Entry.h>
@@ -113,9 +114,19 @@ TEST(MessageTest, AddingRefusesValuesTheFieldOrTypeCannotHold)
     // Strings end at their first NUL, whatever holds them.
     message.AddString("cut", std::string("before\0after", 12));
     EXPECT_EQ(string_at(message, "cut"), "before");
+
+    // Messages nest only up to the limit.
+    BMessage chain('deep');
+    for (int32 level = 1; level < B_MESSAGE_MAX_NESTING; level++) {
+        BMessage outer('deep');
+        ASSERT_EQ(outer.AddMessage("inner", &chain), B_OK) << level;
+        chain = outer;
+    }
+    EXPECT_EQ(message.AddMessage("inner", &chain), B_BAD_VALUE);
+    EXPECT_EQ(message.AddMessage("inner", nullptr), B_BAD_VALUE);
 }
 
-TEST(MessageTest, ReplaceChangesOneValueAndKeepsItsNeighbours)
+TEST(MessageTest, ReplacingOrAddingAValueKeepsItsNeighboursEvenWhenItComesFromTheField)
 {
     BMessage message;
     for (const char* text : {"first", "second", "third"})
@@ -145,19 +156,16 @@ TEST(MessageTest, ReplaceChangesOneValueAndKeepsItsNeighbours)
     BMessage found;
     message.FindMessage("child", &found);
     EXPECT_EQ(found.what, uint32('othr'));
-}
 
-TEST(MessageTest, AValueFoundInAFieldCanBeAddedToItAgain)
-{
-    // The value then lives in the buffer that grows under it.
-    BMessage message;
-    message.AddString("text", "an echo that repeats itself");
+    // A value found in a field can be added to it again: it then lives in the buffer that
+    // grows under it.
+    message.AddString("echo", "an echo that repeats itself");
     for (int i = 0; i < 64; i++) {
         const char* last;
-        ASSERT_EQ(message.FindString("text", i, &last), B_OK);
-        ASSERT_EQ(message.AddString("text", last), B_OK);
+        ASSERT_EQ(message.FindString("echo", i, &last), B_OK);
+        ASSERT_EQ(message.AddString("echo", last), B_OK);
     }
-    EXPECT_EQ(string_at(message, "text", 64), "an echo that repeats itself");
+    EXPECT_EQ(string_at(message, "echo", 64), "an echo that repeats itself");
 
     // Growing the first value moves the second, which is the new value.
     BMessage two;
@@ -169,9 +177,9 @@ TEST(MessageTest, AValueFoundInAFieldCanBeAddedToItAgain)
     EXPECT_EQ(string_at(two, "text", 0), "a much longer value");
 }
 
-TEST(MessageTest, FieldsKeepTheOrderInWhichTheyWereFirstAdded)
+TEST(MessageTest, FieldsKeepTheOrderOfTheirFirstValueAndGoWithTheirLast)
 {
-    BMessage message;
+    BMessage message('keep');
     message.AddInt32("zulu", 1);
     message.AddString("alpha", "a");
     message.AddInt32("mike", 2);
@@ -203,27 +211,21 @@ TEST(MessageTest, FieldsKeepTheOrderInWhichTheyWereFirstAdded)
     EXPECT_EQ(message.RemoveName("alpha"), B_NAME_NOT_FOUND);
     message.AddString("alpha", "again");
     EXPECT_EQ(names(B_ANY_TYPE), "zulu mike alpha ");
-}
 
-TEST(MessageTest, RemovingTheLastValueRemovesTheField)
-{
-    BMessage message('keep');
-    message.AddInt32("number", 1);
-    message.AddInt32("number", 2);
-    message.AddString("text", "x");
-    EXPECT_EQ(message.RemoveData("number", 2), B_BAD_INDEX);
-    EXPECT_EQ(message.RemoveData("number", 0), B_OK);
-    EXPECT_EQ(int32_of(message, "number"), 2);
-    EXPECT_EQ(message.RemoveData("number"), B_OK);
-    EXPECT_FALSE(message.HasInt32("number"));
-    EXPECT_EQ(message.CountNames(B_ANY_TYPE), 1);
+    // Removing the last value removes the field.
+    EXPECT_EQ(message.RemoveData("zulu", 2), B_BAD_INDEX);
+    EXPECT_EQ(message.RemoveData("zulu", 0), B_OK);
+    EXPECT_EQ(int32_of(message, "zulu"), 3);
+    EXPECT_EQ(message.RemoveData("zulu"), B_OK);
+    EXPECT_FALSE(message.HasInt32("zulu"));
+    EXPECT_EQ(names(B_ANY_TYPE), "mike alpha ");
 
-    message.AddString("text", "yy");
-    message.AddString("text", "zzz");
-    ASSERT_EQ(message.RemoveData("text", 1), B_OK);
+    message.AddString("alpha", "yy");
+    message.AddString("alpha", "zzz");
+    ASSERT_EQ(message.RemoveData("alpha", 1), B_OK);
     const void* data;
     ssize_t size;
-    ASSERT_EQ(message.FindData("text", B_STRING_TYPE, 1, &data, &size), B_OK);
+    ASSERT_EQ(message.FindData("alpha", B_STRING_TYPE, 1, &data, &size), B_OK);
     EXPECT_EQ(size, 4);
     EXPECT_STREQ(static_cast<const char*>(data), "zzz");
 
@@ -241,8 +243,7 @@ TEST(MessageTest, ManyFieldsAreFoundByName)
     for (int32 i = 0; i < 500; i += 3)
         ASSERT_EQ(message.RemoveName(("field " + std::to_string(i)).c_str()), B_OK);
     // The copy goes through the flattened form, where order must survive as well.
-    std::vector<char> bytes((size_t)message.FlattenedSize());
-    ASSERT_EQ(message.Flatten(bytes.data(), (ssize_t)bytes.size()), B_OK);
+    const std::vector<char> bytes = app_test::flatten(message);
     BMessage copy;
     ASSERT_EQ(copy.Unflatten(bytes.data(), bytes.size()), B_OK);
 
@@ -261,19 +262,6 @@ TEST(MessageTest, ManyFieldsAreFoundByName)
     ASSERT_EQ(copy.GetInfo(B_ANY_TYPE, 0, &name, &type), B_OK);
     EXPECT_STREQ(name, "field 1");
     EXPECT_EQ(copy.AddInt64("field 2", 0), B_BAD_TYPE);
-}
-
-TEST(MessageTest, MessagesNestOnlyUpToTheLimit)
-{
-    BMessage chain('deep');
-    for (int32 level = 1; level < B_MESSAGE_MAX_NESTING; level++) {
-        BMessage outer('deep');
-        ASSERT_EQ(outer.AddMessage("inner", &chain), B_OK) << level;
-        chain = outer;
-    }
-    BMessage tooDeep;
-    EXPECT_EQ(tooDeep.AddMessage("inner", &chain), B_BAD_VALUE);
-    EXPECT_EQ(tooDeep.AddMessage("inner", nullptr), B_BAD_VALUE);
 }
 
 TEST(MessageTest, PrintToStreamShowsNestedMessagesIndented)

@@ -1,3 +1,4 @@
+#include "AppTestSupport.h"
 #include "LooperTestSupport.h"
 #include "MessageFields.h"
 
@@ -7,14 +8,9 @@
 #include <OS.h>
 
 using namespace looper_test;
+using app_test::quit;
 
 namespace {
-
-void quit(BLooper* looper)
-{
-    ASSERT_TRUE(looper->Lock());
-    looper->Quit();
-}
 
 TEST(MessengerTest, TargetsAreCheckedWhenTheMessengerIsMade)
 {
@@ -151,7 +147,7 @@ public:
     std::atomic<int> fHandled{0};
 };
 
-TEST(MessengerTest, ASynchronousSendWaitsForItsOneReply)
+TEST(MessengerTest, ASynchronousSendWaitsForItsOneReplyAndOthersGoToTheNamedHandler)
 {
     Watchdog watchdog;
     auto* server = new Server();
@@ -193,20 +189,13 @@ TEST(MessengerTest, ASynchronousSendWaitsForItsOneReply)
     server->PostMessage('self');
     EXPECT_TRUE(eventually([&] { return server->fSelfSend != B_OK; }));
     EXPECT_EQ(server->fSelfSend, (status_t)B_MESSAGE_TO_SELF);
-    quit(server);
-}
 
-TEST(MessengerTest, RepliesGoToTheHandlerTheSenderNamed)
-{
-    Watchdog watchdog;
-    auto* server = new Server();
+    // Without waiting, the reply goes to the handler the sender named.
     auto* client = new BLooper("client");
     RecordingHandler inbox("inbox");
     client->AddHandler(&inbox);
-    ASSERT_GT(server->Run(), 0);
     ASSERT_GT(client->Run(), 0);
-
-    EXPECT_EQ(BMessenger(server).SendMessage('ping', &inbox), B_OK);
+    EXPECT_EQ(messenger.SendMessage('ping', &inbox), B_OK);
     // PostMessage names a reply handler the same way.
     EXPECT_EQ(server->PostMessage('ping', server, &inbox), B_OK);
     EXPECT_TRUE(eventually([&] { return inbox.Count() == 2; }));

@@ -4,6 +4,7 @@
 #include <Message.h>
 #include <Resources.h>
 
+#include "AppTestSupport.h"
 #include "ChildProcess.h"
 #include "TempFolder.h"
 
@@ -95,9 +96,8 @@ TEST(ResourceDescription, MessagesAreFlattenedWithEveryField)
     expected.AddInt64("big", 9000000000LL);
     expected.AddDouble("ratio", 0.5);
     expected.AddMessage("child", &child);
-    std::string flat((size_t)expected.FlattenedSize(), '\0');
-    ASSERT_EQ(expected.Flatten(flat.data(), (ssize_t)flat.size()), B_OK);
-    EXPECT_EQ(resource_bytes(compiled.blob, 'MSGG', 2), flat);
+    const std::vector<char> flat = app_test::flatten(expected);
+    EXPECT_EQ(resource_bytes(compiled.blob, 'MSGG', 2), std::string(flat.begin(), flat.end()));
 }
 
 TEST(ResourceDescription, MistakesAreReportedWithTheirLine)

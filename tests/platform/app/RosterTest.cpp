@@ -2,6 +2,7 @@
 // that applications of other programs running at the same time neither see these broadcasts
 // nor answer them.
 
+#include "AppTestSupport.h"
 #include "ChildProcess.h"
 #include "MessageFields.h"
 #include "RosterTestCodes.h"
@@ -29,6 +30,7 @@
 
 using namespace std::chrono_literals;
 using namespace BPrivate::roster_protocol;
+using app_test::flatten;
 
 namespace {
 
@@ -203,8 +205,7 @@ TEST_F(RosterProcesses, GarbageInAnInboxIsDroppedAndGoodMessagesStillArrive)
 
     BMessage good(kTestBroadcast);
     good.AddInt32("seq", 99);
-    std::vector<char> flat((size_t)good.FlattenedSize());
-    ASSERT_EQ(good.Flatten(flat.data(), (ssize_t)flat.size()), B_OK);
+    const std::vector<char> flat = flatten(good);
     const std::vector<char> huge(B_MAX_PORT_RECORD_SIZE, '\x89');
 
     struct Record {
@@ -366,13 +367,6 @@ TEST(RosterInboxName, HasOneSpellingThatFitsAPortName)
         EXPECT_FALSE(parse_inbox_name(other, &team, &hash)) << other;
         EXPECT_EQ(team, 77) << other;
     }
-}
-
-std::vector<char> flatten(const BMessage& message)
-{
-    std::vector<char> bytes((size_t)message.FlattenedSize());
-    EXPECT_EQ(message.Flatten(bytes.data(), (ssize_t)bytes.size()), B_OK);
-    return bytes;
 }
 
 // Nothing of a bad record is handed on: the message it was read into is left empty.
