@@ -21,7 +21,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <memory>
 
 using namespace control_test;
@@ -314,8 +313,6 @@ TEST_F(ControlsTest, DialogOfControlsLooksAsDesigned)
         panel->FindView("margin")->MakeFocus(true);
     }
     const BPrivate::DisplayFrame frame = frame_of(dialog);
-    if (const char* path = getenv("CONTROLS_SCREENSHOT"))
-        frame.WritePNG(path);
 
     // The focused field is framed in the navigation colour; the disabled button's label is
     // lighter than the enabled ones'.

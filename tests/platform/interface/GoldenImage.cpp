@@ -13,37 +13,21 @@ namespace golden_image {
 
 namespace {
 
-using SurfacePointer = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)>;
-
 bool is_plain_name(const char* name)
 {
     if (name == nullptr || name[0] == '\0' || name[0] == '.')
         return false;
     for (const char* c = name; *c != '\0'; c++) {
-        if (!std::isalnum((unsigned char)*c) && *c != '_' && *c != '-' && *c != '.')
+        if (!std::isalnum((unsigned char)*c) && strchr("_-.", *c) == nullptr)
             return false;
     }
     return true;
 }
 
-bool update_requested()
-{
-    const char* update = getenv("UPDATE_GOLDENS");
-    return update != nullptr && strcmp(update, "1") == 0;
-}
-
-std::string hex(uint32_t pixel)
-{
-    char text[16];
-    snprintf(text, sizeof(text), "0x%08x", pixel);
-    return text;
-}
-
 bool channels_differ(uint32_t a, uint32_t b)
 {
     for (int shift = 0; shift < 32; shift += 8) {
-        int difference = (int)((a >> shift) & 0xff) - (int)((b >> shift) & 0xff);
-        if (std::abs(difference) > kChannelTolerance)
+        if (std::abs((int)((a >> shift) & 0xff) - (int)((b >> shift) & 0xff)) > kChannelTolerance)
             return true;
     }
     return false;
@@ -54,19 +38,14 @@ bool channels_differ(uint32_t a, uint32_t b)
 BPrivate::DisplayFrame diff_frame(const BPrivate::DisplayFrame& actual,
                                   const BPrivate::DisplayFrame& golden)
 {
-    BPrivate::DisplayFrame diff;
-    diff.width = actual.width;
-    diff.height = actual.height;
-    diff.pixels.resize(actual.pixels.size());
+    BPrivate::DisplayFrame diff = golden;
     for (size_t i = 0; i < actual.pixels.size(); i++) {
-        if (channels_differ(actual.pixels[i], golden.pixels[i])) {
-            diff.pixels[i] = 0xffff0000;
-            continue;
-        }
-        uint32_t pixel = golden.pixels[i];
-        uint32_t grey = (((pixel >> 16) & 0xff) + ((pixel >> 8) & 0xff) + (pixel & 0xff)) / 3;
-        uint32_t faded = 192 + grey / 4;
-        diff.pixels[i] = 0xff000000 | (faded << 16) | (faded << 8) | faded;
+        const uint32_t pixel = golden.pixels[i];
+        const uint32_t faded =
+            192 + (((pixel >> 16) & 0xff) + ((pixel >> 8) & 0xff) + (pixel & 0xff)) / 12;
+        diff.pixels[i] = channels_differ(actual.pixels[i], pixel)
+                             ? 0xffff0000
+                             : 0xff000000 | (faded << 16) | (faded << 8) | faded;
     }
     return diff;
 }
@@ -75,27 +54,23 @@ BPrivate::DisplayFrame diff_frame(const BPrivate::DisplayFrame& actual,
 
 bool read_png(const std::string& path, BPrivate::DisplayFrame& frame)
 {
-    SurfacePointer surface(cairo_image_surface_create_from_png(path.c_str()),
-                           cairo_surface_destroy);
-    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS)
-        return false;
-    cairo_format_t format = cairo_image_surface_get_format(surface.get());
-    if (format != CAIRO_FORMAT_ARGB32 && format != CAIRO_FORMAT_RGB24)
+    std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)> surface(
+        cairo_image_surface_create_from_png(path.c_str()), cairo_surface_destroy);
+    const cairo_format_t format = cairo_image_surface_get_format(surface.get());
+    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS ||
+        (format != CAIRO_FORMAT_ARGB32 && format != CAIRO_FORMAT_RGB24))
         return false;
     cairo_surface_flush(surface.get());
     frame.width = cairo_image_surface_get_width(surface.get());
     frame.height = cairo_image_surface_get_height(surface.get());
-    frame.pixels.resize((size_t)frame.width * frame.height);
+    frame.pixels.clear();
     const uint8_t* data = cairo_image_surface_get_data(surface.get());
-    int stride = cairo_image_surface_get_stride(surface.get());
+    const int stride = cairo_image_surface_get_stride(surface.get());
     for (int32 y = 0; y < frame.height; y++) {
         const uint32_t* row = (const uint32_t*)(data + (size_t)y * stride);
-        for (int32 x = 0; x < frame.width; x++) {
-            // An image without alpha reads as opaque, whatever its unused byte holds.
-            uint32_t pixel = row[x];
-            frame.pixels[(size_t)y * frame.width + x] =
-                format == CAIRO_FORMAT_RGB24 ? pixel | 0xff000000 : pixel;
-        }
+        // An image without alpha reads as opaque, whatever its unused byte holds.
+        for (int32 x = 0; x < frame.width; x++)
+            frame.pixels.push_back(format == CAIRO_FORMAT_RGB24 ? row[x] | 0xff000000 : row[x]);
     }
     return true;
 }
@@ -112,13 +87,13 @@ bool read_png(const std::string& path, BPrivate::DisplayFrame& frame)
                << "the frame for " << name << " is empty or inconsistent (" << frame.width << " x "
                << frame.height << ", " << frame.pixels.size() << " pixels)";
 
-    std::string goldenPath = goldenDir + "/" + name + ".png";
-    std::string actualPath = outputDir + "/" + name + ".actual.png";
-    std::string diffPath = outputDir + "/" + name + ".diff.png";
-
+    const std::string goldenPath = goldenDir + "/" + name + ".png";
+    const std::string actualPath = outputDir + "/" + name + ".actual.png";
+    const std::string diffPath = outputDir + "/" + name + ".diff.png";
     std::error_code error;
     std::filesystem::create_directories(outputDir, error);
-    if (update_requested()) {
+    if (const char* update = getenv("UPDATE_GOLDENS");
+        update != nullptr && strcmp(update, "1") == 0) {
         std::filesystem::create_directories(goldenDir, error);
         if (frame.WritePNG(goldenPath.c_str()) != B_OK)
             return ::testing::AssertionFailure() << "could not write the golden " << goldenPath;
@@ -135,7 +110,6 @@ bool read_png(const std::string& path, BPrivate::DisplayFrame& frame)
     }
     if (!read_png(goldenPath, golden))
         return ::testing::AssertionFailure() << "cannot read the golden image " << goldenPath;
-
     if (golden.width != frame.width || golden.height != frame.height) {
         frame.WritePNG(actualPath.c_str());
         return ::testing::AssertionFailure()
@@ -146,34 +120,30 @@ bool read_png(const std::string& path, BPrivate::DisplayFrame& frame)
 
     size_t different = 0;
     size_t first = 0;
-    for (size_t i = 0; i < frame.pixels.size(); i++) {
+    for (size_t i = frame.pixels.size(); i-- > 0;) {
         if (channels_differ(frame.pixels[i], golden.pixels[i])) {
-            if (different == 0)
-                first = i;
+            first = i;
             different++;
         }
     }
-    double fraction = (double)different / frame.pixels.size();
+    const double fraction = (double)different / frame.pixels.size();
     if (fraction <= kDifferentFraction)
         return ::testing::AssertionSuccess()
                << name << ": " << different << " pixels differ, within the tolerance";
 
-    bool written = frame.WritePNG(actualPath.c_str()) == B_OK &&
-                   diff_frame(frame, golden).WritePNG(diffPath.c_str()) == B_OK;
-    int32 x = (int32)(first % frame.width);
-    int32 y = (int32)(first / frame.width);
-    auto failure = ::testing::AssertionFailure();
-    failure << name << ": " << different << " of " << frame.pixels.size() << " pixels ("
-            << fraction * 100 << " %) differ by more than " << kChannelTolerance
-            << " in a channel, more than the " << kDifferentFraction * 100
-            << " % allowed; the first at (" << x << ", " << y << "): " << hex(frame.pixels[first])
-            << " instead of " << hex(golden.pixels[first]) << " (ARGB, premultiplied). ";
-    if (written)
-        failure << "See " << actualPath << " and " << diffPath << ". ";
-    else
-        failure << "Could not write " << actualPath << " and " << diffPath << ". ";
-    failure << "If the change is intended, run with UPDATE_GOLDENS=1 to make it the golden.";
-    return failure;
+    const bool written = frame.WritePNG(actualPath.c_str()) == B_OK &&
+                         diff_frame(frame, golden).WritePNG(diffPath.c_str()) == B_OK;
+    char pixels[64];
+    snprintf(pixels, sizeof(pixels), "0x%08x instead of 0x%08x", frame.pixels[first],
+             golden.pixels[first]);
+    return ::testing::AssertionFailure()
+           << name << ": " << different << " of " << frame.pixels.size() << " pixels ("
+           << fraction * 100 << " %) differ by more than " << kChannelTolerance
+           << " in a channel, more than the " << kDifferentFraction * 100
+           << " % allowed; the first at (" << first % frame.width << ", " << first / frame.width
+           << "): " << pixels << " (ARGB, premultiplied). "
+           << (written ? "See " : "Could not write ") << actualPath << " and " << diffPath
+           << ". If the change is intended, run with UPDATE_GOLDENS=1 to make it the golden.";
 }
 
 } // namespace golden_image

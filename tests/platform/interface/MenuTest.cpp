@@ -94,6 +94,14 @@ struct MenuFixture : ::testing::Test {
     {
         return recorder->WaitFor(count) ? recorder->Messages()[count - 1].what : 0;
     }
+    // Opens File and keeps its window busy highlighting (and drawing) items.
+    BWindow* OpenBusyFile()
+    {
+        BWindow* menuWindow = ClickTitle(0);
+        for (int32 i = 0; menuWindow != nullptr && i < 5; i++)
+            offscreen()->MouseMoved(id_of(menuWindow), ItemCenter(file, i % 2 == 0 ? 0 : 3));
+        return menuWindow;
+    }
 
     Watchdog watchdog;
     Recorder* recorder = nullptr;
@@ -277,11 +285,7 @@ TEST_F(MenuFixture, ItemsAddedToAnOpenMenuWhileItDrawsCloseItAndWork)
 {
     window->Show();
     for (int32 round = 0; round < 6; round++) {
-        BWindow* menuWindow = ClickTitle(0);
-        ASSERT_NE(menuWindow, nullptr);
-        // The menu window is busy highlighting (and drawing) items while they are added.
-        for (int32 i = 0; i < 5; i++)
-            offscreen()->MouseMoved(id_of(menuWindow), ItemCenter(file, i % 2 == 0 ? 0 : 3));
+        ASSERT_NE(OpenBusyFile(), nullptr);
         Locked lock(window);
         for (int32 i = 0; i < 2; i++)
             ASSERT_TRUE(file->AddItem(new BMenuItem("More", nullptr), 0));
@@ -298,10 +302,8 @@ TEST_F(MenuFixture, ItemsAddedToAnOpenMenuWhileItDrawsCloseItAndWork)
 TEST_F(MenuFixture, AnOpenMenuDisabledWhileItDrawsChoosesNothingUntilEnabled)
 {
     window->Show();
-    BWindow* menuWindow = ClickTitle(0);
+    BWindow* menuWindow = OpenBusyFile();
     ASSERT_NE(menuWindow, nullptr);
-    for (int32 i = 0; i < 5; i++)
-        offscreen()->MouseMoved(id_of(menuWindow), ItemCenter(file, i % 2 == 0 ? 0 : 3));
     {
         Locked lock(window);
         file->SetEnabled(false);

@@ -123,18 +123,17 @@ TEST_F(WindowTest, ViewsDrawIntoTheFrameTheWindowShows)
     const BPrivate::DisplayFrame frame = frame_of(window);
     ASSERT_EQ(frame.width, 200);
     ASSERT_EQ(frame.height, 100);
-    // Rectangles are inclusive: the probe covers 20 by 20 pixels, no more.
-    EXPECT_EQ(pixel(frame, 10, 20), kRed);
-    EXPECT_EQ(pixel(frame, 29, 39), kRed);
-    EXPECT_EQ(pixel(frame, 30, 39), kGrey);
-    EXPECT_EQ(pixel(frame, 29, 40), kGrey);
-    EXPECT_EQ(pixel(frame, 9, 20), kGrey);
-    // A palette bitmap drawn with alpha leaves its transparent pixels alone.
-    const color_map* palette = system_colors();
-    EXPECT_EQ(pixel(frame, 102, 52), palette->color_list[0]);
-    EXPECT_EQ(pixel(frame, 103, 52), palette->color_list[63]);
-    EXPECT_EQ(pixel(frame, 104, 52), kGrey);
-    EXPECT_EQ(pixel(frame, 105, 52), kGrey);
+    // Rectangles are inclusive: the probe covers 20 by 20 pixels, no more. A palette bitmap
+    // drawn with alpha leaves its transparent pixels alone.
+    const rgb_color* palette = system_colors()->color_list;
+    const struct {
+        int32 x, y;
+        rgb_color color;
+    } expected[] = {{10, 20, kRed},         {29, 39, kRed},   {30, 39, kGrey},
+                    {29, 40, kGrey},        {9, 20, kGrey},   {102, 52, palette[0]},
+                    {103, 52, palette[63]}, {104, 52, kGrey}, {105, 52, kGrey}};
+    for (const auto& each : expected)
+        EXPECT_EQ(pixel(frame, each.x, each.y), each.color) << each.x << "," << each.y;
 
     {
         Locked lock(window);
