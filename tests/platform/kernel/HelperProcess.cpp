@@ -86,12 +86,6 @@ int fill(const std::string& name, const std::string&)
     return 0;
 }
 
-int writeEmpty(const std::string& name, const std::string&)
-{
-    say("written " + std::to_string(write_port(find_port(name.c_str()), 7, nullptr, 0)));
-    return 0;
-}
-
 // Creates the port, says so, then waits to be killed; with "exit" it returns at once.
 int own(const std::string& name, const std::string& option)
 {
@@ -147,19 +141,8 @@ bool askForRoom(int fd, uint32 seq)
     return sendBytes(fd, wire_packet(kAsk, seq)) && answer(fd) == "room";
 }
 
-// Gets a place, sends the start of a large record and waits to be killed.
-int partial(const std::string& name, const std::string&)
-{
-    int fd = connectTo(name);
-    if (fd < 0 || !askForRoom(fd, 1))
-        return 1;
-    sendBytes(fd, wire_record(1, 5, 1 << 20, std::string(1000, 'p')));
-    say("sent");
-    snooze(60000000);
-    return 0;
-}
-
-// Sends one kind of malformed traffic and tells whether the owner dropped the connection.
+// Sends one kind of malformed traffic and tells whether the owner dropped the connection;
+// "partial" gets a place, sends the start of a large record and waits to be killed.
 int garbage(const std::string& name, const std::string& kind)
 {
     int fd = connectTo(name);
@@ -176,6 +159,10 @@ int garbage(const std::string& name, const std::string& kind)
         sendBytes(fd, wire_record(9, 1, B_MAX_PORT_RECORD_SIZE + 1, std::string(16, 'o')));
     } else if (kind == "huge-packet") {
         sendBytes(fd, wire_record(9, 1, 200000, std::string(kMaxPacket, 'h')));
+    } else if (kind == "partial") {
+        sendBytes(fd, wire_record(9, 5, 1 << 20, std::string(1000, 'p')));
+        say("sent");
+        snooze(60000000);
     }
     // Skip a 'room' that may come first; the end of the connection is what counts.
     std::string got;
@@ -227,12 +214,7 @@ int otherUser(const std::string& name, const std::string&)
 int run_helper(const std::vector<std::string>& arguments)
 {
     static const std::map<std::string, Helper> kHelpers = {
-        {"write-hundred", writeHundred},
-        {"fill", fill},
-        {"write-empty", writeEmpty},
-        {"own", own},
-        {"partial", partial},
-        {"garbage", garbage},
+        {"write-hundred", writeHundred}, {"fill", fill}, {"own", own}, {"garbage", garbage},
         {"other-user", otherUser},
     };
     auto found = kHelpers.find(arguments.at(0));

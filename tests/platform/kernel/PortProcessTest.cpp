@@ -37,14 +37,6 @@ void expectPatternRecords(port_id port)
     }
 }
 
-// The record of the helper "write-empty": empty, with code 7.
-void expectEmptyRecord(port_id port)
-{
-    int32 code = 0;
-    EXPECT_EQ(0, read_port_etc(port, &code, nullptr, 0, B_RELATIVE_TIMEOUT, kWatchdog));
-    EXPECT_EQ(7, code);
-}
-
 TEST(PortProcesses, HundredRecordsArriveIntactAndInOrder)
 {
     std::string name = unique_port_name("hundred");
@@ -87,22 +79,6 @@ TEST(PortProcesses, FullQueueBlocksTheWriterUntilTheOwnerReads)
         EXPECT_EQ(expected, value);
     }
     EXPECT_EQ(0, port_count(port));
-    EXPECT_EQ(0, writer.Wait());
-    delete_port(port);
-}
-
-TEST(PortProcesses, AnEmptyRecordWakesABlockedBufferSize)
-{
-    std::string name = unique_port_name("empty");
-    port_id port = create_port(2, name.c_str());
-    ASSERT_GT(port, 0);
-    ssize_t size = -1;
-    std::thread waiter([&] { size = port_buffer_size_etc(port, B_RELATIVE_TIMEOUT, kWatchdog); });
-    HelperProcess writer({"write-empty", name});
-    EXPECT_EQ("written 0", writer.Line());
-    waiter.join();
-    EXPECT_EQ(0, size);
-    expectEmptyRecord(port);
     EXPECT_EQ(0, writer.Wait());
     delete_port(port);
 }
@@ -161,9 +137,9 @@ TEST(PortProcesses, AnotherUserIsRefused)
         << peer << ": the owner drops a connection of another user";
     EXPECT_EQ(0, stranger.Wait());
     EXPECT_EQ(0, port_count(port));
-    HelperProcess writer({"write-empty", name}); // the port still serves its own user
-    EXPECT_EQ("written 0", writer.Line());
-    expectEmptyRecord(port);
+    HelperProcess writer({"write-hundred", name}); // the port still serves its own user
+    expectPatternRecords(port);
+    EXPECT_EQ("done", writer.Line());
     delete_port(port);
 }
 
@@ -183,7 +159,7 @@ TEST(PortProcesses, MisbehavingWritersAreDroppedWhileOthersGoOn)
         EXPECT_EQ(0, peer.Wait()) << kind;
     }
     // A writer that dies in the middle of a record.
-    HelperProcess dying({"partial", name});
+    HelperProcess dying({"garbage", name, "partial"});
     EXPECT_EQ("sent", dying.Line());
     dying.Signal(SIGKILL);
     dying.Wait();

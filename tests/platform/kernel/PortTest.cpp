@@ -108,7 +108,7 @@ TEST(Ports, AFullOrEmptyQueueWaitsUntilTheTimeoutOrARead)
     delete_port(port);
 }
 
-TEST(Ports, ClosingKeepsQueuedRecordsReadable)
+TEST(Ports, ClosingKeepsQueuedRecordsReadableDeletingWakesWaiters)
 {
     std::string name = unique_port_name("closing");
     port_id port = create_port(4, name.c_str());
@@ -122,10 +122,8 @@ TEST(Ports, ClosingKeepsQueuedRecordsReadable)
     EXPECT_EQ(1, read_port(port, &code, &byte, 1));
     EXPECT_EQ(B_BAD_PORT_ID, read_port(port, &code, &byte, 1)) << "closed and empty";
     EXPECT_EQ(B_OK, delete_port(port));
-}
 
-TEST(Ports, DeletingAPortWakesItsReadersAndWriters)
-{
+    // Deleting a port wakes its waiting readers and writers.
     port_id full = create_port(1, nullptr);
     port_id empty = create_port(1, nullptr);
     write_port(full, 0, nullptr, 0);

@@ -105,7 +105,7 @@ TEST_F(RuntimeFolder, ATakenFolderGivesWayToOneInTheUsersCache)
     EXPECT_NE(std::string::npos, note.find("unavailable")) << note;
 }
 
-TEST(PortFileNames, EveryNameHasItsOwnBoundedFileName)
+TEST(PortFileNames, EveryNameHasItsOwnBoundedFileNameAndOtherFilesAreNoPorts)
 {
     EXPECT_EQ("plain-name_1.2", BPortFolder::file_name("plain-name_1.2"));
     EXPECT_EQ("%2Ehidden%2Fslash%20space", BPortFolder::file_name(".hidden/slash space"));
@@ -130,10 +130,8 @@ TEST(PortFileNames, EveryNameHasItsOwnBoundedFileName)
     sockaddr_un address;
     socklen_t length;
     EXPECT_TRUE(BPortFolder::make_address(1000000, hex, &address, &length));
-}
 
-TEST(PortFileNames, OtherFilesAreNotTakenForPorts)
-{
+    // Other files in the folder are not taken for ports.
     std::string name;
     for (const char* other :
          {"", ".", "..", "=", "=abc", "=zz", "%", "%4", "%41", "%4g", "a%2e", ".hidden"})
@@ -155,7 +153,7 @@ BPortRecordAssembler::Event feed(BPortRecordAssembler& assembler, const std::vec
     return assembler.Take(bytes.data(), bytes.size());
 }
 
-TEST(PortRecordAssembler, ARecordComesInPiecesIntoAKeptPlace)
+TEST(PortRecordAssembler, ARecordComesInPiecesIntoAKeptPlaceUnlessTheWriterGivesUp)
 {
     BPortRecordAssembler assembler;
     EXPECT_EQ(BPortRecordAssembler::kAsked, feed(assembler, wire_packet(kAsk, 4)));
@@ -175,11 +173,8 @@ TEST(PortRecordAssembler, ARecordComesInPiecesIntoAKeptPlace)
     EXPECT_EQ(BPortRecordAssembler::kAsked, feed(assembler, wire_packet(kAsk, 5)));
     assembler.Granted();
     EXPECT_EQ(BPortRecordAssembler::kRecordDone, feed(assembler, wire_record(5, 1, 0, "")));
-}
 
-TEST(PortRecordAssembler, GivingUpFreesWhatTheAskHeld)
-{
-    BPortRecordAssembler assembler;
+    // Giving up frees what the ask held, kept or not.
     feed(assembler, wire_packet(kAsk, 1, kAnswerAtOnce));
     EXPECT_TRUE(assembler.AnswerAtOnce());
     EXPECT_EQ(BPortRecordAssembler::kCancelled, feed(assembler, wire_packet(kCancel, 1)));
