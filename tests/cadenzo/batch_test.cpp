@@ -1,18 +1,62 @@
-// The program itself, run on files in a terminal as a user would run it.
+// The program itself, run on files in a terminal as a user would run it: what it converts and
+// says, what it leaves behind when it is interrupted, and what it will and will not replace.
 
-#include "BatchFixture.h"
 #include "Environment.h"
+#include "MidiBytes.h"
+#include "TempFolder.h"
 #include "settings/Prefs.h"
 
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
 #include <functional>
 #include <map>
+#include <poll.h>
 #include <regex>
 #include <set>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
 
-using Batch = BatchFixture;
+struct Outcome {
+    int exitStatus;
+    std::string out;
+    std::string err;
+};
+
+class Batch : public testing::Test {
+protected:
+    // The environment a run gets: settings of the test's own, English, no window system.
+    std::string Environment() const
+    {
+        return "env -u DISPLAY XDG_CONFIG_HOME='" + fFolder.Path() +
+               "/config' LANG=C LANGUAGE= LC_ALL= ";
+    }
+
+    // Runs cadenzo with arguments in the test's folder; before is shell text run first in the
+    // same shell (a ulimit).
+    Outcome Cadenzo(const std::string& arguments, const std::string& before = "",
+                    const std::string& binary = CADENZO_BINARY)
+    {
+        std::string command = "cd '" + fFolder.Path() + "' && " + before + Environment() + "'" +
+                              binary + "' " + arguments + " >'" + fFolder.Path() + "/out' 2>'" +
+                              fFolder.Path() + "/err' </dev/null";
+        int status = system(command.c_str());
+        Outcome run{WIFEXITED(status) ? WEXITSTATUS(status) : -1,
+                    TempFolder::ReadText(fFolder / "out"), TempFolder::ReadText(fFolder / "err")};
+        std::filesystem::remove(fFolder / "out");
+        std::filesystem::remove(fFolder / "err");
+        return run;
+    }
+
+    TempFolder fFolder;
+};
 
 // Notes on channels 1 and 2 after a beat of silence: every run setting changes its output.
 Bytes two_channel_song()
@@ -27,24 +71,8 @@ Bytes long_song(int count)
 {
     Bytes events;
     for (int i = 0; i < count; i++)
-        events = events + Bytes{0x00, 0x90, 0x3C, 0x40, 0x10, 0x80, 0x3C, 0x40};
+        events.insert(events.end(), {0x00, 0x90, 0x3C, 0x40, 0x10, 0x80, 0x3C, 0x40});
     return smf_header(0, 1, 96) + smf_track(events + Bytes{0x00, 0xFF, 0x2F, 0x00});
-}
-
-TEST_F(Batch, ConvertsEveryFileSayingOnlyWhichItIsAt)
-{
-    fFolder.Write("a.mid", song());
-    fFolder.Write("b b.mid", song());
-    Outcome run = Cadenzo("a.mid 'b b.mid'");
-    EXPECT_EQ(0, run.exitStatus) << run.err;
-    EXPECT_EQ("Converting... [1/2] a.mid\nConverting... [2/2] b b.mid\n", run.out);
-    EXPECT_EQ("", run.err);
-    EXPECT_TRUE(fFolder.Exists("a.fem"));
-    EXPECT_TRUE(fFolder.Exists("b b.fem"));
-
-    run = Cadenzo("--quiet a.mid");
-    EXPECT_EQ(0, run.exitStatus);
-    EXPECT_EQ("", run.out + run.err);
 }
 
 // Each failure names the file and its cause, then gives the alert's text where it applies.
@@ -98,14 +126,35 @@ TEST_F(Batch, FailureNamesTheFileAndItsCause)
         EXPECT_EQ(std::string::npos, run.err.find("Drop")) << run.err;
         EXPECT_EQ(std::string::npos, run.err.find("[")) << "no imitation of a dialog\n" << run.err;
     }
+
+    // Without a catalogue beside the program, the alert's key shows.
+    std::filesystem::create_directory(fFolder / "bin");
+    std::filesystem::copy_file(CADENZO_BINARY, fFolder / "bin/cadenzo");
+    Outcome run = Cadenzo("missing.mid", "", fFolder / "bin/cadenzo");
+    EXPECT_EQ(1, run.exitStatus);
+    EXPECT_PRED_FORMAT2(testing::IsSubstring, "cadenzo: @Err_Cannot_Load_Src_File@\n", run.err);
 }
 
-TEST_F(Batch, StopsAtTheFirstFailureNamingWhatWasNotConverted)
+// A run says only which file it is at; it stops at the first failure, naming what was not
+// converted, unless told to keep going.
+TEST_F(Batch, ConvertsEveryFileAndStopsAtTheFirstFailureNamingWhatWasNotConverted)
 {
     fFolder.Write("a.mid", song());
+    fFolder.Write("b b.mid", song());
+    Outcome run = Cadenzo("a.mid 'b b.mid'");
+    EXPECT_EQ(0, run.exitStatus) << run.err;
+    EXPECT_EQ("Converting... [1/2] a.mid\nConverting... [2/2] b b.mid\n", run.out);
+    EXPECT_EQ("", run.err);
+    EXPECT_TRUE(fFolder.Exists("a.fem"));
+    EXPECT_TRUE(fFolder.Exists("b b.fem"));
+
+    run = Cadenzo("--quiet a.mid");
+    EXPECT_EQ(0, run.exitStatus);
+    EXPECT_EQ("", run.out + run.err);
+
     fFolder.Write("bad.mid", {'n', 'o'});
     fFolder.Write("c.mid", song());
-    Outcome run = Cadenzo("--batch a.mid bad.mid c.mid");
+    run = Cadenzo("--batch a.mid bad.mid c.mid");
     EXPECT_EQ(1, run.exitStatus);
     EXPECT_EQ("Converting... [1/3] a.mid\nConverting... [2/3] bad.mid\n", run.out);
     EXPECT_PRED_FORMAT2(testing::IsSubstring,
@@ -259,16 +308,9 @@ TEST_F(Batch, WarnsOfAnOutputWithoutNotes)
     EXPECT_EQ("", Cadenzo("--channels 10 drums.mid").err);
 }
 
-TEST_F(Batch, WithoutACatalogueTheKeysShow)
-{
-    std::filesystem::create_directory(fFolder / "bin");
-    std::filesystem::copy_file(CADENZO_BINARY, fFolder / "bin/cadenzo");
-    Outcome run = Cadenzo("missing.mid", "", fFolder / "bin/cadenzo");
-    EXPECT_EQ(1, run.exitStatus);
-    EXPECT_PRED_FORMAT2(testing::IsSubstring, "cadenzo: @Err_Cannot_Load_Src_File@\n", run.err);
-}
-
-TEST_F(Batch, UsageErrorsEndWithStatusTwo)
+// Wrong command lines end with status 2; the help is the one list of the options, and the
+// manual page must know each of them.
+TEST_F(Batch, UsageErrorsEndWithStatusTwoAndTheManualPageDescribesEveryOption)
 {
     fFolder.Write("a.mid", song());
     Outcome run = Cadenzo("");
@@ -283,15 +325,11 @@ TEST_F(Batch, UsageErrorsEndWithStatusTwo)
         EXPECT_PRED_FORMAT2(testing::IsSubstring, "cadenzo: ", run.err);
     }
     EXPECT_FALSE(fFolder.Exists("a.fem"));
-}
 
-// The help is the one list of the options; the manual page must know each of them.
-TEST_F(Batch, HelpListsEveryOptionAndTheManualPageDescribesThem)
-{
-    Outcome run = Cadenzo("--help");
+    run = Cadenzo("--help");
     EXPECT_EQ(0, run.exitStatus);
-    std::string manual = TempFolder::ReadText(CADENZO_MANUAL);
-    manual = std::regex_replace(manual, std::regex(R"(\\-)"), "-");
+    const std::string manual =
+        std::regex_replace(TempFolder::ReadText(CADENZO_MANUAL), std::regex(R"(\\-)"), "-");
     std::set<std::string> options;
     const std::regex option(R"(--[a-z-]+)");
     for (auto it = std::sregex_iterator(run.out.begin(), run.out.end(), option);
@@ -300,6 +338,134 @@ TEST_F(Batch, HelpListsEveryOptionAndTheManualPageDescribesThem)
     EXPECT_GE(options.size(), 11u) << run.out;
     for (const std::string& name : options)
         EXPECT_NE(std::string::npos, manual.find(name)) << name;
+}
+
+bool is_temporary(const std::string& name)
+{
+    return name.starts_with(".a.fem.");
+}
+
+// Starts cadenzo on a.mid in folder and stops it the moment its temporary appears; the test
+// then sends what it likes. The pid, or -1 when the run ended first.
+pid_t stopped_while_writing(const TempFolder& folder, const std::string& environment)
+{
+    const int watch = inotify_init1(IN_CLOEXEC);
+    inotify_add_watch(watch, folder.Path().c_str(), IN_CREATE);
+    const std::string command = "cd '" + folder.Path() + "' && exec " + environment + "'" +
+                                CADENZO_BINARY + "' a.mid >/dev/null 2>&1 </dev/null";
+    const pid_t pid = fork();
+    if (pid == 0) {
+        // A test started in the background ignores SIGINT, and the program keeps a signal it
+        // was started to ignore.
+        signal(SIGINT, SIG_DFL);
+        execl("/bin/sh", "sh", "-c", command.c_str(), nullptr);
+        _exit(127);
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    bool seen = false;
+    while (!seen && std::chrono::steady_clock::now() < deadline) {
+        pollfd ready{watch, POLLIN, 0};
+        if (poll(&ready, 1, 100) <= 0)
+            continue;
+        alignas(inotify_event) char buffer[4096];
+        const ssize_t length = read(watch, buffer, sizeof buffer);
+        for (ssize_t at = 0; at < length;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+            if (event->len > 0 && is_temporary(event->name)) {
+                kill(pid, SIGSTOP);
+                seen = true;
+            }
+            at += (ssize_t)(sizeof(inotify_event) + event->len);
+        }
+    }
+    close(watch);
+    int status = 0;
+    if (!seen)
+        kill(pid, SIGKILL);
+    waitpid(pid, &status, WUNTRACED);
+    return seen && WIFSTOPPED(status) ? pid : -1;
+}
+
+std::vector<std::string> temporaries(const TempFolder& folder)
+{
+    std::vector<std::string> found = folder.List();
+    std::erase_if(found, [](const std::string& name) { return !is_temporary(name); });
+    return found;
+}
+
+// Interrupted, a run removes its temporary and ends as the signal would. The temporary of a
+// killed run goes with the next run; one of a run still going is not touched.
+TEST_F(Batch, InterruptionRemovesTheTemporaryAndAKilledRunsGoesWithTheNextRun)
+{
+    // Its conversion takes a while: its output is written for long enough to be caught.
+    fFolder.Write("a.mid", long_song(400000));
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGKILL}) {
+        SCOPED_TRACE(strsignal(signal));
+        const pid_t pid = stopped_while_writing(fFolder, Environment());
+        ASSERT_GT(pid, 0) << "the temporary never appeared";
+        ASSERT_EQ(1u, temporaries(fFolder).size());
+        kill(pid, signal);
+        kill(pid, SIGCONT);
+        int status = 0;
+        ASSERT_EQ(pid, waitpid(pid, &status, 0));
+        // The shell reports it as 128 + the signal.
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+        EXPECT_EQ(signal == SIGKILL ? 1u : 0u, temporaries(fFolder).size());
+        EXPECT_FALSE(fFolder.Exists("a.fem"));
+    }
+
+    const std::string living = ".a.fem." + std::to_string(getpid()) + ".abcdef";
+    fFolder.Write(living, {1});
+    fFolder.Write("a.mid", song());
+    EXPECT_EQ(0, Cadenzo("a.mid").exitStatus);
+    EXPECT_EQ(std::vector<std::string>{living}, temporaries(fFolder));
+    EXPECT_TRUE(fFolder.Exists("a.fem"));
+}
+
+// A replaced output keeps its permission bits; a link of the user's own is followed, and the
+// file it leads to is replaced, not the link.
+TEST_F(Batch, ReplacedOutputKeepsItsModeAndTheUsersOwnLink)
+{
+    fFolder.Write("a.mid", song());
+    fFolder.Write("a.fem", {'o', 'l', 'd'});
+    chmod((fFolder / "a.fem").c_str(), 0604);
+    std::filesystem::create_directory(fFolder / "real");
+    fFolder.Write("real/kept.fem", {'o', 'l', 'd'});
+    fFolder.Write("b.mid", song());
+    std::filesystem::create_symlink("real/kept.fem", fFolder / "b.fem");
+    ASSERT_EQ(0, Cadenzo("a.mid b.mid").exitStatus);
+
+    struct stat status;
+    ASSERT_EQ(0, stat((fFolder / "a.fem").c_str(), &status));
+    EXPECT_EQ(0604u, status.st_mode & 07777);
+    EXPECT_NE(3, status.st_size);
+    EXPECT_TRUE(std::filesystem::is_symlink(fFolder / "b.fem"));
+    EXPECT_EQ(fFolder.Read("a.fem"), fFolder.Read("real/kept.fem"));
+}
+
+// Another user plants "a.fem -> a file of the victim" in a shared sticky folder: converting
+// a.mid there must not replace the victim's file.
+TEST_F(Batch, LinkPlantedByAnotherUserInASharedFolderIsRefused)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "a link of another user can be planted only by the superuser";
+    std::filesystem::create_directory(fFolder / "shared");
+    chmod((fFolder / "shared").c_str(), 01777);
+    fFolder.Write("important.conf", {'k', 'e', 'e', 'p'});
+    chmod((fFolder / "important.conf").c_str(), 0600);
+    fFolder.Write("shared/a.mid", song());
+    std::filesystem::create_symlink(fFolder / "important.conf", fFolder / "shared/a.fem");
+    ASSERT_EQ(0, lchown((fFolder / "shared/a.fem").c_str(), 65534, 65534));
+
+    Outcome run = Cadenzo("shared/a.mid");
+    EXPECT_EQ(1, run.exitStatus);
+    EXPECT_PRED_FORMAT2(testing::IsSubstring,
+                        "cadenzo: shared/a.mid: cannot create shared/a.fem: permission denied",
+                        run.err);
+    EXPECT_EQ((Bytes{'k', 'e', 'e', 'p'}), fFolder.Read("important.conf"));
+    struct stat status;
+    ASSERT_EQ(0, stat((fFolder / "important.conf").c_str(), &status));
+    EXPECT_EQ(0600u, status.st_mode & 07777);
 }
 
 } // namespace
