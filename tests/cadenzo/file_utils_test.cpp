@@ -38,123 +38,100 @@ std::string read_attr(const std::string& path, const char* name)
 // No shell ever sees a path: quotes, "$", backquotes and spaces are only characters of a name.
 const std::string kSong = "song \"b\" $(touch ran) `touch ran2` $HOME 'c'.mid";
 
+std::vector<std::string> sorted(const std::list<std::string>& list)
+{
+    std::vector<std::string> sorted(list.begin(), list.end());
+    std::sort(sorted.begin(), sorted.end());
+    return sorted;
+}
+
 } // namespace
 
-class CopyFileTest : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        fFolder.Write(kSong, bytes("MThd data"));
-        BNode node(Source().c_str());
-        if (node.WriteAttr("comment", B_STRING_TYPE, 0, "take 2", 6) != 6)
-            GTEST_SKIP() << "the temporary folder keeps no attributes";
-        fs::create_directory(fFolder / "out");
-    }
-    std::string Source() const { return fFolder / kSong; }
-
-    TempFolder fFolder;
-};
-
-TEST_F(CopyFileTest, CopiesDataAndAttributesToAFileOrIntoAFolder)
+TEST(CopyFile, CopiesDataAndAttributesToAFileOrIntoAFolderAndRefusesWhatItCannot)
 {
-    fFolder.Write("old.mid", bytes("an older and longer file"));
+    TempFolder folder;
+    const std::string source = folder / kSong;
+    folder.Write(kSong, bytes("MThd data"));
+    if (BNode(source.c_str()).WriteAttr("comment", B_STRING_TYPE, 0, "take 2", 6) != 6)
+        GTEST_SKIP() << "the temporary folder keeps no attributes";
+    fs::create_directory(folder / "out");
+    folder.Write("old.mid", bytes("an older and longer file"));
     const struct {
         std::string destination;
         std::string copy;
     } cases[] = {
-        {fFolder / "out", "out/" + kSong},
-        {fFolder / "out/", "out/" + kSong},
-        {fFolder / "old.mid", "old.mid"}, // overwritten
-        {fFolder / "out/renamed", "out/renamed"},
+        {folder / "out", "out/" + kSong},
+        {folder / "out/", "out/" + kSong},
+        {folder / "old.mid", "old.mid"}, // overwritten
+        {folder / "out/renamed", "out/renamed"},
     };
     // Where a command in a name would make its files.
-    CurrentFolder here(fFolder.Path());
+    CurrentFolder here(folder.Path());
     for (const auto& each : cases) {
-        EXPECT_EQ(copy_file(Source().c_str(), each.destination.c_str()), 0) << each.destination;
-        EXPECT_EQ(fFolder.Read(each.copy), bytes("MThd data")) << each.copy;
-        EXPECT_EQ(read_attr(fFolder / each.copy, "comment"), "take 2") << each.copy;
+        EXPECT_EQ(copy_file(source.c_str(), each.destination.c_str()), 0) << each.destination;
+        EXPECT_EQ(folder.Read(each.copy), bytes("MThd data")) << each.copy;
+        EXPECT_EQ(read_attr(folder / each.copy, "comment"), "take 2") << each.copy;
     }
-    EXPECT_FALSE(fFolder.Exists("ran") || fFolder.Exists("ran2") || fFolder.Exists("out/ran"));
-}
+    EXPECT_FALSE(folder.Exists("ran") || folder.Exists("ran2") || folder.Exists("out/ran"));
 
-TEST_F(CopyFileTest, RefusesWhatItCannotCopy)
-{
-    // The longest target path accepted, and one byte more.
-    const std::string folder = fFolder / "out/";
-    const std::string longest = folder + std::string(kMaxCopyTargetLength - folder.size(), 'n');
-    EXPECT_EQ(copy_file(Source().c_str(), longest.c_str()), 0);
-    EXPECT_EQ(copy_file(Source().c_str(), (longest + "x").c_str()), -1);
+    // What it refuses: the longest target path accepted, and one byte more.
+    const std::string out = folder / "out/";
+    const std::string longest = out + std::string(kMaxCopyTargetLength - out.size(), 'n');
+    EXPECT_EQ(copy_file(source.c_str(), longest.c_str()), 0);
+    EXPECT_EQ(copy_file(source.c_str(), (longest + "x").c_str()), -1);
     EXPECT_FALSE(fs::exists(longest + "x"));
 
-    EXPECT_EQ(copy_file((fFolder / "missing.mid").c_str(), (fFolder / "out").c_str()), -1);
-    EXPECT_FALSE(fFolder.Exists("out/missing.mid"));
-    EXPECT_EQ(copy_file(Source().c_str(), (fFolder / "no/such/folder/x").c_str()), -1);
+    EXPECT_EQ(copy_file((folder / "missing.mid").c_str(), (folder / "out").c_str()), -1);
+    EXPECT_FALSE(folder.Exists("out/missing.mid"));
+    EXPECT_EQ(copy_file(source.c_str(), (folder / "no/such/folder/x").c_str()), -1);
     // Onto itself, directly or through its folder: the file keeps its data.
-    EXPECT_EQ(copy_file(Source().c_str(), Source().c_str()), -1);
-    EXPECT_EQ(copy_file(Source().c_str(), fFolder.Path().c_str()), -1);
-    EXPECT_EQ(fFolder.Read(kSong), bytes("MThd data"));
+    EXPECT_EQ(copy_file(source.c_str(), source.c_str()), -1);
+    EXPECT_EQ(copy_file(source.c_str(), folder.Path().c_str()), -1);
+    EXPECT_EQ(folder.Read(kSong), bytes("MThd data"));
 }
 
-// The tree /a: the file x, the folder s holding y, a link to s and a link to x.
-class GetFilesTest : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        fs::create_directories(fFolder / "a/s");
-        fFolder.Write("a/x", bytes("x"));
-        fFolder.Write("a/s/y", bytes("y"));
-        fs::create_directory_symlink(fFolder / "a", fFolder / "a/s/up");
-        fs::create_symlink(fFolder / "a/x", fFolder / "a/tox");
-    }
-    std::string Root() const { return fFolder / "a"; }
-    std::list<std::string> List(bool recursive, status_t expected = 0)
-    {
+TEST(GetFiles, ListsEachFolderBeforeItsContentsNeverFollowsLinksAndFailsOnAClosedOne)
+{
+    // The tree a: the file x, the folder s holding y, a link to a and a link to x.
+    TempFolder folder;
+    fs::create_directories(folder / "a/s");
+    folder.Write("a/x", bytes("x"));
+    folder.Write("a/s/y", bytes("y"));
+    fs::create_directory_symlink(folder / "a", folder / "a/s/up");
+    fs::create_symlink(folder / "a/x", folder / "a/tox");
+    const auto walk = [&](bool recursive, status_t expected = 0) {
         std::list<std::string> list{"kept"};
-        EXPECT_EQ(get_files(Root(), &list, recursive), expected);
+        EXPECT_EQ(get_files(folder / "a", &list, recursive), expected);
         EXPECT_EQ(list.front(), "kept"); // only ever appended to
         list.pop_front();
         return list;
-    }
-    static std::vector<std::string> Sorted(const std::list<std::string>& list)
-    {
-        std::vector<std::string> sorted(list.begin(), list.end());
-        std::sort(sorted.begin(), sorted.end());
-        return sorted;
-    }
-
-    TempFolder fFolder;
-};
-
-TEST_F(GetFilesTest, ListsEachFolderBeforeItsContentsAndNeverFollowsLinks)
-{
-    const std::string a = Root() + "/";
-    const std::list<std::string> flat = List(false);
-    ASSERT_EQ(Sorted(flat), (std::vector<std::string>{a, a + "tox", a + "x"}))
+    };
+    const std::string a = folder / "a/";
+    const std::list<std::string> flat = walk(false);
+    ASSERT_EQ(sorted(flat), (std::vector<std::string>{a, a + "tox", a + "x"}))
         << "without recursion";
     EXPECT_EQ(flat.front(), a);
 
-    const std::list<std::string> list = List(true);
-    ASSERT_EQ(Sorted(list),
+    const std::list<std::string> list = walk(true);
+    ASSERT_EQ(sorted(list),
               (std::vector<std::string>{a, a + "s/", a + "s/up/", a + "s/y", a + "tox", a + "x"}));
     EXPECT_EQ(list.front(), a);
     auto sub = std::find(list.begin(), list.end(), a + "s/");
     ASSERT_NE(sub, list.end());
-    EXPECT_EQ(Sorted({std::next(sub), std::next(sub, 3)}),
+    EXPECT_EQ(sorted({std::next(sub), std::next(sub, 3)}),
               (std::vector<std::string>{a + "s/up/", a + "s/y"}));
-}
 
-TEST_F(GetFilesTest, AFolderThatCannotBeOpenedFailsTheWalk)
-{
-    std::list<std::string> list;
-    EXPECT_EQ(get_files(fFolder / "missing", &list, true), -1);
-    EXPECT_TRUE(list.empty());
+    // A folder that cannot be opened fails the walk.
+    std::list<std::string> none;
+    EXPECT_EQ(get_files(folder / "missing", &none, true), -1);
+    EXPECT_TRUE(none.empty());
     if (getuid() == 0)
         GTEST_SKIP() << "root opens every folder";
-    fs::permissions(fFolder / "a/s", fs::perms::none);
-    EXPECT_EQ(List(true, -1).front(), Root() + "/");
+    fs::permissions(folder / "a/s", fs::perms::none);
+    EXPECT_EQ(walk(true, -1).front(), folder / "a/");
 }
 
-TEST(GetIconsTest, WithoutAnApplicationItThrowsZero)
+TEST(GetIconsTest, GivesTheIconsOfTheExecutableAndWithoutAnApplicationThrowsZero)
 {
     BBitmap* icon = nullptr;
     try {
@@ -164,10 +141,7 @@ TEST(GetIconsTest, WithoutAnApplicationItThrowsZero)
         EXPECT_EQ(value, 0);
     }
     EXPECT_EQ(icon, nullptr);
-}
 
-TEST(GetIconsTest, GivesTheIconsOfTheExecutable)
-{
     BApplication app(gAppSignature);
     ASSERT_EQ(app.InitCheck(), B_OK);
     BBitmap* large = nullptr;

@@ -79,7 +79,6 @@ using Tweak = void (*)(TPrefs&);
 
 class Passes : public testing::Test {
 protected:
-    void SetUp() override { *gPrefs = TPrefs(); }
     void TearDown() override { *gPrefs = TPrefs(); }
 
     // Runs the three selection passes in order, as a conversion does.

@@ -11,7 +11,7 @@ struct Case {
     std::string expected;
 };
 
-TEST(PathUtils, Reext)
+TEST(PathUtils, Extensions)
 {
     const Case cases[] = {
         {"/boot/home/song.mid", "/boot/home/song.fem"},
@@ -26,10 +26,8 @@ TEST(PathUtils, Reext)
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.expected, reext(c.input, "fem")) << c.input;
-}
 
-TEST(PathUtils, AddExt)
-{
+    // add_ext adds an extension only where there is none.
     EXPECT_EQ("song.mid", add_ext("song", "mid"));
     EXPECT_EQ("song.txt", add_ext("song.txt", "mid"));
     EXPECT_EQ("a.d/song.mid", add_ext("a.d/song", "mid"));
@@ -59,10 +57,7 @@ TEST(PathUtils, SplittingPaths)
     EXPECT_EQ("song", extract_file_body("/b.x/song"));
     EXPECT_EQ("", extract_file_body("/b/.profile"));
     EXPECT_EQ("song", extract_file_body("song."));
-}
 
-TEST(PathUtils, RelativePath)
-{
     EXPECT_EQ("./music/a.mid", relative_path("/boot/home/", "/boot/home/music/a.mid"));
     EXPECT_EQ("../music/a.mid", relative_path("/boot/home/docs/", "/boot/home/music/a.mid"));
     EXPECT_EQ("../docs/x", relative_path("/boot/home/doc/", "/boot/home/docs/x"));
@@ -70,24 +65,18 @@ TEST(PathUtils, RelativePath)
     EXPECT_EQ("./b", relative_path("/a/b", "/a/b"));
 }
 
-TEST(TextUtils, Trim)
+TEST(TextUtils, TrimmingLineEndsCharacterSetsAndColours)
 {
     EXPECT_EQ("abc d", trim(" \tabc d \t"));
     EXPECT_EQ("", trim(" \t \t"));
     EXPECT_EQ("", trim(""));
     EXPECT_EQ("\nx\r", trim(" \nx\r "));
-}
 
-TEST(TextUtils, LineEnds)
-{
     EXPECT_EQ(kLineEndCRLF, detect_cr_type("one\r\ntwo\r\n"));
     EXPECT_EQ(kLineEndCR, detect_cr_type("one\rtwo\r"));
     EXPECT_EQ(kLineEndLF, detect_cr_type("one\ntwo"));
     EXPECT_EQ(kLineEndLF, detect_cr_type("one"));
-}
 
-TEST(TextUtils, CharacterSets)
-{
     EXPECT_EQ(kCharSetUTF8, detect_char_set("plain"));
     EXPECT_EQ(kCharSetUTF8, detect_char_set("caf\xC3\xA9 \xE3\x83\xBB"));
     EXPECT_EQ(kCharSetShiftJIS, detect_char_set("ends in a lead byte \xE3"));
@@ -95,10 +84,7 @@ TEST(TextUtils, CharacterSets)
     EXPECT_EQ(kCharSetJIS, detect_char_set("\x1B$B\x82"));
     // A lead byte that promises seven continuation bytes never reads past the end.
     EXPECT_EQ(kCharSetShiftJIS, detect_char_set("\xFF"));
-}
 
-TEST(TextUtils, SameColour)
-{
     EXPECT_TRUE(is_same_rgb_color({1, 2, 3, 4}, {1, 2, 3, 4}));
     EXPECT_FALSE(is_same_rgb_color({1, 2, 3, 4}, {1, 2, 3, 5}));
 }

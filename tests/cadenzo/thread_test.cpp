@@ -34,40 +34,14 @@ public:
             *fDestroyedOn = find_thread(nullptr);
     }
 
-    status_t Execute() override
-    {
-        fStarted = true;
-        return fBody(*this);
-    }
+    status_t Execute() override { return fBody(*this); }
 
     bool TerminateRequested() const { return IsTerminateRequested(); }
-
-    std::atomic<bool> fStarted{false};
 
 private:
     std::function<status_t(TProbe&)> fBody;
     std::atomic<thread_id>* fDestroyedOn = nullptr;
 };
-
-TEST(Thread, ANeverResumedThreadNeverRunsAndDiesWithItsObject)
-{
-    Watchdog watchdog;
-    std::atomic<bool> ran{false};
-    thread_id id;
-    {
-        TProbe probe([&](TProbe&) {
-            ran = true;
-            return B_OK;
-        });
-        id = probe.ThreadID();
-        ASSERT_GT(id, 0);
-        EXPECT_TRUE(probe.IsSuspended());
-        EXPECT_FALSE(probe.IsTerminated());
-    }
-    thread_info info;
-    EXPECT_NE(B_OK, get_thread_info(id, &info));
-    EXPECT_FALSE(ran);
-}
 
 TEST(Thread, RunsSuspendsAndResumesThenGivesItsExitValueOnceTheBodyHasSeenTerminate)
 {
@@ -152,27 +126,42 @@ TEST(Thread, DestroyingARunningThreadWaitsForItsBodyToLeave)
     EXPECT_TRUE(TSleeper::sLeft);
 }
 
-TEST(Thread, ACopyIsANewSuspendedThreadWithTheOriginalsNameAndPriority)
+// A new thread waits suspended; one never resumed never runs and dies with its object. A copy
+// is a new suspended thread with the original's name and priority.
+TEST(Thread, ANewThreadWaitsSuspendedAndACopyIsANewOneWithTheOriginalsNameAndPriority)
 {
     Watchdog watchdog;
-    TProbe original([](TProbe&) { return B_OK; });
-    EXPECT_EQ(B_NORMAL_PRIORITY, original.SetPriority(B_DISPLAY_PRIORITY));
-    EXPECT_EQ(B_OK, original.SetName("Renamed"));
+    std::atomic<int> runs{0};
+    thread_id id;
+    {
+        TProbe original([&](TProbe&) {
+            runs++;
+            return B_OK;
+        });
+        id = original.ThreadID();
+        ASSERT_GT(id, 0);
+        EXPECT_TRUE(original.IsSuspended());
+        EXPECT_FALSE(original.IsTerminated());
+        EXPECT_EQ(B_NORMAL_PRIORITY, original.SetPriority(B_DISPLAY_PRIORITY));
+        EXPECT_EQ(B_OK, original.SetName("Renamed"));
 
-    TProbe copy(original);
-    ASSERT_GT(copy.ThreadID(), 0);
-    EXPECT_NE(original.ThreadID(), copy.ThreadID());
+        TProbe copy(original);
+        ASSERT_GT(copy.ThreadID(), 0);
+        EXPECT_NE(id, copy.ThreadID());
+        thread_info info;
+        ASSERT_EQ(B_OK, get_thread_info(copy.ThreadID(), &info));
+        EXPECT_STREQ("Renamed", info.name);
+        EXPECT_EQ(B_DISPLAY_PRIORITY, info.priority);
+        EXPECT_TRUE(copy.IsSuspended());
+
+        // Without a place for the exit value, Wait still waits.
+        copy.Resume();
+        EXPECT_EQ(B_OK, copy.Wait(nullptr));
+        EXPECT_EQ(1, runs) << "the copy ran";
+    }
     thread_info info;
-    ASSERT_EQ(B_OK, get_thread_info(copy.ThreadID(), &info));
-    EXPECT_STREQ("Renamed", info.name);
-    EXPECT_EQ(B_DISPLAY_PRIORITY, info.priority);
-    EXPECT_TRUE(copy.IsSuspended());
-
-    // Without a place for the exit value, Wait still waits.
-    copy.Resume();
-    EXPECT_EQ(B_OK, copy.Wait(nullptr));
-    EXPECT_TRUE(copy.fStarted);
-    EXPECT_FALSE(original.fStarted);
+    EXPECT_NE(B_OK, get_thread_info(id, &info));
+    EXPECT_EQ(1, runs) << "the original never ran";
 }
 
 // #pragma mark - the spy
