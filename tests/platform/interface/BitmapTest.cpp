@@ -1,4 +1,5 @@
 #include "BitmapPrivate.h"
+#include "ViewDump.h"
 
 #include <Bitmap.h>
 #include <Message.h>
@@ -33,15 +34,6 @@ std::vector<uint32> surface_row(const BBitmap& bitmap)
     std::vector<uint32> pixels(row, row + cairo_image_surface_get_width(surface));
     cairo_surface_destroy(surface);
     return pixels;
-}
-
-std::unique_ptr<BMessage> through_flattening(const BMessage& archive)
-{
-    std::vector<char> buffer(archive.FlattenedSize());
-    EXPECT_EQ(archive.Flatten(buffer.data(), (ssize_t)buffer.size()), B_OK);
-    auto copy = std::make_unique<BMessage>();
-    EXPECT_EQ(copy->Unflatten(buffer.data(), buffer.size()), B_OK);
-    return copy;
 }
 
 } // namespace
@@ -159,11 +151,7 @@ TEST(BitmapTest, ArchiveRoundTripsThroughAFlattenedMessage)
         indices[i] = (uint8)(i * 7);
     original.SetBits(indices.data(), (int32)indices.size(), 0, B_CMAP8);
 
-    BMessage archive;
-    ASSERT_EQ(original.Archive(&archive), B_OK);
-    std::unique_ptr<BMessage> copy = through_flattening(archive);
-    std::unique_ptr<BArchivable> object(instantiate_object(copy.get()));
-    auto* bitmap = dynamic_cast<BBitmap*>(object.get());
+    std::unique_ptr<BBitmap> bitmap = view_dump::copy_through_archive<BBitmap>(original);
     ASSERT_NE(bitmap, nullptr);
     EXPECT_EQ(bitmap->Bounds(), original.Bounds());
     EXPECT_EQ(bitmap->ColorSpace(), B_CMAP8);

@@ -6,10 +6,8 @@
 #include "ViewDump.h"
 #include "WindowTestSupport.h"
 
-#include <Archivable.h>
 #include <Box.h>
 #include <CheckBox.h>
-#include <DataIO.h>
 #include <MenuField.h>
 #include <MenuItem.h>
 #include <PopUpMenu.h>
@@ -57,18 +55,6 @@ BView* make_panel()
     return root;
 }
 
-BView* through_archive(BView* view)
-{
-    BMessage archive;
-    EXPECT_EQ(view->Archive(&archive, true), B_OK);
-    BMallocIO flat;
-    EXPECT_EQ(archive.Flatten(&flat), B_OK);
-    flat.Seek(0, SEEK_SET);
-    BMessage read;
-    EXPECT_EQ(read.Unflatten(&flat), B_OK);
-    return dynamic_cast<BView*>(instantiate_object(&read));
-}
-
 BWindow* window_with(BView* view)
 {
     auto* window =
@@ -103,7 +89,7 @@ TEST_F(GalleryTest, ArchivedPanelIsAndLooksAsTheOriginal)
     std::string dumped;
     {
         Locked lock(original);
-        copy = through_archive(original->FindView("BGView"));
+        copy = view_dump::copy_through_archive<BView>(*original->FindView("BGView")).release();
         dumped = view_dump::dump(original->FindView("BGView"));
     }
     ASSERT_NE(copy, nullptr);

@@ -427,13 +427,10 @@ TEST(MenuFieldTest, ArchiveKeepsLabelDividerMenuAndItems)
     field.SetDivider(64);
     field.SetEnabled(false);
 
-    BMessage archive;
-    ASSERT_EQ(field.Archive(&archive), B_OK);
-    std::unique_ptr<BArchivable> object(instantiate_object(&archive));
-    auto* copy = dynamic_cast<BMenuField*>(object.get());
+    std::unique_ptr<BMenuField> copy = view_dump::copy_through_archive<BMenuField>(field);
     ASSERT_NE(copy, nullptr);
     EXPECT_NE(dynamic_cast<BPopUpMenu*>(copy->Menu()), nullptr);
-    EXPECT_EQ(view_dump::dump(copy), view_dump::dump(&field));
+    EXPECT_EQ(view_dump::dump(copy.get()), view_dump::dump(&field));
 }
 
 TEST(MenuTest, ItemsAndSubmenusBelongToTheirMenu)

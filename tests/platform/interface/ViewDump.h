@@ -3,7 +3,9 @@
 // A view tree as text, one line per view with what its archive must keep (and, for a menu
 // field, one line per item of its menu). A tree and its copy through an archive dump the
 // same; when they do not, the first differing line names the view and the field lost.
+// copy_through_archive makes that copy the way a file would keep it: flattened.
 
+#include <Archivable.h>
 #include <Box.h>
 #include <Button.h>
 #include <Control.h>
@@ -16,8 +18,12 @@
 #include <TextControl.h>
 #include <View.h>
 
+#include <gtest/gtest.h>
+
+#include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace view_dump {
 
@@ -97,6 +103,24 @@ inline void dump_view(std::ostringstream& out, const BView* view, const std::str
         dump_menu(out, field->Menu(), indent + "  ");
     for (int32 i = 0; i < view->CountChildren(); i++)
         dump_view(out, view->ChildAt(i), indent + "  ");
+}
+
+// A deep archive of the object, flattened, read back and instantiated as a T; null when
+// any step fails.
+template <typename T>
+std::unique_ptr<T> copy_through_archive(const BArchivable& object)
+{
+    BMessage archive;
+    EXPECT_EQ(object.Archive(&archive, true), B_OK);
+    std::vector<char> flat((size_t)archive.FlattenedSize());
+    EXPECT_EQ(archive.Flatten(flat.data(), (ssize_t)flat.size()), B_OK);
+    BMessage restored;
+    EXPECT_EQ(restored.Unflatten(flat.data(), flat.size()), B_OK);
+    std::unique_ptr<BArchivable> copy(instantiate_object(&restored));
+    auto* typed = dynamic_cast<T*>(copy.get());
+    if (typed != nullptr)
+        copy.release();
+    return std::unique_ptr<T>(typed);
 }
 
 inline std::string dump(const BView* view)
