@@ -99,18 +99,6 @@ TEST(TrackDecoding, EventsCutOffByTheEndOfTheChunkAreDropped)
     }
 }
 
-TEST(TrackDecoding, EventsOfOneTickKeepTheirInsertionOrder)
-{
-    TEventMap map;
-    add_event(map, 5, note_on(0, 1, 1));
-    add_event(map, 0, note_on(0, 2, 1));
-    add_event(map, 5, note_on(0, 3, 1));
-    add_event(map, 5, note_on(0, 4, 1));
-    add_event(map, 0, note_on(0, 5, 1));
-    EXPECT_EQ("0 90 00 02 01\n0 90 00 05 01\n5 90 00 01 01\n5 90 00 03 01\n5 90 00 04 01\n",
-              dump_events(map));
-}
-
 TEST(VariableLengthQuantity, MinimalEncodingAndReadBack)
 {
     const std::pair<unsigned long, Bytes> cases[] = {
@@ -145,7 +133,7 @@ TEST(VariableLengthQuantity, MinimalEncodingAndReadBack)
     EXPECT_EQ(7u, value);
 }
 
-TEST(FileWriting, OneTrackFileIsWrittenExactly)
+TEST(FileWriting, OneTrackFileIsWrittenExactlyOrNotAtAll)
 {
     TSMF file;
     EXPECT_EQ(-1, file.SetFormat(2)) << "only formats 0 and 1 are written";
@@ -168,18 +156,9 @@ TEST(FileWriting, OneTrackFileIsWrittenExactly)
     std::string title = "kept";
     EXPECT_EQ(-1, file.GetTitle(&title)) << "no track is named";
     EXPECT_EQ("kept", title);
-}
 
-TEST(FileWriting, FailingStreamMakesSaveFail)
-{
-    TSMF file;
-    file.SetTimeBase(96);
-    auto* track = new TSMFTrack;
-    for (unsigned long tick = 0; tick < 100; tick++)
-        add_event(track->fEventMap, tick, note_on(0, 60, 100));
-    file.AddTrack(track);
-    // Room for the header and part of the track only.
-    for (size_t room : {0, 10, 20, 200}) {
+    // A stream with room for less than the whole file makes saving fail.
+    for (size_t room : std::initializer_list<size_t>{0, 10, 20, expected.size() - 1}) {
         std::vector<char> buffer(room + 1);
         BMemoryIO stream(buffer.data(), room);
         EXPECT_EQ(-1, file.Save(&stream)) << room;
