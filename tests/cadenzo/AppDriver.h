@@ -31,19 +31,12 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <condition_variable>
-#include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
 #include <future>
-#include <mutex>
-#include <string>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
-#include <vector>
 
 namespace app_test {
 
@@ -250,13 +243,18 @@ public:
         }
         return pixels;
     }
-    // Drops the files; whether the status line came to show the text within ten seconds,
-    // watched without disturbing the busy window (the frame that showed it in *frame).
+    // Drops the files; whether the status line came to show the text (see Shows).
     bool DropAndShow(const std::vector<std::string>& paths, const std::string& text,
                      BPrivate::DisplayFrame* frame = nullptr) const
     {
         const std::vector<uint32_t> status = StatusShowing(text.c_str());
         Drop(paths);
+        return Shows(status, frame);
+    }
+    // Whether the status line came to look like status within ten seconds, watched without
+    // disturbing the busy window (the frame that showed it in *frame).
+    bool Shows(const std::vector<uint32_t>& status, BPrivate::DisplayFrame* frame = nullptr) const
+    {
         BPrivate::DisplayFrame last;
         bool shown = false;
         for (int i = 0; i < 2000 && !shown; i++) {
@@ -269,7 +267,8 @@ public:
             *frame = last;
         return shown;
     }
-    // What the status line looks like showing text: drawn by the idle window for the test.
+    // What the status line looks like showing text: drawn by the idle window for the test
+    // (while a batch runs, the window cannot draw it).
     std::vector<uint32_t> StatusShowing(const char* text) const
     {
         std::string shown;

@@ -126,8 +126,8 @@ TEST_F(AppFixture, DropsWithoutReadableFilesConvertNothing)
 }
 
 // A folder counts as the MIDI files in it, its subfolders' included; a drop may name hundreds
-// of files.
-TEST_F(AppFixture, DropConvertsEveryMidiFileOfItsFoldersAndOfHundredsOfFilesCountingFiles)
+// of files; a drop while a batch runs waits for it, and both batches run whole.
+TEST_F(AppFixture, DropConvertsEveryMidiFileOfItsFoldersAndOfHundredsOfFilesAfterTheBatchBefore)
 {
     std::filesystem::create_directories(folder / "songs/sub");
     folder.Write("songs/b.MID", song());
@@ -136,38 +136,31 @@ TEST_F(AppFixture, DropConvertsEveryMidiFileOfItsFoldersAndOfHundredsOfFilesCoun
     std::vector<std::string> paths = {folder / "songs"};
     for (int i = 0; i < 300; i++)
         paths.push_back(folder.Write("song" + std::to_string(i) + ".mid", song()));
+    folder.Write("first.mid", song());
     StderrCapture alerts;
     RunningApp app;
-    GatedFile first(folder / "songs/a.mid");
-    EXPECT_TRUE(app.DropAndShow(paths, "Converting... [1/303] a.mid"));
+    const std::vector<uint32_t> second = app.StatusShowing("Converting... [1/303] a.mid");
+    GatedFile first(folder / "first.mid");
+    ASSERT_TRUE(app.DropAndShow({folder / "first.mid"}, "Converting... [1/1] first.mid"));
+    GatedFile gate(folder / "songs/a.mid");
+    app.Drop(paths);
+    EXPECT_FALSE(folder.Exists("songs/b.fem")) << "converted before the first batch ended";
     first.Release();
-    app.Settle();
-    EXPECT_EQ(alerts.Count(kDone), 1u);
-    for (const char* converted : {"a.fem", "b.fem", "sub/c.fem"})
-        EXPECT_TRUE(folder.Exists(std::string("songs/") + converted)) << converted;
-    EXPECT_FALSE(folder.Exists("songs/notes.fem"));
-    EXPECT_EQ(folder.List().size(), 2 * 300 + 2) << "each song and its .fem, songs and config";
-}
-
-// A drop while a batch runs waits for it: both batches run whole, one after the other.
-TEST_F(AppFixture, SecondDropWhileABatchRunsFollowsIt)
-{
-    folder.Write("b.mid", song());
-    StderrCapture alerts;
-    RunningApp app;
-    GatedFile first(folder / "a.mid");
-    ASSERT_TRUE(app.DropAndShow({folder / "a.mid"}, "Converting... [1/1] a.mid"));
-    app.Drop({folder / "b.mid"});
-    EXPECT_FALSE(folder.Exists("b.fem"));
-    first.Release();
+    EXPECT_TRUE(app.Shows(second));
+    gate.Release();
     app.Settle();
     EXPECT_EQ(alerts.Count(kDone), 2u) << "one completion alert per drop";
-    EXPECT_TRUE(folder.Exists("a.fem"));
-    EXPECT_TRUE(folder.Exists("b.fem"));
+    for (const char* converted : {"first.fem", "songs/a.fem", "songs/b.fem", "songs/sub/c.fem"})
+        EXPECT_TRUE(folder.Exists(converted)) << converted;
+    EXPECT_FALSE(folder.Exists("songs/notes.fem"));
+    EXPECT_EQ(folder.List().size(), 2 * 300 + 3)
+        << "each song and its .fem, songs, config, first.fem";
 }
 
-// A click on a channel box is saved for the next start; during a batch the boxes take none.
-TEST_F(AppFixture, ChannelBoxClicksAreSavedForTheNextStartButIgnoredDuringABatch)
+// A click on a channel box is saved for the next start, and so is where the window was when
+// its close box ended the run (Alt+Q ends it too: the common preferences and X tests); during
+// a batch the boxes take no click.
+TEST_F(AppFixture, ChannelBoxClicksAndTheWindowsCornerAreSavedForTheNextStartButBatchesIgnoreClicks)
 {
     {
         RunningApp app;
@@ -188,13 +181,22 @@ TEST_F(AppFixture, ChannelBoxClicksAreSavedForTheNextStartButIgnoredDuringABatch
         click(app.Window(), center(app.ChannelBoxInWindow(9)));
         EXPECT_TRUE(std::filesystem::exists(prefs_file(folder)));
         EXPECT_TRUE(gPrefs->ChMs[9]);
+        offscreen()->Moved(app.Id(), BPoint(230, 140));
+        app.Settle();
+        app.CloseBox();
+        EXPECT_TRUE(app.Ended(std::chrono::seconds(10)));
     }
     *gPrefs = TPrefs();
+    gExitStates->WFr = BRect(50, 50, 200, 200);
     RunningApp restarted;
     Locked lock(restarted.Window());
     EXPECT_EQ(restarted.ChannelBox(9)->Value(), B_CONTROL_ON);
     EXPECT_EQ(restarted.ChannelBox(8)->Value(), B_CONTROL_ON);
     EXPECT_EQ(restarted.ChannelBox(10)->Value(), B_CONTROL_ON);
+    const BRect frame = restarted.Window()->Frame();
+    EXPECT_EQ(frame.LeftTop(), BPoint(230, 140));
+    EXPECT_EQ(frame.Width(), 350);
+    EXPECT_EQ(frame.Height(), restarted.Window()->KeyMenuBar()->Frame().bottom + 1 + 130);
 }
 
 // The labels of the menu bar's title, of Quit, of Preferences and of the web page item.
@@ -208,8 +210,8 @@ std::vector<std::string> menu_labels(const RunningApp& app)
 
 // Where each format puts the letter is AccLabel's (ui_test); here, that the menus take the
 // stored format at the start and are rebuilt when another application changes it (a letter
-// after the label, one before it, none), but the window's title is not.
-TEST_F(AppFixture, MenusShowTheAcceleratorInTheStoredFormatAndFollowItsChanges)
+// after the label, one before it, none), but the window's title is not; and Help.
+TEST_F(AppFixture, MenusShowTheAcceleratorInTheStoredFormatAndFollowItsChangesAndHelpAlerts)
 {
     const std::pair<std::string, std::vector<std::string>> cases[] = {
         {kAccKeyFormats[1], {"F) File", "Q) Quit", "P) Preferences...", "J) Open VANTOR's Web"}},
@@ -217,6 +219,7 @@ TEST_F(AppFixture, MenusShowTheAcceleratorInTheStoredFormatAndFollowItsChanges)
         {kAccKeyFormats[4], {"File", "Quit", "Preferences...", "Open VANTOR's Web"}},
     };
     TIAPItemAccKeyFormat().SetString(cases[0].first);
+    StderrCapture alerts;
     RunningApp app;
     EXPECT_EQ(menu_labels(app), cases[0].second) << "at the start";
     for (size_t i = 1; i < std::size(cases); i++) {
@@ -225,33 +228,11 @@ TEST_F(AppFixture, MenusShowTheAcceleratorInTheStoredFormatAndFollowItsChanges)
         EXPECT_TRUE(looper_test::eventually([&] { return menu_labels(app) == cases[i].second; }));
         EXPECT_EQ(menu_labels(app), cases[i].second);
     }
-    Locked lock(app.Window());
-    EXPECT_STREQ(app.Window()->Title(), "Cadenzo");
-}
-
-// Alt+Q ends the run as well (the common preferences and X tests); both save the frame alike.
-TEST_F(AppFixture, CloseBoxEndsTheRunAndTheNextStartOpensAtTheSameCorner)
-{
     {
-        RunningApp app;
-        offscreen()->Moved(app.Id(), BPoint(230, 140));
-        app.Settle();
-        app.CloseBox();
-        EXPECT_TRUE(app.Ended(std::chrono::seconds(10)));
+        Locked lock(app.Window());
+        EXPECT_STREQ(app.Window()->Title(), "Cadenzo");
     }
-    gExitStates->WFr = BRect(50, 50, 200, 200);
-    RunningApp restarted;
-    Locked lock(restarted.Window());
-    const BRect frame = restarted.Window()->Frame();
-    EXPECT_EQ(frame.LeftTop(), BPoint(230, 140));
-    EXPECT_EQ(frame.Width(), 350);
-    EXPECT_EQ(frame.Height(), restarted.Window()->KeyMenuBar()->Frame().bottom + 1 + 130);
-}
-
-TEST_F(AppFixture, HelpWithoutItsReadMeNamesTheFileButNotItsFolder)
-{
-    StderrCapture alerts;
-    RunningApp app;
+    // Help without its read-me names the file but not its folder.
     app.ChooseMenuItem(2, 0);
     EXPECT_TRUE(looper_test::eventually([&] {
         return alerts.Text().find("@Err_Cannot_Show_Help ReadMe_enUS.txt@") != std::string::npos;
