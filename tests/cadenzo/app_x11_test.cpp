@@ -166,19 +166,10 @@ TEST_F(CadenzoOnX11, MenusOpenOnClicksAndDroppedFilesConvertAsInBatchMode)
     QuitAndExpectFrameSaved(cadenzo, window, true);
 }
 
-TEST_F(CadenzoOnX11, FilesNamedOnTheCommandLineConvertAsInBatchModeAndTheCloseBoxEndsTheRun)
-{
-    Cadenzo cadenzo(folder, {folder / "a.mid", folder / "b b.mid"});
-    const XWindowID window = MainWindow();
-    ASSERT_NE(window, 0u);
-    AnswerCompletionAlert();
-    ExpectBatchOutputs();
-    QuitAndExpectFrameSaved(cadenzo, window, false);
-}
-
-// Two running Cadenzos share one common preferences window: a choice made in it relabels the
-// menus of both at once, and Escape returns both to the format they had.
-TEST_F(CadenzoOnX11, TwoRunningCopiesShareOneCommonPreferencesWindow)
+// Files named on the command line convert at the start; two running Cadenzos share one common
+// preferences window: a choice made in it relabels the menus of both at once, and Escape
+// returns both to the format they had; the close box ends a run.
+TEST_F(CadenzoOnX11, CommandLineFilesConvertAsInBatchModeAndTwoCopiesShareOneCommonPreferences)
 {
     // Ports and broadcasts of this test only, and the second copy's window beside the first.
     const std::string runtime = folder / "run";
@@ -191,8 +182,10 @@ TEST_F(CadenzoOnX11, TwoRunningCopiesShareOneCommonPreferencesWindow)
     ASSERT_EQ(beside.SaveToFile(), 0);
     setenv("XDG_CONFIG_HOME", (folder / "config").c_str(), 1);
 
-    Cadenzo first(folder, {});
+    Cadenzo first(folder, {folder / "a.mid", folder / "b b.mid"});
     const XWindowID firstWindow = MainWindow();
+    AnswerCompletionAlert();
+    ExpectBatchOutputs();
     Cadenzo second(other, {});
     XWindowID secondWindow = 0;
     ASSERT_TRUE(looper_test::eventually([&] {

@@ -2,6 +2,7 @@
 // the test's own.
 
 #include "Environment.h"
+#include "MessageFields.h"
 #include "RecordingHandler.h"
 #include "TempFolder.h"
 #include "Watchdog.h"
@@ -119,7 +120,8 @@ TEST_F(IAP, TheFormatIsTheStoredOneWhoeverWroteItElseTheDefault)
     EXPECT_EQ(kDefaultFormat, current(TIAPItemAccKeyFormat()));
 }
 
-TEST_F(IAP, SetStringSavesTheValueAndTheWritingApplication)
+// The value message carries the source, the item and the value, in that order.
+TEST_F(IAP, SetStringSavesTheValueAndTheWritingApplicationAndTheValueMessageCarriesThem)
 {
     TIAPItemAccKeyFormat item;
     item.SetAppSignatureRef(kOurs);
@@ -132,6 +134,19 @@ TEST_F(IAP, SetStringSavesTheValueAndTheWritingApplication)
     EXPECT_EQ(B_OK, file.FindString(kIAPSrcAppField, &source));
     EXPECT_STREQ(kOurs, source);
     EXPECT_EQ(kAccKeyFormats[2], current(TIAPItemAccKeyFormat()));
+    for (bool useDefault : {false, true}) {
+        BMessage message;
+        EXPECT_EQ(0, item.GetValue(&message, useDefault));
+        EXPECT_EQ(kIAPValueMessage, message.what);
+        std::string fields;
+        char* name;
+        type_code type;
+        for (int32 index = 0; message.GetInfo(B_STRING_TYPE, index, &name, &type) == B_OK; index++)
+            fields += std::string(name) + "=" + string_of(message, name) + " ";
+        EXPECT_EQ(fields, std::string(kIAPSrcAppField) + "=" + kOurs + " " + kIAPSrcItemField +
+                              "=AccKeyFormat2 AccKeyFormat2=" +
+                              (useDefault ? kDefaultFormat : kAccKeyFormats[2]) + " ");
+    }
     // The new file took the place of a temporary; none is left beside it.
     auto entries = std::filesystem::directory_iterator(fFolder / "VANTOR/Shared");
     EXPECT_EQ(1, std::distance(begin(entries), end(entries)));
@@ -142,28 +157,6 @@ TEST_F(IAP, SetStringSavesTheValueAndTheWritingApplication)
     EXPECT_LT(item.SaveString(kAccKeyFormats[1]), 0);
     EXPECT_EQ(0, item.SetString(kAccKeyFormats[1]));
     EXPECT_EQ(kAccKeyFormats[1], current(item));
-}
-
-TEST_F(IAP, TheValueMessageCarriesSourceItemAndValue)
-{
-    TIAPItemAccKeyFormat item;
-    item.SetAppSignatureRef(kOurs);
-    item.SetString(kAccKeyFormats[3]);
-    for (bool useDefault : {false, true}) {
-        BMessage message;
-        EXPECT_EQ(0, item.GetValue(&message, useDefault));
-        EXPECT_EQ(kIAPValueMessage, message.what);
-        const char* expected[] = {kIAPSrcAppField, kIAPSrcItemField, "AccKeyFormat2"};
-        for (int32 index = 0; index < 3; index++) {
-            char* name;
-            type_code type;
-            ASSERT_EQ(B_OK, message.GetInfo(B_STRING_TYPE, index, &name, &type));
-            EXPECT_STREQ(expected[index], name);
-        }
-        std::string value;
-        message.FindString("AccKeyFormat2", &value);
-        EXPECT_EQ(useDefault ? kDefaultFormat : kAccKeyFormats[3], value);
-    }
 }
 
 TEST_F(IAP, OnlyAMessageFromTheOwningApplicationRewritesTheFile)
