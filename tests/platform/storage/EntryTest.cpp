@@ -93,7 +93,7 @@ TEST(EntryTest, TraverseFollowsLinksToTheirTarget)
     EXPECT_EQ(BEntry((folder / "loop-a").c_str(), true).InitCheck(), B_LINK_LIMIT);
 }
 
-TEST(EntryTest, Remove)
+TEST(EntryTest, RemoveRenameAndMove)
 {
     TempFolder folder;
     std::string file = folder.WriteText("file", "");
@@ -111,15 +111,10 @@ TEST(EntryTest, Remove)
     EXPECT_EQ(BEntry((folder / "full/inside").c_str()).Remove(), B_OK);
     EXPECT_EQ(full.Remove(), B_OK);
     EXPECT_EQ(full.Remove(), B_ENTRY_NOT_FOUND);
-}
 
-TEST(EntryTest, RenameAndMove)
-{
-    TempFolder folder;
-    std::string file = folder.WriteText("a.mid", "A");
+    file = folder.WriteText("a.mid", "A");
     folder.WriteText("b.mid", "B");
     ASSERT_EQ(mkdir((folder / "out").c_str(), 0700), 0);
-
     BEntry entry(file.c_str());
     EXPECT_EQ(entry.Rename("b.mid"), B_FILE_EXISTS);
     EXPECT_EQ(TempFolder::ReadText(folder / "b.mid"), "B");

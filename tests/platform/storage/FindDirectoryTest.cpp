@@ -17,7 +17,7 @@ static std::string found(directory_which which, bool createIt = false)
     return status == B_OK ? path.Path() : "error " + std::to_string(status);
 }
 
-TEST(FindDirectoryTest, SettingsFollowXdgConfigHome)
+TEST(FindDirectoryTest, SettingsFollowXdgConfigHomeMadeOnlyWhenAskedTo)
 {
     TempFolder folder;
     ScopedVariable home("HOME", folder.Path().c_str());
@@ -30,6 +30,14 @@ TEST(FindDirectoryTest, SettingsFollowXdgConfigHome)
         ScopedVariable other("XDG_CONFIG_HOME", value);
         EXPECT_EQ(found(B_USER_SETTINGS_DIRECTORY), folder / ".config") << (value ? value : "-");
     }
+
+    // Asking alone creates nothing; createIt makes the missing levels.
+    ScopedVariable deep("XDG_CONFIG_HOME", (folder / "a/b/conf").c_str());
+    EXPECT_EQ(found(B_USER_SETTINGS_DIRECTORY), folder / "a/b/conf");
+    struct stat st;
+    EXPECT_NE(stat((folder / "a").c_str(), &st), 0);
+    EXPECT_EQ(found(B_USER_SETTINGS_DIRECTORY, true), folder / "a/b/conf");
+    EXPECT_EQ(stat((folder / "a/b/conf").c_str(), &st), 0);
 }
 
 TEST(FindDirectoryTest, HomeComesFromTheAccountWithoutHome)
@@ -40,17 +48,6 @@ TEST(FindDirectoryTest, HomeComesFromTheAccountWithoutHome)
     ScopedVariable config("XDG_CONFIG_HOME", nullptr);
     EXPECT_EQ(found(B_USER_DIRECTORY), BPath(account->pw_dir).Path());
     EXPECT_EQ(found(B_USER_SETTINGS_DIRECTORY), BPath(account->pw_dir, ".config").Path());
-}
-
-TEST(FindDirectoryTest, CreateItMakesTheMissingLevels)
-{
-    TempFolder folder;
-    ScopedVariable config("XDG_CONFIG_HOME", (folder / "a/b/conf").c_str());
-    EXPECT_EQ(found(B_USER_SETTINGS_DIRECTORY), folder / "a/b/conf");
-    struct stat st;
-    EXPECT_NE(stat((folder / "a").c_str(), &st), 0); // asking alone creates nothing
-    EXPECT_EQ(found(B_USER_SETTINGS_DIRECTORY, true), folder / "a/b/conf");
-    EXPECT_EQ(stat((folder / "a/b/conf").c_str(), &st), 0);
 }
 
 TEST(FindDirectoryTest, TemporaryFolderAndBadRequests)

@@ -19,7 +19,7 @@ std::string type_of(BNode* node)
 
 } // namespace
 
-TEST(NodeInfoTest, TypeFollowsTheExtensionWithoutAnAttributeAndNeedsAnOpenNode)
+TEST(NodeInfoTest, AStoredTypeWinsOverTheExtensionAndNeedsAnOpenNode)
 {
     TempFolder folder;
     const struct {
@@ -43,14 +43,10 @@ TEST(NodeInfoTest, TypeFollowsTheExtensionWithoutAnAttributeAndNeedsAnOpenNode)
     EXPECT_EQ(type_of(&missing), "error " + std::to_string(B_NO_INIT));
     char type[B_MIME_TYPE_LENGTH];
     EXPECT_EQ(BNodeInfo().GetType(type), B_NO_INIT);
-}
 
-TEST(NodeInfoTest, StoredTypeWinsOverTheExtension)
-{
-    TempFolder folder;
-    BNode node(folder.WriteText("notes.txt", "x").c_str());
-    BNodeInfo info(&node);
-    if (info.SetType("text/x-notes") == B_UNSUPPORTED)
-        GTEST_SKIP() << "the temporary folder keeps no attributes";
-    EXPECT_EQ(type_of(&node), "text/x-notes");
+    // A stored type wins over the extension (where the folder keeps attributes).
+    BNode notes(folder.WriteText("notes.txt", "x").c_str());
+    EXPECT_TRUE(BNodeInfo(&notes).SetType("text/x-notes") == B_UNSUPPORTED ||
+                type_of(&notes) == "text/x-notes")
+        << type_of(&notes);
 }

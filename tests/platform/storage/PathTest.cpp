@@ -9,7 +9,7 @@
 
 #include <sys/stat.h>
 
-TEST(PathTest, BuildsAbsolutePathsFromStringsRefsEntriesAndFolders)
+TEST(PathTest, BuildsAbsolutePathsFromStringsRefsEntriesAndFoldersThenLeafParentAndAppend)
 {
     EXPECT_STREQ(BPath("/music/", nullptr).Path(), "/music");
     EXPECT_STREQ(BPath("/music", "in/song.mid").Path(), "/music/in/song.mid");
@@ -31,10 +31,7 @@ TEST(PathTest, BuildsAbsolutePathsFromStringsRefsEntriesAndFolders)
     EXPECT_EQ(BPath(&dir, "song.mid"), expected.c_str());
     BEntry unset;
     EXPECT_EQ(BPath(&unset).InitCheck(), B_NO_INIT);
-}
 
-TEST(PathTest, LeafParentAndAppend)
-{
     BPath path("/music/in");
     EXPECT_EQ(path.Append("sub/song.mid"), B_OK);
     EXPECT_STREQ(path.Path(), "/music/in/sub/song.mid");
@@ -52,10 +49,10 @@ TEST(PathTest, LeafParentAndAppend)
     EXPECT_EQ(root.Append("tmp"), B_OK);
     EXPECT_STREQ(root.Path(), "/tmp");
 
-    BPath unset;
-    EXPECT_EQ(unset.Path(), nullptr);
-    EXPECT_EQ(unset.Append("x"), B_NO_INIT);
-    EXPECT_TRUE(unset == BPath() && unset != path);
+    BPath empty;
+    EXPECT_EQ(empty.Path(), nullptr);
+    EXPECT_EQ(empty.Append("x"), B_NO_INIT);
+    EXPECT_TRUE(empty == BPath() && empty != path);
 }
 
 TEST(PathTest, NormalizeResolvesLinkedFolders)
