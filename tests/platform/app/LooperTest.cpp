@@ -269,7 +269,12 @@ private:
 
 const BMessageFilter kAnything(B_ANY_DELIVERY, B_ANY_SOURCE);
 
-TEST(LooperTest, CommonFiltersRunFirstAndFiltersMaySkipOrRedirect)
+filter_result skip_everything(BMessage*, BHandler**, BMessageFilter*)
+{
+    return B_SKIP_MESSAGE;
+}
+
+TEST(LooperTest, CommonFiltersRunFirstAndFiltersSelectSkipOrRedirect)
 {
     Watchdog watchdog;
     std::vector<std::string> log; // the looper's thread writes it until it has quit
@@ -283,6 +288,18 @@ TEST(LooperTest, CommonFiltersRunFirstAndFiltersMaySkipOrRedirect)
     looper->AddHandler(first);
     looper->AddHandler(second);
     looper->AddCommonFilter(new LoggingFilter(&log, "common", kAnything));
+    // These select by command, source and delivery: only 'data' and 'hook' concern them.
+    looper->AddCommonFilter(
+        new LoggingFilter(&log, "remote", BMessageFilter(B_ANY_DELIVERY, B_REMOTE_SOURCE)));
+    looper->AddCommonFilter(
+        new LoggingFilter(&log, "local", BMessageFilter(B_ANY_DELIVERY, B_LOCAL_SOURCE, 'data')));
+    looper->AddCommonFilter(
+        new LoggingFilter(&log, "dropped", BMessageFilter(B_DROPPED_DELIVERY, B_ANY_SOURCE)));
+    looper->AddCommonFilter(new LoggingFilter(
+        &log, "programmed", BMessageFilter(B_PROGRAMMED_DELIVERY, B_ANY_SOURCE, 'data')));
+    // A hook stands in for Filter(): this one drops 'hook' and nothing else.
+    looper->AddCommonFilter(
+        new LoggingFilter(&log, "never", BMessageFilter('hook', skip_everything)));
     first->AddFilter(new LoggingFilter(&log, "skip", BMessageFilter('skip'), B_SKIP_MESSAGE));
     first->AddFilter(
         new LoggingFilter(&log, "redirect", BMessageFilter('redr'), B_DISPATCH_MESSAGE, second));
@@ -298,48 +315,6 @@ TEST(LooperTest, CommonFiltersRunFirstAndFiltersMaySkipOrRedirect)
 
     for (uint32 what : {'plan', 'skip', 'redr', 'away'})
         looper->PostMessage(what, first);
-    looper->PostMessage('last');
-    EXPECT_TRUE(eventually([&] { return looper->Received().size() == 1; }));
-    quit(looper);
-
-    EXPECT_EQ(log, (std::vector<std::string>{"common:plan", "common:skip", "skip:skip",
-                                             "common:redr", "redirect:redr", "second:redr",
-                                             "common:away", "away:away", "common:last"}));
-    EXPECT_EQ(first->Received(), std::vector<uint32>{'plan'});
-    EXPECT_EQ(second->Received(), std::vector<uint32>{'redr'});
-    EXPECT_TRUE(outsider.Received().empty());
-    // The looper deleted its common filter; each handler deletes its own.
-    EXPECT_EQ(LoggingFilter::sDeletions, 1);
-    delete first;
-    delete second;
-    EXPECT_EQ(LoggingFilter::sDeletions, 5);
-    delete removed;
-    elsewhere.RemoveHandler(&outsider);
-}
-
-filter_result skip_everything(BMessage*, BHandler**, BMessageFilter*)
-{
-    return B_SKIP_MESSAGE;
-}
-
-TEST(LooperTest, FiltersSelectByCommandSourceAndDelivery)
-{
-    Watchdog watchdog;
-    std::vector<std::string> log;
-    auto* looper = new RecordingLooper();
-    looper->AddCommonFilter(
-        new LoggingFilter(&log, "remote", BMessageFilter(B_ANY_DELIVERY, B_REMOTE_SOURCE)));
-    looper->AddCommonFilter(
-        new LoggingFilter(&log, "local", BMessageFilter(B_ANY_DELIVERY, B_LOCAL_SOURCE, 'data')));
-    looper->AddCommonFilter(
-        new LoggingFilter(&log, "dropped", BMessageFilter(B_DROPPED_DELIVERY, B_ANY_SOURCE)));
-    looper->AddCommonFilter(new LoggingFilter(
-        &log, "programmed", BMessageFilter(B_PROGRAMMED_DELIVERY, B_ANY_SOURCE, 'data')));
-    // A hook stands in for Filter(): this one drops 'hook' and nothing else.
-    looper->AddCommonFilter(
-        new LoggingFilter(&log, "never", BMessageFilter('hook', skip_everything)));
-    ASSERT_GT(looper->Run(), 0);
-
     BMessage data('data');
     looper->PostMessage(&data);
     looper->PostMessageFrom(&data, B_ORIGIN_REMOTE);
@@ -349,8 +324,22 @@ TEST(LooperTest, FiltersSelectByCommandSourceAndDelivery)
     EXPECT_TRUE(eventually([&] { return looper->Received().size() == 4; }));
     EXPECT_EQ(looper->Received(), (std::vector<uint32>{'data', 'data', 'data', 'last'}));
     quit(looper);
-    EXPECT_EQ(log, (std::vector<std::string>{"local:data", "programmed:data", "remote:data",
-                                             "programmed:data", "local:data", "dropped:data"}));
+
+    EXPECT_EQ(log, (std::vector<std::string>{
+                       "common:plan", "common:skip", "skip:skip", "common:redr", "redirect:redr",
+                       "second:redr", "common:away", "away:away", "common:data", "local:data",
+                       "programmed:data", "common:data", "remote:data", "programmed:data",
+                       "common:data", "local:data", "dropped:data", "common:hook", "common:last"}));
+    EXPECT_EQ(first->Received(), std::vector<uint32>{'plan'});
+    EXPECT_EQ(second->Received(), std::vector<uint32>{'redr'});
+    EXPECT_TRUE(outsider.Received().empty());
+    // The looper deleted its common filters; each handler deletes its own.
+    EXPECT_EQ(LoggingFilter::sDeletions, 6);
+    delete first;
+    delete second;
+    EXPECT_EQ(LoggingFilter::sDeletions, 10);
+    delete removed;
+    elsewhere.RemoveHandler(&outsider);
 }
 
 // Records everything it gets; quits on 'quit', and on 'fill' posts itself far more than a
