@@ -192,7 +192,7 @@ void expect_rejected(const std::vector<char>& bytes, const char* why)
     EXPECT_EQ(message.what, 0u) << why;
 }
 
-TEST(MessageFlattenTest, EveryTruncationIsRejected)
+TEST(MessageFlattenTest, TruncationsAreRejectedAndCorruptionsRejectedOrReadAsAValidMessage)
 {
     std::vector<char> bytes = flatten(rich_message());
     for (size_t length = 0; length < bytes.size(); length++) {
@@ -202,11 +202,7 @@ TEST(MessageFlattenTest, EveryTruncationIsRejected)
     std::vector<char> longer = bytes;
     longer.push_back(0);
     expect_rejected(longer, "a trailing byte");
-}
 
-TEST(MessageFlattenTest, CorruptedBytesAreRejectedOrReadAsAValidMessage)
-{
-    std::vector<char> bytes = flatten(rich_message());
     for (size_t offset = 0; offset < bytes.size(); offset++) {
         for (uint8 pattern : {0x01, 0x80, 0xff}) {
             std::vector<char> corrupted = bytes;
@@ -337,7 +333,7 @@ TEST(MessageFlattenTest, MalformedMessagesAreRejected)
         expect_rejected(malformed.bytes, malformed.why);
 }
 
-TEST(MessageFlattenTest, BufferFormsCheckTheirArguments)
+TEST(MessageFlattenTest, BufferFormsCheckTheirArgumentsAndStreamFormsReadOneMessageEach)
 {
     std::vector<char> bytes = flatten(rich_message());
     EXPECT_EQ(rich_message().Flatten(bytes.data(), (ssize_t)bytes.size() - 1), B_BAD_VALUE);
@@ -350,10 +346,8 @@ TEST(MessageFlattenTest, BufferFormsCheckTheirArguments)
     EXPECT_EQ(message.what, uint32('rich'));
     EXPECT_EQ(message.Unflatten("not a message"), B_NOT_A_MESSAGE);
     EXPECT_EQ(message.Unflatten((const char*)nullptr), B_BAD_VALUE);
-}
 
-TEST(MessageFlattenTest, MessagesFollowEachOtherInAStream)
-{
+    // In a stream, messages follow each other.
     BMallocIO stream;
     BMessage first = rich_message();
     // Large enough to arrive in several pieces.
