@@ -64,7 +64,7 @@ protected:
 
 } // namespace
 
-TEST_F(RosterLaunch, EachArgumentGoesToTheOpenerAsItIs)
+TEST_F(RosterLaunch, EachArgumentOrDocumentGoesToTheOpenerAsItIs)
 {
     // Shell characters stay as they are: there is no shell in between.
     const char* url = "https://example.org/a b?x=1&y='2';$(touch pwned)";
@@ -72,31 +72,26 @@ TEST_F(RosterLaunch, EachArgumentGoesToTheOpenerAsItIs)
     team_id team = 12;
     EXPECT_EQ(be_roster->Launch("text/html", 2, args, &team), B_OK);
     EXPECT_EQ(team, -1);
-    EXPECT_EQ(WaitForRuns(2),
-              (std::multiset<std::string>{std::string(url) + "\n", "-not-an-option\n"}));
+    const std::string document = fFolder.WriteText("notes.txt", "notes");
+    entry_ref ref;
+    ASSERT_EQ(get_ref_for_path(document.c_str(), &ref), B_OK);
+    EXPECT_EQ(be_roster->Launch(&ref), B_OK);
+    EXPECT_EQ(WaitForRuns(3), (std::multiset<std::string>{std::string(url) + "\n",
+                                                          "-not-an-option\n", document + "\n"}));
     EXPECT_FALSE(std::filesystem::exists("pwned"));
 
     // Nothing is left behind for the caller to reap: neither the opener nor its starter.
     errno = 0;
     EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);
     EXPECT_EQ(errno, ECHILD);
-}
-
-TEST_F(RosterLaunch, DocumentByEntryRef)
-{
-    const std::string document = fFolder.WriteText("notes.txt", "notes");
-    entry_ref ref;
-    ASSERT_EQ(get_ref_for_path(document.c_str(), &ref), B_OK);
-    EXPECT_EQ(be_roster->Launch(&ref), B_OK);
-    EXPECT_EQ(WaitForRuns(1), std::multiset<std::string>{document + "\n"});
 
     entry_ref missing(fFolder.Path().c_str(), "missing.txt");
     EXPECT_EQ(be_roster->Launch(&missing), B_ENTRY_NOT_FOUND);
     EXPECT_EQ(be_roster->Launch((const entry_ref*)nullptr), B_BAD_VALUE);
-    const char* args[] = {"x", nullptr};
-    EXPECT_EQ(be_roster->Launch(nullptr, 1, args), B_BAD_VALUE);
-    EXPECT_EQ(be_roster->Launch("text/html", 0, args), B_BAD_VALUE);
-    EXPECT_EQ(be_roster->Launch("text/html", 2, args), B_BAD_VALUE);
+    const char* bad[] = {"x", nullptr};
+    EXPECT_EQ(be_roster->Launch(nullptr, 1, bad), B_BAD_VALUE);
+    EXPECT_EQ(be_roster->Launch("text/html", 0, bad), B_BAD_VALUE);
+    EXPECT_EQ(be_roster->Launch("text/html", 2, bad), B_BAD_VALUE);
 }
 
 TEST_F(RosterLaunch, WithoutAnExecutableOpenerOnThePathNothingStarts)
