@@ -2,6 +2,7 @@
 #include <MimeType.h>
 #include <ResourceRegistry.h>
 #include <ResourceWriter.h>
+#include <Resources.h>
 
 #include <gtest/gtest.h>
 
@@ -38,8 +39,9 @@ TEST(MimeTypeTest, TakesOnlyWellFormedTypes)
 }
 
 // The executable's resources are process-wide and settled at first use: this case runs in a
-// fresh copy of the program (gtest's "threadsafe" death tests run it again).
-TEST(MimeTypeTest, IconsAreTheExecutablesOwnForItsSignature)
+// fresh copy of the program (gtest's "threadsafe" death tests run it again). It exits 1 when the
+// registry broke its rules, 2 when the icons were wrong.
+TEST(MimeTypeTest, IconsComeFromTheOneResourceBlobRegisteredForTheSignature)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
@@ -56,7 +58,15 @@ TEST(MimeTypeTest, IconsAreTheExecutablesOwnForItsSignature)
             writer.AddResource('ICON', 101, large.data(), large.size(), "BEOS:L:STD_ICON");
             writer.AddResource('MICN', 101, mini.data(), mini.size(), "BEOS:M:STD_ICON");
             static const std::vector<uint8> blob = writer.Blob();
-            BPrivate::register_app_resources(blob.data(), blob.size());
+            // Registered once only, and read in place.
+            bool registered =
+                BPrivate::register_app_resources(blob.data(), blob.size()) == B_OK &&
+                BPrivate::register_app_resources(blob.data(), blob.size()) == B_NOT_ALLOWED;
+            BResources* resources = BPrivate::app_resources();
+            const void* data = resources->LoadResource('ICON', 101, nullptr);
+            registered = registered && resources == BPrivate::app_resources() &&
+                         resources->CountResources() == 3 && data > (const void*)blob.data() &&
+                         data < (const void*)(blob.data() + blob.size());
 
             BBitmap big(BRect(0, 0, 31, 31), B_CMAP8);
             BBitmap small(BRect(0, 0, 15, 15), B_CMAP8);
@@ -74,7 +84,7 @@ TEST(MimeTypeTest, IconsAreTheExecutablesOwnForItsSignature)
                  other.GetIcon(&wrongSize, B_MINI_ICON) == B_ENTRY_NOT_FOUND &&
                  ((uint8*)wrongSize.Bits())[0] == 9 &&
                  BMimeType().GetIcon(&big, B_LARGE_ICON) == B_NO_INIT;
-            exit(ok ? 0 : 1);
+            exit(!registered ? 1 : !ok ? 2 : 0);
         },
         testing::ExitedWithCode(0), "");
 }
