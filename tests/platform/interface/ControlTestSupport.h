@@ -17,18 +17,6 @@ using namespace window_test;
 
 constexpr rgb_color kPanel = {216, 216, 216, 255};
 
-class ControlWindow : public BWindow {
-public:
-    ControlWindow()
-        : BWindow(BRect(100, 100, 419, 279), "controls", B_TITLED_WINDOW, B_ASYNCHRONOUS_CONTROLS)
-    {
-        panel = new BView(Bounds(), "panel", B_FOLLOW_ALL, B_WILL_DRAW);
-        panel->SetViewColor(kPanel);
-        AddChild(panel);
-    }
-    BView* panel;
-};
-
 class ControlsFixture : public ::testing::Test {
 protected:
     void SetUp() override
@@ -46,11 +34,15 @@ protected:
     // Shows a panel with the views; the controls among them send to the recorder.
     void Show(std::initializer_list<BView*> views)
     {
-        window = new ControlWindow();
+        window = new BWindow(BRect(100, 100, 419, 279), "controls", B_TITLED_WINDOW,
+                             B_ASYNCHRONOUS_CONTROLS);
+        auto* panel = new BView(window->Bounds(), "panel", B_FOLLOW_ALL, B_WILL_DRAW);
+        panel->SetViewColor(kPanel);
+        window->AddChild(panel);
         for (BView* view : views) {
             if (auto* control = dynamic_cast<BControl*>(view))
                 control->SetTarget(recorder);
-            window->panel->AddChild(view);
+            panel->AddChild(view);
         }
         window->Show();
     }
@@ -102,7 +94,7 @@ protected:
     }
 
     Recorder* recorder = nullptr;
-    ControlWindow* window = nullptr;
+    BWindow* window = nullptr;
     Watchdog watchdog;
 };
 

@@ -72,13 +72,6 @@ public:
         : BWindow(frame, "test", B_TITLED_WINDOW, B_ASYNCHRONOUS_CONTROLS)
     {
     }
-    bool QuitRequested() override
-    {
-        quitRequests++;
-        return allowQuit;
-    }
-    std::atomic<int> quitRequests{0};
-    std::atomic<bool> allowQuit{true};
 };
 
 // Draws a 4 x 1 palette icon (two opaque entries, then two transparent pixels) with alpha.
@@ -263,22 +256,6 @@ TEST_F(WindowTest, ShortcutsRunBeforeTheFocusSeesTheKeyAndGoWithTheirDeletedView
     EXPECT_EQ(pixel(frame_of(window), 10, 10), (rgb_color{255, 255, 255, 255}));
     recorder->Stop();
     close(window);
-}
-
-TEST_F(WindowTest, CloseBoxAsksQuitRequested)
-{
-    auto* window = new TestWindow();
-    window->allowQuit = false;
-    window->Show();
-    offscreen()->CloseRequested(id_of(window));
-    settle(window);
-    EXPECT_EQ(window->quitRequests.load(), 1);
-    EXPECT_TRUE(BMessenger(nullptr, window).IsValid());
-
-    window->allowQuit = true;
-    BMessenger messenger(nullptr, window);
-    offscreen()->CloseRequested(id_of(window));
-    EXPECT_TRUE(eventually([&] { return !messenger.IsValid(); }));
 }
 
 TEST_F(WindowTest, UpdateIfNeededDrawsWhileTheWindowThreadIsBusy)
