@@ -39,11 +39,6 @@ thread_id spawn(std::function<int32()> body, const char* name = "worker",
         priority, &bodies.back());
 }
 
-void setFlag(void* flag)
-{
-    *static_cast<std::atomic<bool>*>(flag) = true;
-}
-
 TEST(Threads, AThreadRunsOnlyOnceResumedOrWaitedFor)
 {
     std::atomic<bool> ran = false;
@@ -169,7 +164,7 @@ TEST(Threads, InfoTellsNamePriorityAndStateAndARenameKeepsTheWholeName)
     kill_thread(other);
 }
 
-TEST(Threads, EveryThreadHasAnIdOfItsOwn)
+TEST(Threads, EveryThreadHasAnIdOfItsOwnAndSnoozesAtLeastItsTime)
 {
     thread_id mine = find_thread(nullptr);
     EXPECT_GT(mine, 0);
@@ -185,10 +180,8 @@ TEST(Threads, EveryThreadHasAnIdOfItsOwn)
     EXPECT_NE(mine, other);
     EXPECT_EQ(B_BAD_THREAD_ID, get_thread_info(other, &info)) << "gone with its thread";
     EXPECT_EQ(B_NAME_NOT_FOUND, find_thread("no thread has this name"));
-}
 
-TEST(Threads, SnoozeSleepsAtLeastItsTimeOnTheSystemClock)
-{
+    // Snooze sleeps at least its time on the system clock.
     bigtime_t before = system_time();
     EXPECT_GT(before, 0);
     EXPECT_EQ(B_OK, snooze(20000));
@@ -266,7 +259,8 @@ TEST(Threads, AKilledThreadEndsAtOnceWhereverItIs)
          B_THREAD_RUNNING},
         {"receiving",
          [&] {
-             on_exit_thread(setFlag, &hooked);
+             on_exit_thread([](void* flag) { *static_cast<std::atomic<bool>*>(flag) = true; },
+                            &hooked);
              readResult = static_cast<status_t>(read_port(port, nullptr, nullptr, 0));
              snoozeResult = snooze(kWatchdog);
              return 0;

@@ -15,7 +15,7 @@ static std::string contents(BPositionIO& io)
     return result;
 }
 
-TEST(MemoryIOTest, StaysInsideItsBuffer)
+TEST(MemoryIOTest, StaysInsideItsBufferWhereverItSeeks)
 {
     char buffer[8] = {};
     BMemoryIO io(buffer, sizeof(buffer));
@@ -39,29 +39,26 @@ TEST(MemoryIOTest, StaysInsideItsBuffer)
     EXPECT_EQ(readOnly.SetSize(2), B_NOT_ALLOWED);
     EXPECT_EQ(readOnly.Read(read, 4), 4);
     EXPECT_EQ(readOnly.Position(), 4);
-}
 
-TEST(MemoryIOTest, Seek)
-{
-    char buffer[10] = {};
-    BMemoryIO io(buffer, sizeof(buffer));
-    EXPECT_EQ(io.Seek(4, SEEK_SET), 4);
-    EXPECT_EQ(io.Seek(2, SEEK_CUR), 6);
-    EXPECT_EQ(io.Seek(-3, SEEK_END), 7);
-    EXPECT_EQ(io.Seek(20, SEEK_SET), 20); // past the end is a place, not an error
+    char ten[10] = {};
+    BMemoryIO seeker(ten, sizeof(ten));
+    EXPECT_EQ(seeker.Seek(4, SEEK_SET), 4);
+    EXPECT_EQ(seeker.Seek(2, SEEK_CUR), 6);
+    EXPECT_EQ(seeker.Seek(-3, SEEK_END), 7);
+    EXPECT_EQ(seeker.Seek(20, SEEK_SET), 20); // past the end is a place, not an error
 
     // Requests that land before the start or beyond what off_t holds leave the position alone.
-    io.Seek(7, SEEK_SET);
-    EXPECT_EQ(io.Seek(-11, SEEK_END), B_BAD_VALUE);
-    EXPECT_EQ(io.Seek(INT64_MIN, SEEK_CUR), B_BAD_VALUE);
-    EXPECT_EQ(io.Seek(INT64_MAX, SEEK_CUR), B_BAD_VALUE);
-    EXPECT_EQ(io.Seek(0, 42), B_BAD_VALUE);
-    EXPECT_EQ(io.Position(), 7);
-    EXPECT_EQ(io.Write("xyz", 3), 3);
-    EXPECT_EQ(io.Write("!", 1), 0);
+    seeker.Seek(7, SEEK_SET);
+    EXPECT_EQ(seeker.Seek(-11, SEEK_END), B_BAD_VALUE);
+    EXPECT_EQ(seeker.Seek(INT64_MIN, SEEK_CUR), B_BAD_VALUE);
+    EXPECT_EQ(seeker.Seek(INT64_MAX, SEEK_CUR), B_BAD_VALUE);
+    EXPECT_EQ(seeker.Seek(0, 42), B_BAD_VALUE);
+    EXPECT_EQ(seeker.Position(), 7);
+    EXPECT_EQ(seeker.Write("xyz", 3), 3);
+    EXPECT_EQ(seeker.Write("!", 1), 0);
 }
 
-TEST(MallocIOTest, GrowsAsWritten)
+TEST(MallocIOTest, GrowsAsWrittenAndGapsReadAsZeros)
 {
     BMallocIO io;
     std::string expected;
@@ -72,11 +69,9 @@ TEST(MallocIOTest, GrowsAsWritten)
     }
     EXPECT_EQ(std::string(static_cast<const char*>(io.Buffer()), io.BufferLength()), expected);
     EXPECT_EQ(io.WriteAt(-1, "x", 1), B_BAD_VALUE);
-}
 
-TEST(MallocIOTest, GapsReadAsZeros)
-{
-    BMallocIO io;
+    // Gaps read as zeros.
+    io.SetSize(0);
     io.Seek(3, SEEK_SET);
     EXPECT_EQ(io.Write("x", 1), 1);
     EXPECT_EQ(contents(io), std::string("\0\0\0x", 4));
