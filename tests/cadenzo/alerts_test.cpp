@@ -2,6 +2,7 @@
 // the desktop's opener, sending under a lock, clicking buttons, and the spy's bounded send.
 
 #include "Environment.h"
+#include "LooperTestSupport.h"
 #include "TempFolder.h"
 #include "Watchdog.h"
 #include "util/Alerts.h"
@@ -186,23 +187,11 @@ TEST(SpyFilter, WatchedMessageGoesOnWhenTheTargetsQueueStaysFull)
     auto* full = new BLooper("full", B_NORMAL_PRIORITY, 1);
     std::thread([full] { BMessenger(full).SendMessage('fill', (BHandler*)nullptr); }).join();
 
-    std::atomic<int> handled{0};
-    class Counter : public BLooper {
-    public:
-        explicit Counter(std::atomic<int>* count) : BLooper("watched"), fCount(count) {}
-        void MessageReceived(BMessage* message) override
-        {
-            if (message->what == '_BLC')
-                (*fCount)++;
-        }
-        std::atomic<int>* fCount;
-    };
-    auto* watched = new Counter(&handled);
+    auto* watched = new looper_test::RecordingLooper();
     watched->AddCommonFilter(new TSpyFilter('_BLC', BMessenger(full)));
     watched->Run();
     watched->PostMessage('_BLC');
-    while (handled == 0)
-        snooze(1000);
+    EXPECT_TRUE(eventually([&] { return watched->Received() == std::vector<uint32>{'_BLC'}; }));
     watched->Lock();
     watched->Quit();
     delete full;

@@ -2,7 +2,7 @@
 // accelerator format, and on the test's word (a line on standard input) opens the common
 // preferences window, asks it to close, or quits. It reports on standard output, one line
 // each: "ready", "shown <1 when it made the window, else 0>", every value message it receives
-// ("ipc <item> <the value's place among the formats, ? for another>"), and "closed <status>".
+// ("ipc <item> <value>"), and "closed <status>".
 //
 //   iap_peer SIGNATURE
 
@@ -26,15 +26,6 @@ void report(const std::string& line)
 {
     printf("%s\n", line.c_str());
     fflush(stdout);
-}
-
-std::string place_of(const std::string& format)
-{
-    for (size_t i = 0; i < kAccKeyFormats.size(); i++) {
-        if (kAccKeyFormats[i] == format)
-            return std::to_string(i);
-    }
-    return "?";
 }
 
 class Peer : public BApplication {
@@ -75,7 +66,7 @@ public:
             message->FindString(kIAPSrcItemField, &item);
             message->FindString(item, &value);
             gIAPs->SetValue(*message);
-            report(std::string("ipc ") + item + " " + place_of(value));
+            report(std::string("ipc ") + item + " " + value);
             break;
         }
         default:

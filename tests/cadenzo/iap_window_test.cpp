@@ -97,27 +97,20 @@ struct CommonPrefs : AppFixture {
         setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
     }
 
-    // The window this process made, once it shows.
-    static TIAPWindow* OwnWindow()
+    // Tool > "VANTOR Common Preferences...", clicked; the window this process made, once it
+    // shows its controls (they come a moment later, through the port).
+    static ShownWindow Open(const RunningApp& app)
     {
+        app.ChooseMenuItem(1, 1);
         TIAPWindow* window = nullptr;
         EXPECT_TRUE(looper_test::eventually([&] {
             Locked lock(be_app);
             window = dynamic_cast<TIAPWindow*>(gIAPs->OwnWindow());
-            return window != nullptr && !ShownWindow(window).Hidden();
+            return window != nullptr && !ShownWindow(window).Hidden() &&
+                   ShownWindow(window).Read(
+                       [](BWindow* w) { return w->FindView("AccKeyFormat2"); });
         }));
-        return window;
-    }
-    // Tool > "VANTOR Common Preferences...", clicked.
-    static ShownWindow Open(const RunningApp& app)
-    {
-        app.ChooseMenuItem(1, 1);
-        ShownWindow common(OwnWindow());
-        // The controls come a moment later, through the port.
-        EXPECT_TRUE(looper_test::eventually([&] {
-            return common.Read([](BWindow* w) { return w->FindView("AccKeyFormat2") != nullptr; });
-        }));
-        return common;
+        return ShownWindow(window);
     }
     // Opens the window's pop-up menu of formats with a click; its window, once it shows.
     struct OpenMenu {
@@ -168,7 +161,7 @@ struct CommonPrefs : AppFixture {
             stored.FindString(field, &value);
         return value;
     }
-    static std::string Value(int choice) { return "AccKeyFormat2 " + std::to_string(choice); }
+    static std::string Value(int choice) { return "AccKeyFormat2 " + format(choice); }
 };
 
 } // namespace
