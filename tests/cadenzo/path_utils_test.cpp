@@ -6,14 +6,9 @@
 
 namespace {
 
-struct Case {
-    std::string input;
-    std::string expected;
-};
-
 TEST(PathUtils, Extensions)
 {
-    const Case cases[] = {
+    const std::pair<std::string, std::string> cases[] = {
         {"/boot/home/song.mid", "/boot/home/song.fem"},
         {"/boot/home/song", "/boot/home/song.fem"},
         {"/boot/x.d/song", "/boot/x.d/song.fem"},
@@ -24,8 +19,8 @@ TEST(PathUtils, Extensions)
         {"", ".fem"},
         {"song.FEM", "song.fem"},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(c.expected, reext(c.input, "fem")) << c.input;
+    for (const auto& [input, expected] : cases)
+        EXPECT_EQ(expected, reext(input, "fem")) << input;
 
     // add_ext adds an extension only where there is none.
     EXPECT_EQ("song.mid", add_ext("song", "mid"));
