@@ -143,7 +143,7 @@ TEST(BitmapTest, DrawnSurfaceGoesBackIntoTheBits)
     cairo_surface_destroy(surface);
 }
 
-TEST(BitmapTest, ArchiveRoundTripsThroughAFlattenedMessage)
+TEST(BitmapTest, ArchiveRoundTripsThroughAFlattenedMessageAndForgedOnesMakeNoBitmap)
 {
     BBitmap original(BRect(0, 0, 5, 2), B_CMAP8);
     std::vector<uint8> indices(original.BitsLength());
@@ -158,10 +158,8 @@ TEST(BitmapTest, ArchiveRoundTripsThroughAFlattenedMessage)
     EXPECT_EQ(bitmap->BytesPerRow(), original.BytesPerRow());
     ASSERT_EQ(bitmap->BitsLength(), original.BitsLength());
     EXPECT_EQ(memcmp(bitmap->Bits(), original.Bits(), original.BitsLength()), 0);
-}
 
-TEST(BitmapTest, ForgedArchivesMakeNoBitmap)
-{
+    // Forged archives: too large or without a colour space, no bitmap.
     auto forged = [](BRect frame) {
         BMessage archive;
         archive.AddString("class", "BBitmap");

@@ -110,7 +110,7 @@ TEST(TextRenderingTest, TextSitsOnItsBaselineInOneLineWhateverFontItsGlyphsComeF
     EXPECT_EQ(columns(plain.Frame(), 0, aRight), columns(mixed.Frame(), 0, aRight));
 }
 
-TEST(TextRenderingTest, OffsetsAndPositionsRoundTrip)
+TEST(TextRenderingTest, OffsetsAndPositionsRoundTripAndSnapToCharacters)
 {
     // ASCII, two-byte and three-byte characters.
     std::string text = std::string("Tempo \xc3\xa9t\xc3\xa9 ") + kMiddleDot + "x";
@@ -127,11 +127,9 @@ TEST(TextRenderingTest, OffsetsAndPositionsRoundTrip)
             << "offset " << offset << " at x " << x;
     }
     EXPECT_EQ(previous, BPrivate::string_width(*be_plain_font, text.c_str(), length));
-}
 
-TEST(TextRenderingTest, PositionsSnapToCharacters)
-{
-    std::string text = std::string("a") + kMiddleDot + "b";
+    // Positions between characters or out of range snap to a character or an end.
+    text = std::string("a") + kMiddleDot + "b";
     const BFont& font = *be_plain_font;
     // Inside the three bytes of the dot: the dot's start.
     EXPECT_EQ(BPrivate::offset_to_x(font, text.c_str(), -1, 2),
