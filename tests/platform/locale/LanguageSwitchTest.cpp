@@ -28,26 +28,26 @@ struct OwnRuntimeFolder {
 } sRuntimeFolder;
 
 // A window as far as the application knows: a looper of its own. It notes the text of "Open"
-// when '_BLC' reaches it, which shows that the catalogue was switched first.
+// when '_BLC' reaches it, which shows that the catalogue was switched first; the looper's lock,
+// held while it handles a message, guards the notes.
 class Window : public BLooper {
 public:
     Window() : BLooper("window") {}
 
     void MessageReceived(BMessage* message) override
     {
-        if (message->what != B_LANGUAGE_CHANGED)
-            return;
-        std::lock_guard<std::mutex> lock(fLock);
-        fSeen.push_back(be_locale->GetString("Open"));
+        if (message->what == B_LANGUAGE_CHANGED)
+            fSeen.push_back(be_locale->GetString("Open"));
     }
-    std::vector<std::string> Seen() const
+    std::vector<std::string> Seen()
     {
-        std::lock_guard<std::mutex> lock(fLock);
-        return fSeen;
+        Lock();
+        std::vector<std::string> seen = fSeen;
+        Unlock();
+        return seen;
     }
 
 private:
-    mutable std::mutex fLock;
     std::vector<std::string> fSeen;
 };
 

@@ -94,21 +94,18 @@ TEST(FileTest, ReadWriteAndSeek)
     EXPECT_EQ(read_all(file), "Jello");
 }
 
+// A file whose descriptor the test can look at.
+struct OpenFile : BFile {
+    using BFile::BFile;
+    using BNode::Descriptor;
+};
+
 TEST(FileTest, DescriptorIsClosedOnExec)
 {
     TempFolder folder;
-    std::string path = folder.WriteText("exec", "");
-    struct stat wanted;
-    ASSERT_EQ(stat(path.c_str(), &wanted), 0);
-    BFile file(path.c_str(), B_READ_ONLY);
-    int found = -1;
-    for (int descriptor = 0; descriptor < 1024 && found < 0; descriptor++) {
-        struct stat st;
-        if (fstat(descriptor, &st) == 0 && st.st_ino == wanted.st_ino && st.st_dev == wanted.st_dev)
-            found = descriptor;
-    }
-    ASSERT_GE(found, 0);
-    EXPECT_NE(fcntl(found, F_GETFD) & FD_CLOEXEC, 0);
+    OpenFile file(folder.WriteText("exec", "").c_str(), B_READ_ONLY);
+    ASSERT_GE(file.Descriptor(), 0);
+    EXPECT_NE(fcntl(file.Descriptor(), F_GETFD) & FD_CLOEXEC, 0);
 }
 
 TEST(FileTest, FifoOpensAtOnceAndReadsCollectShortTransfers)
