@@ -2,6 +2,7 @@
 
 #include <cairo.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -15,13 +16,10 @@ namespace {
 
 bool is_plain_name(const char* name)
 {
-    if (name == nullptr || name[0] == '\0' || name[0] == '.')
-        return false;
-    for (const char* c = name; *c != '\0'; c++) {
-        if (!std::isalnum((unsigned char)*c) && strchr("_-.", *c) == nullptr)
-            return false;
-    }
-    return true;
+    const std::string text = name != nullptr ? name : "";
+    return !text.empty() && text[0] != '.' && std::all_of(text.begin(), text.end(), [](char c) {
+        return std::isalnum((unsigned char)c) || strchr("_-.", c) != nullptr;
+    });
 }
 
 bool channels_differ(uint32_t a, uint32_t b)

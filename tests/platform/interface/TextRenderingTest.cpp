@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -138,13 +139,11 @@ TEST(TextRenderingTest, OffsetsAndPositionsRoundTripAndSnapToCharacters)
     EXPECT_EQ(BPrivate::offset_to_x(font, text.c_str(), -1, -4), 0);
     EXPECT_EQ(BPrivate::offset_to_x(font, text.c_str(), -1, 99),
               BPrivate::string_width(font, text.c_str(), -1));
-    EXPECT_EQ(BPrivate::x_to_offset(font, text.c_str(), -1, -20), 0);
-    EXPECT_EQ(BPrivate::x_to_offset(font, text.c_str(), -1, 1e9f), 5);
-    EXPECT_EQ(BPrivate::x_to_offset(font, text.c_str(), -1, NAN), 0);
-    // Right half of "a": after it.
-    float aWidth = font.StringWidth("a");
-    EXPECT_EQ(BPrivate::x_to_offset(font, text.c_str(), -1, aWidth * 0.8f), 1);
-    EXPECT_EQ(BPrivate::x_to_offset(font, text.c_str(), -1, aWidth * 0.2f), 0);
+    // Out of range: the ends; the right half of "a": after it.
+    const float aWidth = font.StringWidth("a");
+    for (const auto& [x, offset] : std::vector<std::pair<float, int32>>{
+             {-20, 0}, {1e9f, 5}, {NAN, 0}, {aWidth * 0.8f, 1}, {aWidth * 0.2f, 0}})
+        EXPECT_EQ(BPrivate::x_to_offset(font, text.c_str(), -1, x), offset) << "at x " << x;
 }
 
 TEST(TextRenderingTest, TextLooksAsTheGoldenImage)
