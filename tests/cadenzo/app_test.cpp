@@ -5,6 +5,7 @@
 
 #include "AppDriver.h"
 #include "iap/IAPItemAccKeyFormat.h"
+#include "settings/PrefsView.h"
 
 #include <Locale.h>
 
@@ -240,31 +241,37 @@ TEST_F(AppFixture, MenusShowTheAcceleratorInTheStoredFormatAndFollowItsChangesAn
     EXPECT_EQ(alerts.Text().find(folder / "bin"), std::string::npos) << alerts.Text();
 }
 
-// The layouts a damaged resource could hold: the view refuses what it cannot work with.
-TEST(CadenzoView, RefusesATreeWithoutItsStatusLineBoxOrSixteenChannelBoxes)
+// The layouts a damaged resource could hold: each view refuses what it cannot work with.
+TEST(ViewsFromResources, RefuseATreeWithoutAnyPartTheyWorkWith)
 {
     const BMessage tree = archived_tree("CadenzoViewRsrc");
-    const auto without_box_child = [](BMessage* root, int32 index) {
+    const auto without = [](int32 index) {
+        return [index](BMessage* root) { root->RemoveData("_views", index); };
+    };
+    const auto without_box_child = [](BMessage* root) {
         BMessage box;
         root->FindMessage("_views", 1, &box);
-        box.RemoveData("_views", index);
+        box.RemoveData("_views", 15);
         root->ReplaceMessage("_views", 1, &box);
     };
-    struct Case {
-        const char* what;
-        std::function<void(BMessage*)> damage;
-        status_t expected;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, std::function<void(BMessage*)>, status_t> cases[] = {
         {"as built", [](BMessage*) {}, B_OK},
-        {"no status line", [](BMessage* root) { root->RemoveData("_views", 0); }, B_NO_INIT},
-        {"no channel box", [](BMessage* root) { root->RemoveData("_views", 1); }, B_NO_INIT},
-        {"fifteen channel boxes", [&](BMessage* root) { without_box_child(root, 15); }, B_NO_INIT},
+        {"no status line", without(0), B_NO_INIT},
+        {"no channel box", without(1), B_NO_INIT},
+        {"fifteen channel boxes", without_box_child, B_NO_INIT},
     };
-    for (const Case& layout : cases) {
+    for (const auto& [what, damage, expected] : cases) {
         BMessage archive(tree);
-        layout.damage(&archive);
-        EXPECT_EQ(TCadenzoView(&archive).InitCheck(), layout.expected) << layout.what;
+        damage(&archive);
+        EXPECT_EQ(TCadenzoView(&archive).InitCheck(), expected) << what;
+    }
+    // The Preferences view as built (no child -1 to remove), then without each of its five
+    // controls.
+    const BMessage prefsTree = archived_tree("PrefsViewRsrc");
+    for (int32 index = -1; index < 5; index++) {
+        BMessage archive(prefsTree);
+        archive.RemoveData("_views", index);
+        EXPECT_EQ(TPrefsView(&archive).InitCheck(), index < 0 ? B_OK : B_NO_INIT) << index;
     }
 }
 

@@ -6,7 +6,6 @@
 #include "AppDriver.h"
 #include "about/AppInfoView.h"
 #include "iap/IAPItemAccKeyFormat.h"
-#include "settings/PrefsView.h"
 #include "ui/ShortCuts.h"
 
 #include <Box.h>
@@ -195,19 +194,6 @@ TEST_F(AppFixture, AbsurdTailFromTheSettingsFileIsShownClamped)
         EXPECT_EQ(prefs.Text(kTailField), text);
         prefs.Click("ButtonCancel");
         EXPECT_EQ(saved_prefs().TlMg, std::stoi(text));
-    }
-}
-
-// The layouts a damaged resource could hold: the view refuses what it cannot work with.
-TEST(PrefsView, RefusesATreeWithoutAnyOfItsFiveControls)
-{
-    const BMessage tree = archived_tree("PrefsViewRsrc");
-    BMessage asBuilt(tree);
-    EXPECT_EQ(TPrefsView(&asBuilt).InitCheck(), B_OK);
-    for (int32 index = 0; index < 5; index++) {
-        BMessage archive(tree);
-        archive.RemoveData("_views", index);
-        EXPECT_EQ(TPrefsView(&archive).InitCheck(), B_NO_INIT) << "without child " << index;
     }
 }
 
