@@ -37,7 +37,7 @@ protected:
 // A private runtime dir holds the ports' folder itself: the cross-process tests
 // (PortProcessTest.cpp) reach the ports there, and keep another user out. These are the cases
 // where it cannot.
-TEST_F(RuntimeFolder, ARuntimeDirThatIsNotPrivateIsPassedOver)
+TEST_F(RuntimeFolder, ARuntimeDirThatIsNotPrivateIsPassedOverAnUnsafePortFolderRefused)
 {
     std::string fallback = "/tmp/be-ports-" + std::to_string(geteuid());
     std::string path;
@@ -54,12 +54,9 @@ TEST_F(RuntimeFolder, ARuntimeDirThatIsNotPrivateIsPassedOver)
 
     EXPECT_EQ(B_OK, Open("relative/path", &path));
     EXPECT_EQ(fallback, path);
-}
 
-TEST_F(RuntimeFolder, AnUnsafePortFolderIsRefused)
-{
+    // In a private runtime dir, a ports' folder that is not safe is refused.
     std::string ours = fPath + "/be-ports";
-    std::string path;
     ASSERT_EQ(0, mkdir(ours.c_str(), 0700));
     chmod(ours.c_str(), 0750);
     EXPECT_EQ(B_PERMISSION_DENIED, Open(fPath, &path)) << "open to the group";

@@ -115,7 +115,7 @@ TEST_F(LocaleTest, EnvironmentPrecedence)
     EXPECT_EQ(Chosen(), "de");
 }
 
-TEST_F(LocaleTest, SearchFolders)
+TEST_F(LocaleTest, SearchFoldersAndTextsThatOutliveLanguageChanges)
 {
     write_bytes(Catalogue("de", 1), mo_bytes({{"Open", "second"}}));
     write_bytes(Catalogue("de", 0), std::vector<char>(40, '\x95'));
@@ -124,26 +124,21 @@ TEST_F(LocaleTest, SearchFolders)
     EXPECT_STREQ(fLocale.GetString("Open"), "second");
     Install({"de"});
     EXPECT_EQ(fLocale.LoadCatalog("app", fDirs, "de"), B_OK);
-    EXPECT_STREQ(fLocale.GetString("Open"), "Open (de)");
+    const char* german = fLocale.GetString("Open");
+    EXPECT_STREQ(german, "Open (de)");
+
+    // Texts outlive language changes; going back reuses the catalogue already in memory.
+    ASSERT_TRUE(compile_po(Catalogue("it"), "msgid \"Open\"\nmsgstr \"Apri\"\n"));
+    ASSERT_EQ(fLocale.LoadCatalog("app", fDirs, "it"), B_OK);
+    EXPECT_STREQ(fLocale.GetString("Open"), "Apri");
+    EXPECT_STREQ(german, "Open (de)");
+    ASSERT_EQ(fLocale.LoadCatalog("app", fDirs, "de"), B_OK);
+    EXPECT_EQ(fLocale.GetString("Open"), german);
 
     // A language or domain is a name inside the folders, never a way out of them.
     write_bytes(fFolder / "x/LC_MESSAGES/app.mo", mo_bytes({{"Open", "escaped"}}));
     EXPECT_EQ(fLocale.LoadCatalog("app", {fFolder / "first"}, "../x"), B_ENTRY_NOT_FOUND);
     EXPECT_EQ(fLocale.LoadCatalog("../app", fDirs, "de"), B_BAD_VALUE);
-}
-
-TEST_F(LocaleTest, TextsOutliveLanguageChanges)
-{
-    Install({"de"});
-    ASSERT_TRUE(compile_po(Catalogue("it"), "msgid \"Open\"\nmsgstr \"Apri\"\n"));
-    ASSERT_EQ(fLocale.LoadCatalog("app", fDirs, "de"), B_OK);
-    const char* german = fLocale.GetString("Open");
-    ASSERT_EQ(fLocale.LoadCatalog("app", fDirs, "it"), B_OK);
-    EXPECT_STREQ(fLocale.GetString("Open"), "Apri");
-    EXPECT_STREQ(german, "Open (de)");
-    // Going back reuses the catalogue already in memory.
-    ASSERT_EQ(fLocale.LoadCatalog("app", fDirs, "de"), B_OK);
-    EXPECT_EQ(fLocale.GetString("Open"), german);
 }
 
 TEST_F(LocaleTest, LookupsWhileAnotherThreadSwitches)
