@@ -95,7 +95,7 @@ struct AlertFixture : ::testing::Test {
     AskingWindow* window = nullptr;
 };
 
-TEST_F(AlertFixture, GoFromAWindowAnswersTheClickedButtonAndKeepsTheWindowDrawing)
+TEST_F(AlertFixture, GoFromAWindowAnswersTheButtonClickedOrKeyedAndKeepsTheWindowDrawing)
 {
     window->PostMessage(kAsk);
     BWindow* alertWindow = wait_for_alert_window(window);
@@ -121,21 +121,19 @@ TEST_F(AlertFixture, GoFromAWindowAnswersTheClickedButtonAndKeepsTheWindowDrawin
     ASSERT_TRUE(recorder->WaitFor(1));
     EXPECT_EQ(int32_of(recorder->Messages()[0], "index"), 1);
     EXPECT_EQ(window->current.load(), nullptr);
-}
 
-TEST_F(AlertFixture, ShortcutKeysAndEscapePressTheirButtons)
-{
+    // Escape and the shortcut key press their buttons.
     const struct {
         const char* key;
         int32 index;
     } cases[] = {{"\x1b", 0}, {"S", 1}};
     for (size_t i = 0; i < std::size(cases); i++) {
         window->PostMessage(kAsk);
-        BWindow* alertWindow = wait_for_alert_window(window);
+        alertWindow = wait_for_alert_window(window);
         ASSERT_NE(alertWindow, nullptr);
         type(alertWindow, cases[i].key);
-        ASSERT_TRUE(recorder->WaitFor(i + 1));
-        EXPECT_EQ(int32_of(recorder->Messages()[i], "index"), cases[i].index) << cases[i].key;
+        ASSERT_TRUE(recorder->WaitFor(i + 2));
+        EXPECT_EQ(int32_of(recorder->Messages()[i + 1], "index"), cases[i].index) << cases[i].key;
     }
 }
 
