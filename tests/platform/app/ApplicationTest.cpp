@@ -45,17 +45,7 @@ public:
         fHooks.push_back("quit?");
         return fQuitRequests++ >= fRefusals;
     }
-    void MessageReceived(BMessage* message) override
-    {
-        if (message->what == 'rmte') {
-            fHooks.push_back(message->IsSourceRemote() && !message->ReturnAddress().IsValid()
-                                 ? "remote"
-                                 : "not remote");
-            Quit();
-            return;
-        }
-        fHooks.push_back("other");
-    }
+    void MessageReceived(BMessage*) override { fHooks.push_back("other"); }
 
     std::vector<std::string> fHooks;
     std::vector<std::string> fArgs;
@@ -156,9 +146,11 @@ TEST(ApplicationTest, TheGlobalsNameTheOneApplicationWithAValidSignature)
 
 std::atomic<int> sStopped{0};
 
-TEST(ApplicationTest, AServiceHookGivesTheApplicationAnInboxForOtherProcesses)
+// The roster's inbox hangs on these hooks; what arrives through it the roster's process tests
+// check. A process that ends unpublishes its ports anyway, so only here is a missed stopping
+// hook seen.
+TEST(ApplicationTest, ServiceHooksGiveTheApplicationItsInboxAndTakeItAway)
 {
-    Watchdog watchdog;
     sStopped = 0;
     BPrivate::application_hooks hooks;
     hooks.started = [](BApplication*) { return create_port(8, nullptr); };
@@ -173,12 +165,6 @@ TEST(ApplicationTest, AServiceHookGivesTheApplicationAnInboxForOtherProcesses)
         app_info info;
         ASSERT_EQ(app.GetAppInfo(&info), B_OK);
         EXPECT_GT(info.port, 0);
-        set_args(app, {"test"});
-        // What the inbox reader hands over is marked as remote and cannot be answered.
-        BMessage fromOutside('rmte');
-        app.PostMessageFrom(&fromOutside, B_ORIGIN_REMOTE);
-        app.Run();
-        EXPECT_EQ(app.fHooks, (std::vector<std::string>{"ready", "remote"}));
     }
     BPrivate::set_application_hooks(before);
     EXPECT_EQ(sStopped, 1);

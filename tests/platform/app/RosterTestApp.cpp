@@ -2,8 +2,9 @@
 //
 //   roster_test_app app SIGNATURE LOG [broadcast SEQ]
 //       Runs a BApplication. Writes "ready" to LOG once it runs, then a line for each message
-//       it gets: "got SEQ remote|local pointers|nopointers" for kTestBroadcast, and quits on
-//       kTestQuit. With "broadcast SEQ" it broadcasts kTestBroadcast SEQ itself once ready.
+//       it gets: "got SEQ remote|local pointers|nopointers" for kTestBroadcast ("remote": from
+//       another process, and with no return address), and quits on kTestQuit. With "broadcast SEQ"
+//       it broadcasts kTestBroadcast SEQ itself once ready.
 //   roster_test_app broadcast SEQ
 //       Broadcasts kTestBroadcast SEQ from a process without an application; exits 0 when
 //       Broadcast answered B_OK.
@@ -66,7 +67,9 @@ public:
             message->FindInt32("seq", &seq);
             log_line(fLog,
                      "got " + std::to_string(seq) +
-                         (message->IsSourceRemote() ? " remote" : " local") +
+                         (message->IsSourceRemote() && !message->ReturnAddress().IsValid()
+                              ? " remote"
+                              : " local") +
                          (message->CountNames(B_POINTER_TYPE) > 0 ? " pointers" : " nopointers"));
             break;
         }
