@@ -85,7 +85,8 @@ class GatedFile {
 public:
     explicit GatedFile(std::string path) : fPath(std::move(path))
     {
-        mkfifo(fPath.c_str(), 0600);
+        // Only a new pipe holds the conversion back: the file must not be there yet.
+        EXPECT_EQ(mkfifo(fPath.c_str(), 0600), 0) << fPath;
         fWriter = open(fPath.c_str(), O_RDWR | O_NONBLOCK);
     }
     ~GatedFile() { Release(); }

@@ -28,11 +28,6 @@ bool all_boxes_enabled(const RunningApp& app)
     return true;
 }
 
-std::string prefs_file(const TempFolder& folder)
-{
-    return folder / "config/VANTOR/Cadenzo/Cadenzo_Prefs.arc";
-}
-
 // The window made last after the given one that has drawn (windows are numbered in order of
 // making): the alert while one is up. -1 when none came within five seconds.
 int32 newest_window_after(int32 id)
@@ -176,10 +171,10 @@ TEST_F(AppFixture, ChannelBoxClicksAndTheWindowsCornerAreSavedForTheNextStartBut
             EXPECT_EQ(app.ChannelBox(0)->Value(), B_CONTROL_ON) << "clicked during the batch";
             EXPECT_TRUE(gPrefs->ChMs[0]);
         }
-        EXPECT_FALSE(std::filesystem::exists(prefs_file(folder)));
+        EXPECT_FALSE(folder.Exists("config/VANTOR/Cadenzo/Cadenzo_Prefs.arc"));
 
         click(app.Window(), center(app.ChannelBoxInWindow(9)));
-        EXPECT_TRUE(std::filesystem::exists(prefs_file(folder)));
+        EXPECT_TRUE(folder.Exists("config/VANTOR/Cadenzo/Cadenzo_Prefs.arc"));
         EXPECT_TRUE(gPrefs->ChMs[9]);
         offscreen()->Moved(app.Id(), BPoint(230, 140));
         app.Settle();

@@ -45,11 +45,6 @@ TPrefs saved_prefs()
     return saved;
 }
 
-bool tail_field_enabled(const ShownWindow& prefs)
-{
-    return prefs.Read([&](BWindow*) { return prefs.Find(kTailField)->IsEnabled(); });
-}
-
 } // namespace
 
 // The field keeps the typed text while the tail goes between one and ten seconds; a click or
@@ -77,7 +72,8 @@ TEST_F(AppFixture, TypedSecondsAreClampedAndTheBoxesToggleByClickOrControlKey)
         for (const bool expected : {false, true}) {
             toggle();
             EXPECT_EQ(gPrefs->*field, expected);
-            EXPECT_EQ(tail_field_enabled(prefs), gPrefs->AdTl);
+            EXPECT_EQ(prefs.Read([&](BWindow*) { return prefs.Find(kTailField)->IsEnabled(); }),
+                      gPrefs->AdTl);
         }
     }
 }
