@@ -22,10 +22,8 @@ public:
 
     void MessageReceived(BMessage* message) override
     {
-        int32 sender = -1;
-        int32 sequence = -1;
-        message->FindInt32("sender", &sender);
-        message->FindInt32("seq", &sequence);
+        const int32 sender = int32_of(*message, "sender");
+        const int32 sequence = int32_of(*message, "seq");
         if (sender < 0 || sender >= (int32)fNext.size() || sequence != fNext[sender])
             fOutOfOrder++;
         else
