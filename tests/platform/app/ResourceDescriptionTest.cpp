@@ -19,7 +19,6 @@ struct Compiled {
     bool ok = false;
     std::string error;
     std::vector<uint8> blob;
-    std::vector<std::string> filesRead;
 };
 
 Compiled compile(const std::string& text, const std::string& folder = "")
@@ -28,7 +27,6 @@ Compiled compile(const std::string& text, const std::string& folder = "")
     ResourceDescription result;
     compiled.ok = compile_resource_description(text, "test.rdef", folder, &result, &compiled.error);
     compiled.blob = result.writer.Blob();
-    compiled.filesRead = result.filesRead;
     return compiled;
 }
 
