@@ -59,7 +59,7 @@ TEST(FileTest, OpenModesDecideWhatTheFileAllowsAndFoldersWhatCanBeMade)
     // Nobody, root included, can create an entry below a regular file.
     EXPECT_EQ(BFile((path + "/child").c_str(), 0x601).InitCheck(), B_NOT_A_DIRECTORY);
     if (geteuid() == 0)
-        return; // permissions do not bind root
+        GTEST_SKIP() << "permissions do not bind root: the locked folder is not tried";
     ASSERT_EQ(mkdir((folder / "locked").c_str(), 0500), 0);
     EXPECT_EQ(BFile((folder / "locked/new").c_str(), 0x601).InitCheck(), B_PERMISSION_DENIED);
 }
