@@ -25,17 +25,6 @@ Bytes written(const BMallocIO& stream)
     return Bytes(bytes, bytes + stream.BufferLength());
 }
 
-// The events of a track as written, without "MTrk" and the length.
-Bytes encode(const TEventMap& map)
-{
-    TSMFTrack track;
-    track.fEventMap = map;
-    BMallocIO stream;
-    EXPECT_EQ(0, track.Save(&stream));
-    const Bytes bytes = written(stream);
-    return Bytes(bytes.begin() + 8, bytes.end());
-}
-
 TEST(TrackDecoding, Examples)
 {
     const struct {
@@ -70,18 +59,6 @@ TEST(TrackDecoding, Examples)
         EXPECT_EQ(each.events, dump_events(decode(each.chunk))) << each.behaviour;
 }
 
-// Running status is never written; system exclusive is written back as it was read.
-TEST(TrackEncoding, WritesEveryStatusAndSystemExclusiveAsRead)
-{
-    const std::pair<Bytes, Bytes> cases[] = {
-        {{0x00, 0x90, 0x3C, 0x40, 0x00, 0x3C, 0x00},
-         {0x00, 0x90, 0x3C, 0x40, 0x00, 0x90, 0x3C, 0x00}},
-        {{0x00, 0xF0, 0x03, 0x7E, 0x7F, 0xF7}, {0x00, 0xF0, 0x03, 0x7E, 0x7F, 0xF7}},
-    };
-    for (const auto& [read, written] : cases)
-        EXPECT_EQ(written, encode(decode(read)));
-}
-
 TEST(TrackDecoding, EventsCutOffByTheEndOfTheChunkAreDropped)
 {
     // Every prefix of a chunk decodes without reading past it; what is complete stays.
@@ -99,7 +76,8 @@ TEST(TrackDecoding, EventsCutOffByTheEndOfTheChunkAreDropped)
     }
 }
 
-TEST(VariableLengthQuantity, MinimalEncodingAndReadBack)
+// Reading them back is the decoding table's delta times.
+TEST(VariableLengthQuantity, MinimalEncoding)
 {
     const std::pair<unsigned long, Bytes> cases[] = {
         {0, Bytes{0x00}},
@@ -116,23 +94,10 @@ TEST(VariableLengthQuantity, MinimalEncodingAndReadBack)
         BMallocIO stream;
         ASSERT_EQ(0, track.SaveVNum(&stream, value));
         EXPECT_EQ(bytes, written(stream)) << value;
-
-        Bytes copy = bytes;
-        unsigned char* cursor = copy.data();
-        unsigned long read = 12345;
-        EXPECT_EQ(0, track.GetVNum(&cursor, copy.data() + copy.size(), &read));
-        EXPECT_EQ(value, read);
-        EXPECT_EQ(copy.data() + copy.size(), cursor);
     }
-
-    // An unterminated quantity stops at the end.
-    Bytes bytes = {0x81, 0x80};
-    unsigned char* cursor = bytes.data();
-    unsigned long value = 7;
-    EXPECT_EQ(-1, track.GetVNum(&cursor, bytes.data() + bytes.size(), &value));
-    EXPECT_EQ(7u, value);
 }
 
+// Running status is never written; system exclusive is written back as it was read.
 TEST(FileWriting, OneTrackFileIsWrittenExactlyOrNotAtAll)
 {
     TSMF file;
@@ -143,12 +108,14 @@ TEST(FileWriting, OneTrackFileIsWrittenExactlyOrNotAtAll)
     EXPECT_FALSE(file.IsAbsoluteTimeBase());
     auto* track = new TSMFTrack;
     add_event(track->fEventMap, 0, note_on(0, 0x3C, 0x40));
-    add_event(track->fEventMap, 480, note_off(0, 0x3C, 0x40));
+    add_event(track->fEventMap, 480, note_on(0, 0x3C, 0));
+    add_event(track->fEventMap, 960, make_event(0xF0, 0, {0x7E, 0x7F, 0xF7}));
     add_event(track->fEventMap, 960, make_event(0xFF, 0x2F, {}));
     file.AddTrack(track);
 
-    Bytes expected = smf_header(0, 1, 480) + smf_track({0x00, 0x90, 0x3C, 0x40, 0x83, 0x60, 0x80,
-                                                        0x3C, 0x40, 0x83, 0x60, 0xFF, 0x2F, 0x00});
+    Bytes expected = smf_header(0, 1, 480) +
+                     smf_track({0x00, 0x90, 0x3C, 0x40, 0x83, 0x60, 0x90, 0x3C, 0x00, 0x83,
+                                0x60, 0xF0, 0x03, 0x7E, 0x7F, 0xF7, 0x00, 0xFF, 0x2F, 0x00});
     BMallocIO stream;
     ASSERT_EQ(0, file.Save(&stream));
     EXPECT_EQ(expected, written(stream));
