@@ -269,8 +269,9 @@ TEST_F(Batch, RunSettingsConvertAsSavedSettingsDoAndAreNotSaved)
 }
 
 // Two files of one run with one output: in an output folder the second is refused; beside
-// their sources the second replaces the first, as always, but not without a word.
-TEST_F(Batch, OutputsOfOneRunNeverReplaceEachOtherSilently)
+// their sources the second replaces the first, as always, but not without a word. An output
+// without a note is converted with a word too.
+TEST_F(Batch, OutputsReplacedInTheRunOrWithoutNotesAreNotWrittenSilently)
 {
     fFolder.Write("a.mid", song());
     fFolder.Write("a.kar", two_channel_song());
@@ -290,15 +291,12 @@ TEST_F(Batch, OutputsOfOneRunNeverReplaceEachOtherSilently)
     EXPECT_EQ(fFolder.Read("a.fem"), inOutputFolder);
 
     EXPECT_EQ(2, Cadenzo("--output-dir nowhere a.mid").exitStatus);
-}
 
-TEST_F(Batch, WarnsOfAnOutputWithoutNotes)
-{
     // Drums only, and channel 10 is not converted unless asked for.
     fFolder.Write("drums.mid",
                   smf_header(0, 1, 96) + smf_track({0x00, 0x99, 0x24, 0x64, 0x60, 0x89, 0x24, 0x40,
                                                     0x00, 0xFF, 0x2F, 0x00}));
-    Outcome run = Cadenzo("drums.mid");
+    run = Cadenzo("drums.mid");
     EXPECT_EQ(0, run.exitStatus);
     EXPECT_PRED_FORMAT2(testing::IsSubstring,
                         "cadenzo: warning: drums.mid: drums.fem holds no note (channels "
@@ -423,8 +421,9 @@ TEST_F(Batch, InterruptionRemovesTheTemporaryAndAKilledRunsGoesWithTheNextRun)
 }
 
 // A replaced output keeps its permission bits; a link of the user's own is followed, and the
-// file it leads to is replaced, not the link.
-TEST_F(Batch, ReplacedOutputKeepsItsModeAndTheUsersOwnLink)
+// file it leads to is replaced, not the link. A link another user planted in a shared sticky
+// folder ("a.fem -> a file of the victim") is refused, and the victim's file stays.
+TEST_F(Batch, ReplacingKeepsTheModeAndFollowsOnlyTheUsersOwnLinks)
 {
     fFolder.Write("a.mid", song());
     fFolder.Write("a.fem", {'o', 'l', 'd'});
@@ -441,12 +440,7 @@ TEST_F(Batch, ReplacedOutputKeepsItsModeAndTheUsersOwnLink)
     EXPECT_NE(3, status.st_size);
     EXPECT_TRUE(std::filesystem::is_symlink(fFolder / "b.fem"));
     EXPECT_EQ(fFolder.Read("a.fem"), fFolder.Read("real/kept.fem"));
-}
 
-// Another user plants "a.fem -> a file of the victim" in a shared sticky folder: converting
-// a.mid there must not replace the victim's file.
-TEST_F(Batch, LinkPlantedByAnotherUserInASharedFolderIsRefused)
-{
     if (geteuid() != 0)
         GTEST_SKIP() << "a link of another user can be planted only by the superuser";
     std::filesystem::create_directory(fFolder / "shared");
@@ -463,7 +457,6 @@ TEST_F(Batch, LinkPlantedByAnotherUserInASharedFolderIsRefused)
                         "cadenzo: shared/a.mid: cannot create shared/a.fem: permission denied",
                         run.err);
     EXPECT_EQ((Bytes{'k', 'e', 'e', 'p'}), fFolder.Read("important.conf"));
-    struct stat status;
     ASSERT_EQ(0, stat((fFolder / "important.conf").c_str(), &status));
     EXPECT_EQ(0600u, status.st_mode & 07777);
 }
