@@ -91,14 +91,20 @@ public:
     }
     ~GatedFile() { Release(); }
 
+    // Returns once the conversion has opened the file: the window drew the file's status line
+    // just before (a drop of files named .mid opens nothing else), and its frame shows it.
+    void WaitOpened() const
+    {
+        for (int i = 0; i < 2000 && OpenedHere() < 2; i++)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
     // Lets the conversion read bytes and the end of the file, once it has opened it: bytes
     // written before would go with the pipe when the test closes its end.
     void Release()
     {
         if (fWriter < 0)
             return;
-        for (int i = 0; i < 2000 && OpenedHere() < 2; i++)
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        WaitOpened();
         const Bytes bytes = song();
         [[maybe_unused]] ssize_t written = write(fWriter, bytes.data(), bytes.size());
         close(fWriter);
@@ -129,15 +135,14 @@ private:
 // its own, with the main window shown and drawn.
 class RunningApp {
 public:
-    explicit RunningApp(std::vector<std::string> files = {})
+    RunningApp()
     {
         offscreen();
-        files.insert(files.begin(), "cadenzo");
         std::future<void> ready = fStarted.get_future();
-        fThread = std::thread([this, files] {
+        fThread = std::thread([this] {
             gExitStates->LoadFromFile();
             gPrefs->LoadFromFile();
-            run_application(files, [this](TCadenzoApp* app) {
+            run_application({"cadenzo"}, [this](TCadenzoApp* app) {
                 fWindow = app->MainWindow();
                 fStarted.set_value();
             });
@@ -153,9 +158,6 @@ public:
         for (int i = 0; i < 1000 && Frame().width == 0; i++)
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         settle(fWindow);
-        Locked lock(fWindow);
-        if (View() != nullptr)
-            fStatusLine = in_window(View()->FindView("StrViewStatus"));
     }
     ~RunningApp()
     {
@@ -217,12 +219,6 @@ public:
         return fChanged.wait_for(lock, limit, [this] { return fEnded; });
     }
 
-    // A view of the drop view's tree, by name, for looking at it under the window's lock.
-    template <typename T>
-    T* Find(const char* name) const
-    {
-        return dynamic_cast<T*>(View()->FindView(name));
-    }
     BCheckBox* ChannelBox(int32 index) const
     {
         return dynamic_cast<BCheckBox*>(View()->FindView("BoxChMasks")->ChildAt(index));
@@ -234,66 +230,11 @@ public:
         return in_window(ChannelBox(index));
     }
 
-    // The pixels of a rectangle of a frame, for comparing parts of frames.
-    static std::vector<uint32_t> Pixels(const BPrivate::DisplayFrame& frame, BRect rect)
-    {
-        std::vector<uint32_t> pixels;
-        for (int32 y = (int32)rect.top; y <= (int32)rect.bottom; y++) {
-            for (int32 x = (int32)rect.left; x <= (int32)rect.right; x++)
-                pixels.push_back(x < frame.width && y < frame.height ? frame.At(x, y) : 0);
-        }
-        return pixels;
-    }
-    // Drops the files; whether the status line came to show the text (see Shows).
-    bool DropAndShow(const std::vector<std::string>& paths, const std::string& text,
-                     BPrivate::DisplayFrame* frame = nullptr) const
-    {
-        const std::vector<uint32_t> status = StatusShowing(text.c_str());
-        Drop(paths);
-        return Shows(status, frame);
-    }
-    // Whether the status line came to look like status within ten seconds, watched without
-    // disturbing the busy window (the frame that showed it in *frame).
-    bool Shows(const std::vector<uint32_t>& status, BPrivate::DisplayFrame* frame = nullptr) const
-    {
-        BPrivate::DisplayFrame last;
-        bool shown = false;
-        for (int i = 0; i < 2000 && !shown; i++) {
-            if (i > 0)
-                std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            last = Frame();
-            shown = Pixels(last, fStatusLine) == status;
-        }
-        if (frame != nullptr)
-            *frame = last;
-        return shown;
-    }
-    // What the status line looks like showing text: drawn by the idle window for the test
-    // (while a batch runs, the window cannot draw it).
-    std::vector<uint32_t> StatusShowing(const char* text) const
-    {
-        std::string shown;
-        {
-            Locked lock(fWindow);
-            auto* status = Find<BStringView>("StrViewStatus");
-            shown = status->Text();
-            status->SetText(text);
-        }
-        const std::vector<uint32_t> pixels = Pixels(frame_of(fWindow), fStatusLine);
-        {
-            Locked lock(fWindow);
-            Find<BStringView>("StrViewStatus")->SetText(shown.c_str());
-        }
-        settle(fWindow);
-        return pixels;
-    }
-
 private:
     std::promise<void> fStarted;
     std::thread fThread;
     TCadenzoWindow* fWindow = nullptr;
     int32 fId = -1;
-    BRect fStatusLine;
     std::mutex fLock;
     std::condition_variable fChanged;
     bool fEnded = false;

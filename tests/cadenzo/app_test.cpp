@@ -74,8 +74,8 @@ TEST_F(AppFixture, FailingSecondFileStopsTheBatchWithItsAlert)
         StderrCapture alerts;
         RunningApp app;
         GatedFile first(songs / "a.mid");
-        ASSERT_TRUE(app.DropAndShow({songs / "a.mid", songs / "b.mid", songs / "c.mid"},
-                                    "Converting... [1/3] a.mid"));
+        app.Drop({songs / "a.mid", songs / "b.mid", songs / "c.mid"});
+        first.WaitOpened();
         spoiled.spoil(songs);
         first.Release();
         app.Settle();
@@ -134,14 +134,13 @@ TEST_F(AppFixture, DropConvertsEveryMidiFileOfItsFoldersAndOfHundredsOfFilesAfte
         paths.push_back(folder.Write("song" + std::to_string(i) + ".mid", song()));
     StderrCapture alerts;
     RunningApp app;
-    const std::vector<uint32_t> second = app.StatusShowing("Converting... [1/303] a.mid");
     GatedFile first(folder / "first.mid");
-    ASSERT_TRUE(app.DropAndShow({folder / "first.mid"}, "Converting... [1/1] first.mid"));
+    app.Drop({folder / "first.mid"});
+    first.WaitOpened();
     GatedFile gate(folder / "songs/a.mid");
     app.Drop(paths);
     EXPECT_FALSE(folder.Exists("songs/b.fem")) << "converted before the first batch ended";
     first.Release();
-    EXPECT_TRUE(app.Shows(second));
     gate.Release();
     app.Settle();
     EXPECT_EQ(alerts.Count(kDone), 2u) << "one completion alert per drop";
@@ -161,7 +160,8 @@ TEST_F(AppFixture, ChannelBoxClicksAndTheWindowsCornerAreSavedForTheNextStartBut
         RunningApp app;
         const BPoint channel1 = center(app.ChannelBoxInWindow(0));
         GatedFile gate(folder / "a.mid");
-        ASSERT_TRUE(app.DropAndShow({folder / "a.mid"}, "Converting... [1/1] a.mid"));
+        app.Drop({folder / "a.mid"});
+        gate.WaitOpened();
         offscreen()->MouseDown(app.Id(), channel1);
         offscreen()->MouseUp(app.Id(), channel1);
         gate.Release();
@@ -290,10 +290,9 @@ TEST_F(AppFixture, MainWindowLooksLikeItsGoldensIdleConvertingAndDone)
         EXPECT_TRUE(looks_like(app.Frame(), "main_idle_" + suffix));
 
         GatedFile second(folder / "b.mid");
-        BPrivate::DisplayFrame frame;
-        ASSERT_TRUE(app.DropAndShow({folder / "a.mid", folder / "b.mid", folder / "c.mid"},
-                                    "Converting... [2/3] b.mid", &frame));
-        EXPECT_TRUE(looks_like(frame, "main_converting_" + suffix));
+        app.Drop({folder / "a.mid", folder / "b.mid", folder / "c.mid"});
+        second.WaitOpened();
+        EXPECT_TRUE(looks_like(app.Frame(), "main_converting_" + suffix));
         second.Release();
 
         const int32 alert = newest_window_after(app.Id());

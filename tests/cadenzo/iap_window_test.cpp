@@ -147,10 +147,10 @@ struct CommonPrefs : AppFixture {
     {
         return prefs.Read([](BWindow* w) { return w->FindView("IAPView")->CountChildren(); }) - 1;
     }
-    // What the main window's menu bar shows.
+    // What the main window shows: only its menus' labels can change here.
     static std::vector<uint32_t> MenuBar(const RunningApp& app)
     {
-        return RunningApp::Pixels(frame_of(app.Window()), BRect(0, 0, 200, 15));
+        return frame_of(app.Window()).pixels;
     }
     std::string StoredFormat(const char* field = "AccKeyFormat2") const
     {
