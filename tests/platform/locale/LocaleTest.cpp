@@ -34,11 +34,14 @@ protected:
     }
     static std::string Text(const std::string& language) { return "Open (" + language + ")"; }
 
-    // The language chosen from the environment alone.
-    std::string Chosen()
+    // The language chosen for the one asked for, or from the environment without one; a
+    // failed load leaves no catalogue behind.
+    std::string Chosen(const char* language = nullptr)
     {
-        if (fLocale.LoadCatalog("app", fDirs) != B_OK)
+        if (fLocale.LoadCatalog("app", fDirs, language) != B_OK) {
+            EXPECT_STREQ(fLocale.GetString("Open"), "Open");
             return "(none)";
+        }
         EXPECT_EQ(fLocale.GetString("Open"), Text(fLocale.Language()));
         return fLocale.Language();
     }
@@ -52,40 +55,33 @@ protected:
     ScopedVariable fLang{"LANG", nullptr};
 };
 
-// Without a catalogue, or without a translation in it, a key stands for itself; switching the
-// language reloads the last domain.
-TEST_F(LocaleTest, KeysStandForThemselvesUntilACatalogueTranslatesThem)
+// A language is tried as given, without codeset and modifier, without territory, then as
+// English; a key that no catalogue translates stands for itself.
+TEST_F(LocaleTest, LanguagesAreReducedStepByStepDownToEnglish)
 {
-    const char* key = "Open";
-    const char* missing = "Close";
-    EXPECT_EQ(fLocale.GetString(key), key);
-    Install({"de", "en"});
-    EXPECT_EQ(fLocale.SetLanguage("de"), B_NO_INIT);
-    ASSERT_EQ(fLocale.LoadCatalog("app", fDirs, "en"), B_OK);
-    EXPECT_EQ(fLocale.SetLanguage("de_CH"), B_OK);
-    EXPECT_STREQ(fLocale.GetString(key), "Open (de)");
-    EXPECT_EQ(fLocale.GetString(missing), missing);
-    EXPECT_EQ(fLocale.SetLanguage("../de"), B_OK); // not a language: English
-    EXPECT_STREQ(fLocale.Language(), "en");
-    fLocale.UnloadCatalog();
-    EXPECT_EQ(fLocale.GetString(key), key);
-    EXPECT_STREQ(fLocale.Language(), "");
-}
-
-TEST_F(LocaleTest, LanguagesAreReducedStepByStep)
-{
-    const char* full = "de_DE.UTF-8@euro";
-    for (const char* present : {"de", "de_DE", full}) {
-        Install({present});
-        EXPECT_EQ(fLocale.LoadCatalog("app", fDirs, full), B_OK);
-        EXPECT_STREQ(fLocale.Language(), present);
-    }
-    // English is the last resort; without it, nothing is loaded.
-    EXPECT_EQ(fLocale.LoadCatalog("app", fDirs, "fr"), B_ENTRY_NOT_FOUND);
     EXPECT_STREQ(fLocale.GetString("Open"), "Open");
-    Install({"en"});
-    EXPECT_EQ(fLocale.LoadCatalog("app", fDirs, "fr"), B_OK);
-    EXPECT_STREQ(fLocale.Language(), "en");
+    EXPECT_EQ(fLocale.SetLanguage("de"), B_NO_INIT) << "no domain loaded yet";
+    const char* full = "de_DE.UTF-8@euro";
+    const struct {
+        const char* installed;
+        const char* asked;
+        const char* chosen;
+    } cases[] = {
+        {"fr", full, "(none)"},   {"en", full, "en"}, {"de", full, "de"},
+        {"de_DE", full, "de_DE"}, {full, full, full}, {nullptr, "../de", "en"}, // not a language
+    };
+    for (const auto& each : cases) {
+        if (each.installed != nullptr)
+            Install({each.installed});
+        EXPECT_EQ(Chosen(each.asked), each.chosen) << each.asked;
+    }
+    // Switching the language reloads the last domain.
+    EXPECT_EQ(fLocale.SetLanguage("de_CH"), B_OK);
+    EXPECT_STREQ(fLocale.Language(), "de");
+    EXPECT_STREQ(fLocale.GetString("Close"), "Close");
+    fLocale.UnloadCatalog();
+    EXPECT_STREQ(fLocale.GetString("Open"), "Open");
+    EXPECT_STREQ(fLocale.Language(), "");
 }
 
 TEST_F(LocaleTest, EnvironmentPrecedence)
