@@ -59,21 +59,16 @@ uint32_t channel(unsigned long pixel, unsigned long mask)
 
 } // namespace
 
-bool XPicture::WritePNG(const std::string& path, std::string* error) const
+bool XPicture::WritePNG(const std::string& path) const
 {
-    if (width <= 0 || height <= 0 || pixels.size() < (size_t)width * height) {
-        if (error != nullptr)
-            *error = "the picture is empty";
+    if (width <= 0 || height <= 0 || pixels.size() < (size_t)width * height)
         return false;
-    }
     // The pixels are what cairo's RGB24 keeps in memory, a row of 32-bit words after another.
     cairo_surface_t* surface = cairo_image_surface_create_for_data(
         reinterpret_cast<unsigned char*>(const_cast<uint32_t*>(pixels.data())), CAIRO_FORMAT_RGB24,
         width, height, width * 4);
-    cairo_status_t status = cairo_surface_write_to_png(surface, path.c_str());
+    const cairo_status_t status = cairo_surface_write_to_png(surface, path.c_str());
     cairo_surface_destroy(surface);
-    if (status != CAIRO_STATUS_SUCCESS && error != nullptr)
-        *error = cairo_status_to_string(status);
     return status == CAIRO_STATUS_SUCCESS;
 }
 
@@ -122,7 +117,7 @@ void X11Connection::_Find(XWindowID window, const std::string& title, int depth,
     if (window != Root() && (!XGetWindowAttributes(fDisplay, window, &attributes) ||
                              attributes.map_state != IsViewable))
         return;
-    if (window != Root() && TitleOf(window) == title) {
+    if (window != Root() && _TitleOf(window) == title) {
         found.push_back(window);
         return;
     }
@@ -142,7 +137,7 @@ void X11Connection::_Find(XWindowID window, const std::string& title, int depth,
         XFree(children);
 }
 
-std::string X11Connection::TitleOf(XWindowID window)
+std::string X11Connection::_TitleOf(XWindowID window)
 {
     const std::string title =
         read_property(fDisplay, window, XInternAtom(fDisplay, "_NET_WM_NAME", False),
@@ -166,21 +161,16 @@ int X11Connection::XdndVersion(XWindowID window)
     return (int)version;
 }
 
-bool X11Connection::Capture(XWindowID window, XPicture& picture, std::string* error)
+bool X11Connection::Capture(XWindowID window, XPicture& picture)
 {
-    auto fail = [error](const char* why) {
-        if (error != nullptr)
-            *error = why;
-        return false;
-    };
     XWindowAttributes attributes;
     if (!XGetWindowAttributes(fDisplay, window, &attributes) ||
         (window != Root() && attributes.map_state != IsViewable))
-        return fail("the window is not on the screen");
+        return false;
     XImage* image =
         XGetImage(fDisplay, window, 0, 0, attributes.width, attributes.height, AllPlanes, ZPixmap);
     if (image == nullptr)
-        return fail("the server gave no image of the window");
+        return false;
     picture.width = image->width;
     picture.height = image->height;
     picture.pixels.resize((size_t)image->width * image->height);

@@ -24,8 +24,8 @@ struct XPicture {
     std::vector<uint32_t> pixels;
 
     uint32_t At(int x, int y) const { return pixels[(size_t)y * width + x]; }
-    // Writes a PNG file; false (and a reason in *error) when it cannot.
-    bool WritePNG(const std::string& path, std::string* error = nullptr) const;
+    // Writes a PNG file; false when it cannot.
+    bool WritePNG(const std::string& path) const;
 };
 
 class X11Connection {
@@ -46,7 +46,6 @@ public:
                          std::chrono::milliseconds limit = std::chrono::milliseconds(0));
     // Every viewable window with that title, the topmost first.
     std::vector<XWindowID> FindWindows(const std::string& title);
-    std::string TitleOf(XWindowID window);
     // Where a point of the window is on the screen; false for a window that is gone.
     bool ToRoot(XWindowID window, int x, int y, int* rootX, int* rootY);
 
@@ -56,7 +55,7 @@ public:
 
     // The window's pixels, or the whole screen's for the root window; false when the window
     // is not viewable.
-    bool Capture(XWindowID window, XPicture& picture, std::string* error = nullptr);
+    bool Capture(XWindowID window, XPicture& picture);
 
     // A plain window of this connection, shown: one that takes drops (XdndAware) but never
     // answers, or one that takes none. Nobody reads its events.
@@ -80,6 +79,7 @@ public:
     void Sync();
 
 private:
+    std::string _TitleOf(XWindowID window);
     // Calls the XTEST function of that name, when there is one, and waits for the server.
     template <typename Function, typename... Arguments>
     bool _Fake(const char* name, Arguments... arguments);

@@ -112,9 +112,12 @@ int main(int argc, char** argv)
 
     if (!screenshot.empty()) {
         XPicture picture;
-        std::string error;
-        if (!connection.Capture(window, picture, &error) || !picture.WritePNG(screenshot, &error)) {
-            fprintf(stderr, "xdnd_drop: no screenshot: %s\n", error.c_str());
+        if (!connection.Capture(window, picture)) {
+            fprintf(stderr, "xdnd_drop: no screenshot: the window is not on the screen\n");
+            return 1;
+        }
+        if (!picture.WritePNG(screenshot)) {
+            fprintf(stderr, "xdnd_drop: could not write %s\n", screenshot.c_str());
             return 1;
         }
         return 0;
