@@ -40,6 +40,17 @@ bool port_published(const std::string& name)
     return found;
 }
 
+std::string next_record(port_id port, size_t bufferSize)
+{
+    std::vector<char> buffer(bufferSize);
+    int32 code = 0;
+    ssize_t size =
+        read_port_etc(port, &code, buffer.data(), bufferSize, B_RELATIVE_TIMEOUT, kWatchdog);
+    if (size < 0)
+        return "error " + std::to_string(size);
+    return std::to_string(code) + ":" + std::string(buffer.data(), static_cast<size_t>(size));
+}
+
 namespace {
 
 // Each helper gets the port's name and one option. A port that cannot be found shows as the
@@ -72,17 +83,14 @@ int fill(const std::string& name, const std::string&)
 {
     port_id port = find_port(name.c_str());
     for (int32 code = 0; code < 3; code++) {
-        if (write_port(port, code, &code, sizeof code) != B_OK)
+        if (write_port(port, code, "x", 1) != B_OK)
             return 1;
     }
     say("three");
-    int32 code = 3;
-    say("timeout " +
-        std::to_string(write_port_etc(port, 99, &code, sizeof code, B_RELATIVE_TIMEOUT, 300000)));
-    say("nowait " +
-        std::to_string(write_port_etc(port, 98, &code, sizeof code, B_RELATIVE_TIMEOUT, 0)));
+    say("timeout " + std::to_string(write_port_etc(port, 99, "x", 1, B_RELATIVE_TIMEOUT, 300000)));
+    say("nowait " + std::to_string(write_port_etc(port, 98, "x", 1, B_RELATIVE_TIMEOUT, 0)));
     say("blocking");
-    say("written " + std::to_string(write_port(port, code, &code, sizeof code)));
+    say("written " + std::to_string(write_port(port, 3, "x", 1)));
     return 0;
 }
 

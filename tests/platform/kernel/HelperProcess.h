@@ -6,6 +6,8 @@
 
 #include "ChildProcess.h"
 
+#include <OS.h>
+
 #include <string>
 #include <vector>
 
@@ -30,3 +32,10 @@ std::string unique_port_name(const char* what);
 
 // Whether get_next_port_name lists the name (its list ending as it should).
 bool port_published(const std::string& name);
+
+// How long a test waits for another thread or process before it fails.
+constexpr bigtime_t kWatchdog = 10000000;
+
+// The port's next record as "code:bytes", read into a buffer of bufferSize bytes, or
+// "error N" when the read failed.
+std::string next_record(port_id port, size_t bufferSize = 64);

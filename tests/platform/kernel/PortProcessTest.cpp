@@ -19,8 +19,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr bigtime_t kWatchdog = 10000000;
-
 // Reads the pattern's records from the port and checks each one.
 void expectPatternRecords(port_id port)
 {
@@ -52,18 +50,11 @@ TEST(PortProcesses, FullQueueBlocksTheWriterUntilTheOwnerReads)
     EXPECT_FALSE(writer.Printed(300ms)) << "the fourth write must wait while the queue is full";
     EXPECT_EQ(3, port_count(port));
 
-    int32 code;
-    int32 value;
-    ASSERT_EQ(4, read_port(port, &code, &value, sizeof value));
-    EXPECT_EQ(0, code);
+    EXPECT_EQ("0:x", next_record(port));
     EXPECT_EQ("written 0", writer.Line()) << "one read makes room for the fourth";
     // The writes that gave up left nothing behind.
-    for (int32 expected = 1; expected <= 3; expected++) {
-        ASSERT_EQ(4,
-                  read_port_etc(port, &code, &value, sizeof value, B_RELATIVE_TIMEOUT, kWatchdog));
-        EXPECT_EQ(expected, code);
-        EXPECT_EQ(expected, value);
-    }
+    for (const char* expected : {"1:x", "2:x", "3:x"})
+        EXPECT_EQ(expected, next_record(port));
     EXPECT_EQ(0, port_count(port));
     EXPECT_EQ(0, writer.Wait());
     delete_port(port);
@@ -183,10 +174,7 @@ TEST(PortProcesses, AForkedChildKeepsNoneOfItsParentsPorts)
         exit(failures); // the normal exit, with its handlers
     }
     ASSERT_GT(child, 0);
-    int32 code = 0;
-    char bytes[8];
-    EXPECT_EQ(5, read_port_etc(port, &code, bytes, sizeof bytes, B_RELATIVE_TIMEOUT, kWatchdog));
-    EXPECT_EQ(21, code);
+    EXPECT_EQ("21:child", next_record(port));
     int status = -1;
     EXPECT_EQ(child, waitpid(child, &status, 0));
     EXPECT_TRUE(WIFEXITED(status));

@@ -15,30 +15,21 @@
 
 namespace {
 
-constexpr bigtime_t kWatchdog = 10000000;
-
 TEST(Ports, RecordsKeepTheirCodeBytesAndOrder)
 {
     port_id port = create_port(8, nullptr);
     ASSERT_GT(port, 0);
-    EXPECT_EQ(B_OK, write_port(port, 'frst', "one", 3));
-    EXPECT_EQ(B_OK, write_port(port, 'scnd', "second", 6));
-    EXPECT_EQ(B_OK, write_port(port, 'thrd', nullptr, 0));
+    EXPECT_EQ(B_OK, write_port(port, 1, "one", 3));
+    EXPECT_EQ(B_OK, write_port(port, 2, "second", 6));
+    EXPECT_EQ(B_OK, write_port(port, 3, nullptr, 0));
     EXPECT_EQ(3, port_count(port));
     EXPECT_EQ(3, port_buffer_size(port));
     EXPECT_EQ(3, port_count(port)) << "asking the size leaves the record queued";
 
-    char buffer[16] = {};
-    int32 code = 0;
-    EXPECT_EQ(3, read_port(port, &code, buffer, sizeof buffer));
-    EXPECT_EQ('frst', code);
-    EXPECT_EQ("one", std::string(buffer, 3));
+    EXPECT_EQ("1:one", next_record(port));
     // A record larger than the buffer is cut, and the rest of it is gone with it.
-    EXPECT_EQ(4, read_port(port, &code, buffer, 4));
-    EXPECT_EQ('scnd', code);
-    EXPECT_EQ("seco", std::string(buffer, 4));
-    EXPECT_EQ(0, read_port(port, &code, buffer, sizeof buffer));
-    EXPECT_EQ('thrd', code);
+    EXPECT_EQ("2:seco", next_record(port, 4));
+    EXPECT_EQ("3:", next_record(port));
     EXPECT_EQ(0, port_count(port));
     EXPECT_EQ(B_OK, delete_port(port));
 }
@@ -97,14 +88,11 @@ TEST(Ports, AFullOrEmptyQueueWaitsUntilTheTimeoutOrARead)
         [&] { written = write_port_etc(port, 4, nullptr, 0, B_RELATIVE_TIMEOUT, kWatchdog); });
     snooze(50000);
     EXPECT_EQ(1, written.load()) << "still waiting";
-    int32 code;
-    EXPECT_EQ(0, read_port(port, &code, nullptr, 0));
+    EXPECT_EQ("1:", next_record(port));
     writer.join();
     EXPECT_EQ(B_OK, written.load());
-    for (int32 expected : {2, 4}) {
-        EXPECT_EQ(0, read_port(port, &code, nullptr, 0));
-        EXPECT_EQ(expected, code);
-    }
+    EXPECT_EQ("2:", next_record(port));
+    EXPECT_EQ("4:", next_record(port));
     delete_port(port);
 }
 
@@ -117,10 +105,8 @@ TEST(Ports, ClosingKeepsQueuedRecordsReadableDeletingWakesWaiters)
     EXPECT_EQ(B_BAD_PORT_ID, close_port(port));
     EXPECT_EQ(B_BAD_PORT_ID, write_port(port, 2, "b", 1));
     EXPECT_EQ(B_NAME_NOT_FOUND, find_port(name.c_str()));
-    int32 code;
-    char byte;
-    EXPECT_EQ(1, read_port(port, &code, &byte, 1));
-    EXPECT_EQ(B_BAD_PORT_ID, read_port(port, &code, &byte, 1)) << "closed and empty";
+    EXPECT_EQ("1:a", next_record(port));
+    EXPECT_EQ("error " + std::to_string(B_BAD_PORT_ID), next_record(port)) << "closed and empty";
     EXPECT_EQ(B_OK, delete_port(port));
 
     // Deleting a port wakes its waiting readers and writers.

@@ -1,9 +1,10 @@
 // Threads: start at the first resume, exit values, exit hooks, names, priorities, states,
 // cooperative suspension and killing. Every wait has a watchdog.
 
-#include <OS.h>
-
+#include "HelperProcess.h"
 #include "Watchdog.h"
+
+#include <OS.h>
 
 #include <gtest/gtest.h>
 
@@ -18,8 +19,6 @@
 #include <vector>
 
 namespace {
-
-constexpr bigtime_t kWatchdog = 10000000;
 
 thread_state stateOf(thread_id thread)
 {
