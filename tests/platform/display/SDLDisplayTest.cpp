@@ -171,35 +171,24 @@ TEST_F(SDLDisplayTest, CloseBoxAsksTheWindowToQuitUntilTheWindowIsDestroyed)
 
 // The tool photographs a window as the tests do (X11Connection::Capture); its own part is
 // finding the window by its title, writing the file, and saying why it could not.
-TEST_F(SDLDisplayTest, DropToolPhotographsAWindowOrFailsWithAReasonAPersonCanRead)
+TEST_F(SDLDisplayTest, DropToolPhotographsTheWindowOfATitleOrSaysThereIsNone)
 {
-    fX->MakeWindow("Takes nothing", 10, 10, 100, 100, false);
-    fX->MakeWindow("Never answers", 150, 10, 100, 100, true);
+    OpenWindow("Photographed", BRect(120, 90, 319, 189));
     TempFolder folder;
-    const std::string file = folder.WriteText("a.mid", "MThd");
-    const struct {
-        std::vector<std::string> arguments;
-        int status;
-        const char* reason;
-    } kCases[] = {
-        {{"--screenshot", folder / "taken.png", "--window-title", "Takes nothing"}, 0, ""},
-        {{"--window-title", "Takes nothing", "--at", "5", "5", file}, 1, "no XdndAware"},
-        {{"--window-title", "Never answers", "--at", "5", "5", "--timeout", "1", file},
-         1,
-         "did not answer"},
-        // No such window: a clear failure, not an empty picture.
-        {{"--screenshot", folder / "none.png", "--window-title", "Nobody", "--timeout", "1"},
-         1,
-         "no window titled \"Nobody\""},
-    };
-    for (const auto& row : kCases) {
-        std::string errors;
-        EXPECT_EQ(run_drop_tool(row.arguments, &errors), row.status) << row.reason;
-        EXPECT_NE(errors.find(row.reason), std::string::npos) << errors;
-    }
-    XPicture window;
-    ASSERT_TRUE(fX->Capture(fX->FindWindow("Takes nothing"), window));
-    ASSERT_TRUE(window.WritePNG(folder / "window.png"));
+    std::string errors;
+    ASSERT_EQ(
+        run_drop_tool({"--screenshot", folder / "taken.png", "--window-title", "Photographed"},
+                      &errors),
+        0)
+        << errors;
+    ASSERT_TRUE(PictureOf("Photographed").WritePNG(folder / "window.png"));
     EXPECT_EQ(TempFolder::ReadText(folder / "taken.png"),
               TempFolder::ReadText(folder / "window.png"));
+
+    // No such window: a clear failure, not an empty picture.
+    EXPECT_EQ(run_drop_tool({"--screenshot", folder / "none.png", "--window-title", "Nobody",
+                             "--timeout", "1"},
+                            &errors),
+              1);
+    EXPECT_NE(errors.find("no window titled \"Nobody\""), std::string::npos) << errors;
 }

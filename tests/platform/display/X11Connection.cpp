@@ -186,25 +186,6 @@ bool X11Connection::Capture(XWindowID window, XPicture& picture)
     return true;
 }
 
-XWindowID X11Connection::MakeWindow(const std::string& title, int x, int y, int width, int height,
-                                    bool advertisesDrops)
-{
-    Window window = XCreateSimpleWindow(fDisplay, Root(), x, y, (unsigned)width, (unsigned)height,
-                                        0, 0, 0x808080);
-    XStoreName(fDisplay, window, title.c_str());
-    XChangeProperty(fDisplay, window, XInternAtom(fDisplay, "_NET_WM_NAME", False),
-                    XInternAtom(fDisplay, "UTF8_STRING", False), 8, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(title.data()), (int)title.size());
-    if (advertisesDrops) {
-        long version = 5;
-        XChangeProperty(fDisplay, window, XInternAtom(fDisplay, "XdndAware", False), XA_ATOM, 32,
-                        PropModeReplace, reinterpret_cast<unsigned char*>(&version), 1);
-    }
-    XMapWindow(fDisplay, window);
-    XSync(fDisplay, False);
-    return window;
-}
-
 bool X11Connection::RequestClose(XWindowID window)
 {
     XEvent event{};

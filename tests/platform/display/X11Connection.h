@@ -57,11 +57,6 @@ public:
     // is not viewable.
     bool Capture(XWindowID window, XPicture& picture);
 
-    // A plain window of this connection, shown: one that takes drops (XdndAware) but never
-    // answers, or one that takes none. Nobody reads its events.
-    XWindowID MakeWindow(const std::string& title, int x, int y, int width, int height,
-                         bool advertisesDrops);
-
     // What a window manager sends when the close box is clicked (WM_DELETE_WINDOW).
     bool RequestClose(XWindowID window);
     void WarpPointer(int rootX, int rootY);
