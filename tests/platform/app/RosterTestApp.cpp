@@ -8,10 +8,6 @@
 //   roster_test_app broadcast SEQ
 //       Broadcasts kTestBroadcast SEQ from a process without an application; exits 0 when
 //       Broadcast answered B_OK.
-//   roster_test_app stranger SEQ FOLDER
-//       Started as root, becomes user and group 65534 (exits 90 when it cannot), then tries
-//       Broadcast and connects straight to every socket in FOLDER and sends it bytes; prints
-//       what each attempt gave and exits 0.
 
 #include "RosterTestCodes.h"
 
@@ -19,16 +15,11 @@
 #include <Message.h>
 #include <Roster.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
-#include <grp.h>
 #include <string>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 namespace {
@@ -112,40 +103,6 @@ int broadcast(int32 seq)
     return be_roster->Broadcast(&message) == B_OK ? 0 : 1;
 }
 
-int stranger(int32 seq, const char* folder)
-{
-    if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)
-        return 90;
-    BMessage message(kTestBroadcast);
-    message.AddInt32("seq", seq);
-    printf("broadcast %d\n", (int)be_roster->Broadcast(&message));
-
-    DIR* directory = opendir(folder);
-    printf("list %s\n", directory != nullptr ? "ok" : strerror(errno));
-    while (dirent* entry = directory != nullptr ? readdir(directory) : nullptr) {
-        if (entry->d_name[0] == '.')
-            continue;
-        const std::string path = std::string(folder) + "/" + entry->d_name;
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        if (path.size() >= sizeof(address.sun_path))
-            continue;
-        memcpy(address.sun_path, path.c_str(), path.size() + 1);
-        const int fd = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
-        if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) {
-            printf("connect %s\n", strerror(errno));
-        } else {
-            static const char kBytes[] = "rec \x01\x00\x00\x00tcbr\x04\x00\x00\x00junk";
-            const ssize_t sent = send(fd, kBytes, sizeof(kBytes) - 1, MSG_NOSIGNAL);
-            printf("connected, sent %zd\n", sent);
-        }
-        close(fd);
-    }
-    if (directory != nullptr)
-        closedir(directory);
-    return 0;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -154,8 +111,6 @@ int main(int argc, char** argv)
         return run_app(argc, argv);
     if (argc == 3 && strcmp(argv[1], "broadcast") == 0)
         return broadcast(atoi(argv[2]));
-    if (argc == 4 && strcmp(argv[1], "stranger") == 0)
-        return stranger(atoi(argv[2]), argv[3]);
     fprintf(stderr, "roster_test_app: unknown use\n");
     return 2;
 }
