@@ -81,7 +81,7 @@ protected:
     BPrivate::display_window_id
     OpenWindow(const char* title, BRect frame, bool show = true,
                BPrivate::display_window_kind kind = BPrivate::B_DISPLAY_NORMAL_WINDOW,
-               bool avoidFocus = false, WindowLog* log = nullptr);
+               WindowLog* log = nullptr);
     // Another log, for a test that tells windows apart by where their messages go.
     WindowLog* AddLog();
     void PresentQuarters(BPrivate::display_window_id window, int width, int height,
@@ -92,8 +92,6 @@ protected:
     XWindowID XWindowOf(const char* title);
     // What the window shows now; an empty picture when it is not on the screen.
     XPicture PictureOf(const char* title);
-    // Moves the pointer (through the X server) to a point of the window.
-    void PointAt(const char* title, int x, int y);
 
     // The order matters: the watchdog outlives everything else, and our X connection (whose
     // error handler SDL chains to) is there before SDL starts.
@@ -103,6 +101,11 @@ protected:
     WindowLog* fLog = nullptr;
     std::vector<WindowLog*> fLogs;
 };
+
+// Moves the pointer (through the X server) to a point of the window; false when it is gone.
+bool move_pointer(X11Connection& x11, XWindowID window, int x, int y);
+// Presses and lets go a key (by its keysym name), with a modifier key held around it if given.
+void press(X11Connection& x11, const char* key, const char* modifier = nullptr);
 
 // Runs the drop tool with those arguments to its end (see run_process); what it wrote goes
 // to *errors.

@@ -24,12 +24,6 @@ int last_activation(WindowLog* log)
     return active ? 1 : 0;
 }
 
-void press(X11Connection& x11, const char* key)
-{
-    x11.FakeKey(key, true);
-    x11.FakeKey(key, false);
-}
-
 } // namespace
 
 TEST_F(SDLDisplayTest, ClicksAndKeysThroughTheServerArriveOnceEachWithButtonsAndModifiers)
@@ -40,7 +34,7 @@ TEST_F(SDLDisplayTest, ClicksAndKeysThroughTheServerArriveOnceEachWithButtonsAnd
     // Without a window manager the window shown last has the keyboard.
     ASSERT_FALSE(fLog->WaitFor(B_WINDOW_ACTIVATED).empty());
 
-    PointAt("Typewriter", 20, 30);
+    ASSERT_TRUE(move_pointer(*fX, XWindowOf("Typewriter"), 20, 30));
     for (unsigned int button : {1, 3}) {
         fX->FakeButton(button, true);
         fX->FakeButton(button, false);
@@ -77,11 +71,7 @@ TEST_F(SDLDisplayTest, ClicksAndKeysThroughTheServerArriveOnceEachWithButtonsAnd
     };
     std::vector<std::string> typed, held;
     for (const auto& key : kKeys) {
-        if (key.held != nullptr)
-            fX->FakeKey(key.held, true);
-        press(*fX, key.key);
-        if (key.held != nullptr)
-            fX->FakeKey(key.held, false);
+        press(*fX, key.key, key.held);
         typed.push_back(key.bytes);
         held.push_back(key.bytes + " " + std::to_string(key.modifiers));
     }
@@ -120,7 +110,7 @@ TEST_F(SDLDisplayTest, KeysGoToTheActivatedWindowAndNeverToAMenuWindow)
         GTEST_SKIP() << "libXtst.so.6 is not installed: no real keys can be typed";
     WindowLog* firstLog = AddLog();
     display_window_id first = OpenWindow("First", BRect(100, 100, 399, 299), true,
-                                         BPrivate::B_DISPLAY_NORMAL_WINDOW, false, firstLog);
+                                         BPrivate::B_DISPLAY_NORMAL_WINDOW, firstLog);
     OpenWindow("Second", BRect(500, 100, 699, 199));
     ASSERT_FALSE(fLog->WaitFor(B_WINDOW_ACTIVATED).empty());
 
@@ -130,9 +120,8 @@ TEST_F(SDLDisplayTest, KeysGoToTheActivatedWindowAndNeverToAMenuWindow)
         [&] { return last_activation(firstLog) == 1 && last_activation(fLog) == 0; }));
     // A menu shown under the pointer leaves the keyboard where it was.
     WindowLog* menuLog = AddLog();
-    OpenWindow("Menu", BRect(150, 150, 249, 249), true, BPrivate::B_DISPLAY_MENU_WINDOW, true,
-               menuLog);
-    PointAt("Menu", 10, 10);
+    OpenWindow("Menu", BRect(150, 150, 249, 249), true, BPrivate::B_DISPLAY_MENU_WINDOW, menuLog);
+    ASSERT_TRUE(move_pointer(*fX, XWindowOf("Menu"), 10, 10));
     press(*fX, "x");
 
     const auto keys = firstLog->WaitFor(B_KEY_DOWN);

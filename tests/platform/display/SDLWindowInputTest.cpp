@@ -1,16 +1,11 @@
 // A window of the interface kit on the SDL display, used through the X server as a user
-// would (XTEST): menus opened and chosen from with real clicks, Command shortcuts with the
-// focus anywhere, Control keys in a text field. Its own program, since the display of a
-// process is chosen once.
+// would (XTEST): menus opened and chosen from with real clicks, shortcuts and Control keys in a
+// text field, the keyboard passed between windows, files dropped by another program. Its own
+// program, since the display of a process is chosen once.
 
-#include "LooperTestSupport.h"
-#include "MessageFields.h"
-#include "MessageLog.h"
-#include "X11Connection.h"
+#include "SDLDisplayFixture.h"
 
-#include <AppDefs.h>
 #include <Button.h>
-#include <Display.h>
 #include <Menu.h>
 #include <MenuBar.h>
 #include <MenuField.h>
@@ -21,18 +16,15 @@
 #include <TextView.h>
 #include <Window.h>
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
-#include <string>
-#include <vector>
+#include <thread>
 
 using namespace display_test;
-using namespace std::chrono_literals;
 
 namespace {
 
-// Keeps the commands it is sent, the quit requests among them, and refuses to quit.
+// Keeps the messages it is sent (noted "dropped" when they came as dropped, which a copy does
+// not carry), the quit requests among them, and refuses to quit.
 class InputWindow : public BWindow {
 public:
     InputWindow(BRect frame = BRect(100, 100, 499, 299), const char* title = "Input",
@@ -42,28 +34,29 @@ public:
     }
     void MessageReceived(BMessage* message) override
     {
-        fReceived.Add(message->what);
+        fReceived.Add(message->WasDropped() ? "dropped" : "sent", *message);
         BWindow::MessageReceived(message);
     }
     void DispatchMessage(BMessage* message, BHandler* handler) override
     {
         if (message->what == B_MOUSE_DOWN)
-            fReceived.Add(B_MOUSE_DOWN);
+            fReceived.Add("sent", *message);
         BWindow::DispatchMessage(message, handler);
     }
     bool QuitRequested() override
     {
-        fReceived.Add(B_QUIT_REQUESTED);
+        fReceived.Add("sent", BMessage(B_QUIT_REQUESTED));
         return false;
     }
-    size_t CountOf(uint32 what)
+    std::vector<std::pair<std::string, BMessage>> Of(uint32 what)
     {
-        const std::vector<uint32> received = fReceived.Received();
-        return (size_t)std::count(received.begin(), received.end(), what);
+        std::vector<std::pair<std::string, BMessage>> found = fReceived.Entries();
+        std::erase_if(found, [what](const auto& entry) { return entry.second.what != what; });
+        return found;
     }
 
 private:
-    looper_test::Commands fReceived;
+    MessageLog fReceived;
 };
 
 // Sees every key press first, as an application's shortcut filter does.
@@ -130,9 +123,7 @@ protected:
 
     void MoveTo(XWindowID window, BPoint where)
     {
-        int x = 0, y = 0;
-        ASSERT_TRUE(fX.ToRoot(window, (int)where.x, (int)where.y, &x, &y));
-        fX.FakeMotion(x, y);
+        ASSERT_TRUE(move_pointer(fX, window, (int)where.x, (int)where.y));
     }
     // A click (press and let go at once, as a user's quick click) at a point of an X window.
     void Click(XWindowID window, BPoint where)
@@ -140,13 +131,6 @@ protected:
         MoveTo(window, where);
         fX.FakeButton(1, true);
         fX.FakeButton(1, false);
-    }
-    void Press(const char* key, const char* modifier)
-    {
-        fX.FakeKey(modifier, true);
-        fX.FakeKey(key, true);
-        fX.FakeKey(key, false);
-        fX.FakeKey(modifier, false);
     }
     static BPoint Middle(BRect frame)
     {
@@ -168,7 +152,7 @@ protected:
     }
     bool Received(uint32 what, size_t count = 1)
     {
-        return looper_test::eventually([&] { return fWindow->CountOf(what) >= count; });
+        return looper_test::eventually([&] { return fWindow->Of(what).size() >= count; });
     }
     // Another window beside the first, shown; returned once it has taken the keyboard from
     // the first.
@@ -195,15 +179,6 @@ protected:
     {
         if (window->Lock())
             window->Quit();
-    }
-    void Focus(BView* view)
-    {
-        fWindow->Lock();
-        if (view != nullptr)
-            view->MakeFocus(true);
-        else if (BView* focus = fWindow->CurrentFocus())
-            focus->MakeFocus(false);
-        fWindow->Unlock();
     }
 
     looper_test::Watchdog fWatchdog{std::chrono::seconds(90)};
@@ -257,41 +232,31 @@ TEST_F(SDLWindowInput, ClicksOpenBarMenusFieldMenusAndSubmenusAndChooseTheirItem
         [&] { return fX.FindWindow("File") == 0 && fX.FindWindow("More") == 0; }));
 }
 
-TEST_F(SDLWindowInput, CommandShortcutWorksWhateverViewHasTheFocus)
+// The filters see every key first, and a Command shortcut goes to the window, whatever view
+// has the focus; a Control key is no character for a text field.
+TEST_F(SDLWindowInput, ShortcutsAndControlLettersInATextFieldTypeNothingAndReachTheFilters)
 {
-    BView* textView = fText->TextView();
-    const struct {
-        const char* focus;
-        BView* view;
-    } kCases[] = {{"none", nullptr}, {"text field", textView}, {"button", fButton}};
-    size_t expected = 0;
-    for (const auto& row : kCases) {
-        SCOPED_TRACE(row.focus);
-        Focus(row.view);
-        Press("q", "Alt_L");
-        EXPECT_TRUE(Received(B_QUIT_REQUESTED, ++expected));
-    }
-}
-
-TEST_F(SDLWindowInput, ControlLetterInATextFieldTypesNothingAndReachesTheFilters)
-{
-    Focus(fText->TextView());
-    Press("a", "Control_L"); // selects all
-    Press("b", "Control_L"); // the window's: nothing in the field
-    ASSERT_TRUE(fKeys->fKeys.WaitFor(2));
+    fWindow->Lock();
+    fText->TextView()->MakeFocus(true);
+    fWindow->Unlock();
+    press(fX, "a", "Control_L"); // selects all
+    press(fX, "b", "Control_L"); // the window's: nothing in the field
+    press(fX, "q", "Alt_L");
+    ASSERT_TRUE(fKeys->fKeys.WaitFor(3));
+    EXPECT_TRUE(Received(B_QUIT_REQUESTED));
     // The field's text, all of it selected.
     fWindow->Lock();
     int32 start = -1, end = -1;
     fText->TextView()->GetSelection(&start, &end);
     EXPECT_EQ(fText->Text() + (" " + std::to_string(start) + "-" + std::to_string(end)), "abc 0-3");
     fWindow->Unlock();
-    // Each key as the filters saw it: its raw character, with Control held.
+    // Each key as the filters saw it: its raw character, and whether Control was held.
     std::string keys;
     for (const auto& entry : fKeys->fKeys.Entries()) {
         keys += (char)int32_of(entry.second, "raw_char");
         keys += (int32_of(entry.second, "modifiers") & B_CONTROL_KEY) != 0 ? "+Control " : " ";
     }
-    EXPECT_EQ(keys, "a+Control b+Control ");
+    EXPECT_EQ(keys, "a+Control b+Control q ");
 }
 
 TEST_F(SDLWindowInput, KeyboardComesBackWhenAWindowGoesAwayOrIsClickedPastUnlessItIsModal)
@@ -319,7 +284,7 @@ TEST_F(SDLWindowInput, KeyboardComesBackWhenAWindowGoesAwayOrIsClickedPastUnless
             Click(fXWindow, empty);
         }
         EXPECT_TRUE(Becomes(fWindow, true));
-        Press("q", "Alt_L");
+        press(fX, "q", "Alt_L");
         EXPECT_TRUE(Received(B_QUIT_REQUESTED, ++expected));
         if (row.away != Away::kClosed)
             Close(second);
@@ -332,6 +297,28 @@ TEST_F(SDLWindowInput, KeyboardComesBackWhenAWindowGoesAwayOrIsClickedPastUnless
     ASSERT_TRUE(Received(B_MOUSE_DOWN, 2));
     EXPECT_EQ(fX.KeyboardFocus(), fX.FindWindow("Second"));
     Close(dialog);
+}
+
+TEST_F(SDLWindowInput, EachDropIsOneDroppedMessageOfAllItsFilesAtItsPointOnTheScreen)
+{
+    TempFolder folder;
+    // Names that must survive the trip through URIs: a space, a non-ASCII letter, a "%".
+    const std::vector<std::string> files = {
+        folder.WriteText("first song.mid", "MThd"),
+        folder.WriteText("zweite \xc3\x84nderung 100%.mid", "MThd")};
+    std::vector<std::string> arguments = {"--window-title", "Input", "--at", "300", "150"};
+    arguments.insert(arguments.end(), files.begin(), files.end());
+    std::string errors;
+    ASSERT_EQ(run_drop_tool(arguments, &errors), 0) << errors;
+    ASSERT_TRUE(Received(B_SIMPLE_DATA));
+    std::this_thread::sleep_for(300ms); // time for a second message, which must not come
+    const auto drops = fWindow->Of(B_SIMPLE_DATA);
+    ASSERT_EQ(drops.size(), 1u);
+    EXPECT_EQ(drops[0].first, "dropped");
+    EXPECT_EQ(paths_of(drops[0].second), files);
+    // In screen coordinates, as the kit's drops are.
+    EXPECT_NEAR(point_of(drops[0].second, "_drop_point_").x, 400, 1);
+    EXPECT_NEAR(point_of(drops[0].second, "_drop_point_").y, 250, 1);
 }
 
 } // namespace
