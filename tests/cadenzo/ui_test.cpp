@@ -1,5 +1,6 @@
 // The window framework in real windows on the offscreen display, driven by injected input:
-// accelerator labels, placement, closing by hiding, notifications, shortcuts and gestures.
+// accelerator labels, placement, closing by hiding, notifications, targets, shortcuts and
+// gestures.
 
 #include "WindowTestSupport.h"
 
@@ -11,13 +12,11 @@
 
 #include <Button.h>
 #include <InterfaceDefs.h>
-#include <OS.h>
 #include <Screen.h>
 #include <TextView.h>
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <string>
 #include <vector>
 
@@ -61,8 +60,6 @@ private:
     Log* fLog;
 };
 
-constexpr uint32 kBusy = 'busy';
-
 // A dialog window whose top view is a LoggingView of 100 by 100 in a 200 by 150 window, so
 // that the pointer can leave the view.
 class TestWindow : public TDialogWindow {
@@ -73,17 +70,6 @@ public:
         view = new LoggingView(BRect(0, 0, 99, 99), log);
         AddChild(view);
     }
-    void LanguageChanged() override { fLog->Add("window"); }
-    void MessageReceived(BMessage* message) override
-    {
-        if (message->what != kBusy) {
-            TDialogWindow::MessageReceived(message);
-            return;
-        }
-        busy = true;
-        while (!released)
-            snooze(1000);
-    }
     BButton* AddButton(const char* name, const char* label, BHandler* target)
     {
         Locked lock(this);
@@ -92,10 +78,9 @@ public:
         button->SetTarget(target);
         return button;
     }
+    void LanguageChanged() override { fLog->Add("window"); }
 
     LoggingView* view;
-    std::atomic<bool> busy{false};
-    std::atomic<bool> released{false};
 
 private:
     Log* fLog;
@@ -112,7 +97,6 @@ protected:
     }
     void TearDown() override
     {
-        window->released = true;
         close(window);
         recorder->Stop();
     }
@@ -214,9 +198,8 @@ TEST_F(UITest, LanguageChangeReachesTheWindowThenItsTopView)
     EXPECT_EQ(log.Joined(), "window view");
 }
 
-// The close box only hides the window; a quit request from another thread while the window
-// is busy agrees.
-TEST_F(UITest, CloseBoxHidesAppearShowsAndQuitRequestedWhileBusyAgrees)
+// The close box only hides the window; Appear shows it again, activated.
+TEST_F(UITest, CloseBoxHidesAndAppearShowsAndActivates)
 {
     offscreen()->CloseRequested(id_of(window));
     settle(window);
@@ -224,11 +207,6 @@ TEST_F(UITest, CloseBoxHidesAppearShowsAndQuitRequestedWhileBusyAgrees)
     window->Appear();
     EXPECT_FALSE(window->IsHidden());
     EXPECT_TRUE(window->IsActive());
-    window->PostMessage(kBusy);
-    while (!window->busy)
-        snooze(1000);
-    EXPECT_TRUE(window->QuitRequested());
-    EXPECT_FALSE(window->IsHidden());
 }
 
 TEST_F(UITest, SetTargetToThisKeepsAimedControlsUnlessForced)
