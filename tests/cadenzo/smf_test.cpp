@@ -206,29 +206,4 @@ TEST(ByteArray, CopiesOwnTheirBytesWhetherInlineOrOnTheHeap)
     }
 }
 
-TEST(EventMap, MergingEqualsInsertingOneByOne)
-{
-    using Events = std::vector<std::pair<uint32_t, uint8_t>>; // tick, key
-    const std::pair<Events, Events> cases[] = {
-        {{}, {{0, 1}, {5, 2}}},
-        {{{0, 1}, {5, 2}}, {}},
-        {{{0, 1}, {5, 2}}, {{5, 3}, {9, 4}}},
-        {{{0, 1}, {5, 2}, {5, 3}, {9, 4}}, {{0, 5}, {5, 6}, {7, 7}, {20, 8}}},
-        {{{7, 1}}, {{0, 2}, {0, 3}, {7, 4}}},
-    };
-    for (const auto& [mine, later] : cases) {
-        TEventMap merged, inserted, other;
-        for (const auto& [tick, key] : mine) {
-            add_event(merged, tick, note_on(0, key, 1));
-            add_event(inserted, tick, note_on(0, key, 1));
-        }
-        for (const auto& [tick, key] : later) {
-            add_event(other, tick, note_on(0, key, 1));
-            add_event(inserted, tick, note_on(0, key, 1));
-        }
-        merged.merge(std::move(other));
-        EXPECT_EQ(dump_events(inserted), dump_events(merged));
-    }
-}
-
 } // namespace
