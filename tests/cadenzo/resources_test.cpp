@@ -1,18 +1,13 @@
 // What the cadenzo executable carries: this test links the very resource object that is linked
 // into cadenzo, and reads it the way the platform reads the running executable's resources.
 
-#include "ViewDump.h"
-
 #include <Application.h>
-#include <ArchiveClasses.h>
 #include <Message.h>
 #include <Resources.h>
 
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <memory>
-#include <regex>
 #include <string>
 
 namespace {
@@ -60,36 +55,4 @@ TEST(CadenzoResources, SayWhatTheApplicationIsOpensAndDescribeTheConverter)
     EXPECT_STREQ(version.short_info, "MIDI to .fem converter");
     EXPECT_STREQ(version.long_info,
                  "Cadenzo converts Standard MIDI Files into the .fem format of the player piano.");
-}
-
-// The main window's content comes out of the resource as the kit's views, with the names,
-// frames, fonts and child order the window and its drop view look for.
-TEST(CadenzoResources, ViewTreeUnflattensIntoTheMainWindowsLayout)
-{
-    const std::string flat = resource('ARCV', "CadenzoViewRsrc");
-    BMessage archive;
-    ASSERT_EQ(archive.Unflatten(flat.data(), flat.size()), B_OK);
-    BPrivate::register_interface_classes();
-    std::unique_ptr<BView> root(dynamic_cast<BView*>(instantiate_object(&archive)));
-    ASSERT_NE(root, nullptr);
-    // Modes and flags as numbers: the root follows all sides, draws and hears of frame changes.
-    // The fonts' family is the machine's, not the resource's.
-    std::string expected =
-        "\"BGView\" frame=0,0,350,130 mode=4660 flags=603979776 color=216,216,216,255 "
-        "font=Book/12\n"
-        "  \"StrViewStatus\" frame=10,10,340,30 mode=4626 flags=536870912 color=216,216,216,255 "
-        "font=Book/12 text=\"\" align=0\n"
-        "  \"BoxChMasks\" frame=10,45,340,120 mode=4626 flags=738197504 color=216,216,216,255 "
-        "font=Bold/10 label=null border=1\n";
-    // The sixteen channel boxes, in two rows of eight.
-    for (int i = 0; i < 16; i++) {
-        const int left = 10 + 40 * (i % 8), top = i < 8 ? 20 : 45;
-        expected += "    \"New BCheckBox\" frame=" + std::to_string(left) + "," +
-                    std::to_string(top) + "," + std::to_string(left + 30) + "," +
-                    std::to_string(top + 20) +
-                    " mode=4626 flags=570425344 color=216,216,216,255 font=Book/12 label=\"\" "
-                    "value=0 enabled=1 msg=none\n";
-    }
-    EXPECT_EQ(std::regex_replace(view_dump::dump(root.get()), std::regex("font=[^/]*/"), "font="),
-              expected);
 }
