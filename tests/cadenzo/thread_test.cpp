@@ -1,6 +1,7 @@
 // Threads owned by objects, on real kernel-kit threads, and the spy on real loopers. Every
 // wait is bounded by a watchdog that fails the test rather than letting it hang.
 
+#include "MessageFields.h"
 #include "RecordingHandler.h"
 #include "Watchdog.h"
 #include "util/SpyFilter.h"
@@ -158,13 +159,6 @@ TEST(Thread, ANewThreadWaitsSuspendedAndACopyIsANewOneWithTheOriginalsNameAndPri
 
 // #pragma mark - the spy
 
-BMessage numbered(uint32 what, int32 number)
-{
-    BMessage message(what);
-    message.AddInt32("n", number);
-    return message;
-}
-
 // A window with a handler and a spy for '_BLC', and a watcher that receives the spy's copies.
 // The window handles every message; the watcher gets a marked copy of each spied command that
 // is not marked already (a marker of another type does not count), in order.
@@ -183,22 +177,21 @@ TEST(Spy, ASpiedMessageReachesItsHandlerAndAMarkedCopyReachesTheTarget)
     window->AddCommonFilter(new TSpyFilter('_BLC', BMessenger(&watcherHandler)));
     window.Run();
 
-    BMessage marked = numbered('_BLC', 2);
-    marked.AddBool(kSpySendFlagField, true);
-    BMessage oddlyMarked = numbered('_BLC', 4);
-    oddlyMarked.AddInt32(kSpySendFlagField, 1);
-    for (BMessage message : {numbered('_BLC', 1), marked, numbered('_ipc', 3), oddlyMarked})
-        ASSERT_EQ(B_OK, window->PostMessage(&message, &windowHandler));
+    // Numbered 1 to 4: plain, marked, another command, marked with an int32.
+    BMessage messages[] = {BMessage('_BLC'), BMessage('_BLC'), BMessage('_ipc'), BMessage('_BLC')};
+    messages[1].AddBool(kSpySendFlagField, true);
+    messages[3].AddInt32(kSpySendFlagField, 1);
+    for (int32 i = 0; i < 4; i++) {
+        messages[i].AddInt32("n", i + 1);
+        ASSERT_EQ(B_OK, window->PostMessage(&messages[i], &windowHandler));
+    }
 
     ASSERT_TRUE(log.WaitFor(6));
     std::string windowGot, watcherGot;
     for (const auto& [receiver, message] : log.Entries()) {
-        int32 number = -1;
-        bool marker = false;
-        message.FindInt32("n", &number);
-        message.FindBool(kSpySendFlagField, &marker);
         (receiver == "window" ? windowGot : watcherGot) +=
-            std::to_string(number) + (marker ? "m " : " ");
+            std::to_string(int32_of(message, "n")) +
+            (message.HasBool(kSpySendFlagField) ? "m " : " ");
     }
     EXPECT_EQ("1 2m 3 4 ", windowGot);
     EXPECT_EQ("1m 4m ", watcherGot);
