@@ -11,8 +11,6 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
-#include <fcntl.h>
-#include <functional>
 #include <map>
 #include <poll.h>
 #include <regex>
@@ -228,41 +226,34 @@ TEST_F(Batch, TwoJobsConvertAsOneDoes)
 // saved settings as they were.
 TEST_F(Batch, RunSettingsConvertAsSavedSettingsDoAndAreNotSaved)
 {
-    struct Case {
-        const char* option;
-        std::function<void(TPrefs*)> saved;
-    };
-    const Case cases[] = {
-        {"--channels 2-16", [](TPrefs* p) { p->ChMs[0] = false, p->ChMs[9] = true; }},
-        {"--channels=1,3-16", [](TPrefs* p) { p->ChMs[1] = false, p->ChMs[9] = true; }},
-        {"--max-velocity 100", [](TPrefs* p) { p->MaxV = 100; }},
-        {"--no-trim-head", [](TPrefs* p) { p->TrHd = false; }},
-        {"--no-tail", [](TPrefs* p) { p->AdTl = false; }},
-        {"--tail 7", [](TPrefs* p) { p->TlMg = 7; }},
-        {"--tail 99", [](TPrefs* p) { p->TlMg = 10; }},
-        {"--tail 0", [](TPrefs* p) { p->TlMg = 1; }},
+    const std::pair<const char*, void (*)(TPrefs&)> cases[] = {
+        {"--channels 2-16", [](TPrefs& p) { p.ChMs[0] = false, p.ChMs[9] = true; }},
+        {"--channels=1,3-16", [](TPrefs& p) { p.ChMs[1] = false, p.ChMs[9] = true; }},
+        {"--max-velocity 100", [](TPrefs& p) { p.MaxV = 100; }},
+        {"--no-trim-head", [](TPrefs& p) { p.TrHd = false; }},
+        {"--no-tail", [](TPrefs& p) { p.AdTl = false; }},
+        {"--tail 7", [](TPrefs& p) { p.TlMg = 7; }},
+        {"--tail 99", [](TPrefs& p) { p.TlMg = 10; }},
+        {"--tail 0", [](TPrefs& p) { p.TlMg = 1; }},
     };
     fFolder.Write("a.mid", two_channel_song());
     const std::string settings = fFolder / "config/VANTOR/Cadenzo/Cadenzo_Prefs.arc";
     ScopedVariable config("XDG_CONFIG_HOME", fFolder / "config");
-    auto save = [](const std::function<void(TPrefs*)>& change) {
-        TPrefs prefs;
-        change(&prefs);
-        ASSERT_EQ(0, prefs.SaveToFile());
-    };
-    save([](TPrefs*) {});
+    ASSERT_EQ(0, TPrefs().SaveToFile());
+    const std::string defaults = TempFolder::ReadText(settings);
     ASSERT_EQ(0, Cadenzo("a.mid").exitStatus);
     const Bytes usual = fFolder.Read("a.fem");
-    for (const Case& setting : cases) {
-        SCOPED_TRACE(setting.option);
-        save([](TPrefs*) {});
-        const std::string saved = TempFolder::ReadText(settings);
-        ASSERT_EQ(0, Cadenzo(std::string(setting.option) + " a.mid").exitStatus);
+    for (const auto& [option, change] : cases) {
+        SCOPED_TRACE(option);
+        ASSERT_EQ(0, TPrefs().SaveToFile());
+        ASSERT_EQ(0, Cadenzo(std::string(option) + " a.mid").exitStatus);
         const Bytes forTheRun = fFolder.Read("a.fem");
-        EXPECT_EQ(saved, TempFolder::ReadText(settings));
+        EXPECT_EQ(defaults, TempFolder::ReadText(settings));
         EXPECT_NE(usual, forTheRun);
 
-        save(setting.saved);
+        TPrefs saved;
+        change(saved);
+        ASSERT_EQ(0, saved.SaveToFile());
         ASSERT_EQ(0, Cadenzo("a.mid").exitStatus);
         EXPECT_EQ(fFolder.Read("a.fem"), forTheRun);
     }
