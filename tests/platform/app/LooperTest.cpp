@@ -398,39 +398,6 @@ TEST(LooperTest, ALooperPostingToItselfNeverWaitsForRoom)
     quit(looper);
 }
 
-// Keeps the first message it gets, and with it the duty to answer it.
-class DetachingLooper : public BLooper {
-public:
-    void MessageReceived(BMessage*) override { fKept = DetachCurrentMessage(); }
-    std::atomic<BMessage*> fKept{nullptr};
-};
-
-TEST(LooperTest, ADetachedMessageOutlivesItsDispatch)
-{
-    Watchdog watchdog;
-    auto* looper = new DetachingLooper();
-    ASSERT_GT(looper->Run(), 0);
-    BMessage reply;
-    status_t sent = B_ERROR;
-    std::thread sender([&] {
-        BMessage question('ask?');
-        question.AddInt32("n", 41);
-        sent = BMessenger(looper).SendMessage(&question, &reply);
-    });
-    ASSERT_TRUE(eventually([&] { return looper->fKept.load() != nullptr; }));
-    BMessage* kept = looper->fKept;
-    EXPECT_TRUE(kept->IsSourceWaiting());
-    BMessage answer('ans!');
-    answer.AddInt32("n", int32_of(*kept, "n") + 1);
-    EXPECT_EQ(kept->SendReply(&answer), B_OK);
-    delete kept;
-    sender.join();
-    EXPECT_EQ(sent, B_OK);
-    EXPECT_EQ(reply.what, (uint32)'ans!');
-    EXPECT_EQ(int32_of(reply, "n"), 42);
-    quit(looper);
-}
-
 #ifndef NDEBUG
 // Debug builds hold callers to the lock rule: changing a running looper's handlers or
 // filters without its lock stops the program, naming the call.

@@ -7,6 +7,8 @@
 #include <Messenger.h>
 #include <OS.h>
 
+#include <memory>
+
 using namespace looper_test;
 using app_test::quit;
 
@@ -92,7 +94,8 @@ TEST(MessengerTest, AQuitRequestIsAnsweredAndAMessengerToALooperThatQuitFailsCle
 
 // Answers 'add?' with the sum of its "a" and "b" (a second time too, to see it refused), 'ask?'
 // with an offer whose answer it waits for, and 'ping' with 'echo'; asks itself on 'self',
-// drops 'nop?' unanswered, and holds its looper at 'hold' until the gate opens. Anything else
+// drops 'nop?' unanswered, keeps 'keep' (and the duty to answer it) past its dispatch, and
+// holds its looper at 'hold' until the gate opens. Anything else
 // goes to BLooper, which does not understand it.
 class Server : public BLooper {
 public:
@@ -130,6 +133,9 @@ public:
             break;
         case 'nop?':
             break;
+        case 'keep':
+            fKept = DetachCurrentMessage();
+            break;
         default:
             BLooper::MessageReceived(message);
         }
@@ -141,6 +147,7 @@ public:
     std::atomic<status_t> fOfferSent{B_ERROR};
     std::atomic<uint32> fAnswer{0};
     std::atomic<status_t> fSelfSend{B_OK};
+    std::atomic<BMessage*> fKept{nullptr};
     Gate fGate;
     std::atomic<bool> fHolding{false};
     std::atomic<status_t> fLateReply{B_ERROR};
@@ -184,6 +191,22 @@ TEST(MessengerTest, ASynchronousSendWaitsForItsOneReplyAndOthersGoToTheNamedHand
     EXPECT_EQ(reply.SendReply('deal'), B_OK);
     EXPECT_TRUE(eventually([&] { return server->fAnswer == 'deal'; }));
     EXPECT_EQ(server->fOfferSent, B_OK);
+
+    // A detached message outlives its dispatch; whoever keeps it answers it later.
+    std::thread asker([&] {
+        BMessage question('keep');
+        question.AddInt32("n", 41);
+        EXPECT_EQ(messenger.SendMessage(&question, &reply), B_OK);
+    });
+    ASSERT_TRUE(eventually([&] { return server->fKept.load() != nullptr; }));
+    std::unique_ptr<BMessage> kept(server->fKept);
+    EXPECT_TRUE(kept->IsSourceWaiting());
+    BMessage answer('ans!');
+    answer.AddInt32("n", int32_of(*kept, "n") + 1);
+    EXPECT_EQ(kept->SendReply(&answer), B_OK);
+    kept.reset();
+    asker.join();
+    EXPECT_EQ(int32_of(reply, "n"), 42);
 
     // Waiting for one's own looper would wait forever.
     server->PostMessage('self');
