@@ -73,28 +73,6 @@ TEST(SDLDisplayOpenTest, AnEventSentToAVanishedWindowDoesNotEndTheProgram)
         ::testing::ExitedWithCode(0), "");
 }
 
-TEST_F(SDLDisplayTest, PresentedFrameFillsTheWindowAtItsFrameOnTheScreen)
-{
-    // BRect units: 350 by 150 pixels at 100, 100.
-    OpenWindow("Quarters", BRect(100, 100, 449, 249));
-    const XPicture picture = PictureOf("Quarters");
-    ASSERT_EQ(corners(picture), corners(350, 150));
-    const Quarters colors;
-    EXPECT_EQ(picture.At(174, 74), colors.leftTop);
-    EXPECT_EQ(picture.At(175, 0), colors.rightTop);
-
-    // What the screen shows there, not only what the window holds; the screen is the
-    // display's screen.
-    XPicture screen;
-    ASSERT_TRUE(fX->Capture(fX->Root(), screen));
-    EXPECT_EQ(fDisplay->ScreenFrame(),
-              BRect(0, 0, (float)screen.width - 1, (float)screen.height - 1));
-    EXPECT_EQ(screen.At(100, 100), colors.leftTop);
-    EXPECT_EQ(screen.At(449, 249), colors.rightBottom);
-    EXPECT_NE(screen.At(450, 250), colors.rightBottom);
-    EXPECT_NE(screen.At(99, 99), colors.leftTop);
-}
-
 TEST_F(SDLDisplayTest, LastOfABurstOfFramesStaysOnTheScreen)
 {
     display_window_id window = OpenWindow("Burst", BRect(50, 50, 249, 149));
@@ -109,12 +87,24 @@ TEST_F(SDLDisplayTest, LastOfABurstOfFramesStaysOnTheScreen)
 
 TEST_F(SDLDisplayTest, ShowingHidingMovingAndResizingReachTheScreenAndAreReported)
 {
-    // Shown before its first frame, the window is asked for one.
+    // Shown before its first frame, the window is asked for one. BRect units: 200 by 100
+    // pixels at 100, 100.
     display_window_id window = OpenWindow("Mover", BRect(100, 100, 299, 199), false);
     fDisplay->Show(window);
     EXPECT_FALSE(fLog->WaitFor(BPrivate::B_DISPLAY_EXPOSED).empty());
     PresentQuarters(window, 200, 100);
     EXPECT_TRUE(ShowsColor("Mover", 199, 99, Quarters().rightBottom));
+    EXPECT_EQ(corners(PictureOf("Mover")), corners(200, 100));
+    // What the screen shows there, not only what the window holds; the screen is the
+    // display's screen.
+    XPicture screen;
+    ASSERT_TRUE(fX->Capture(fX->Root(), screen));
+    EXPECT_EQ(fDisplay->ScreenFrame(),
+              BRect(0, 0, (float)screen.width - 1, (float)screen.height - 1));
+    EXPECT_EQ(screen.At(100, 100), Quarters().leftTop);
+    EXPECT_EQ(screen.At(299, 199), Quarters().rightBottom);
+    EXPECT_NE(screen.At(300, 200), Quarters().rightBottom);
+    EXPECT_NE(screen.At(99, 99), Quarters().leftTop);
 
     fDisplay->Hide(window);
     EXPECT_TRUE(looper_test::eventually([&] { return fX->FindWindow("Mover") == 0; }));
