@@ -98,30 +98,8 @@ bool switched(const TIAPItem& item)
 
 // #pragma mark - the accelerator format
 
-TEST_F(IAP, TheFormatIsTheStoredOneWhoeverWroteItElseTheDefault)
-{
-    TIAPItemAccKeyFormat item;
-    EXPECT_EQ(kDefaultFormat, current(item));
-    std::string value;
-    EXPECT_EQ(0, item.GetString(&value, true));
-    EXPECT_EQ(kDefaultFormat, value);
-
-    BMessage stored;
-    stored.AddString("AccKeyFormat2", "");
-    stored.AddString(kIAPSrcAppField, kOthers);
-    WriteItemFile("AccKeyFormat2", stored);
-    EXPECT_EQ("", current(TIAPItemAccKeyFormat()));
-
-    BMessage wrongType;
-    wrongType.AddInt32("AccKeyFormat2", 3);
-    WriteItemFile("AccKeyFormat2", wrongType);
-    EXPECT_EQ(kDefaultFormat, current(TIAPItemAccKeyFormat()));
-    fFolder.Write("VANTOR/Shared/AccKeyFormat2.arc", {'j', 'u', 'n', 'k'});
-    EXPECT_EQ(kDefaultFormat, current(TIAPItemAccKeyFormat()));
-}
-
 // The value message carries the source, the item and the value, in that order.
-TEST_F(IAP, SetStringSavesTheValueAndTheWritingApplicationAndTheValueMessageCarriesThem)
+TEST_F(IAP, TheFormatIsSavedWithItsWriterAndReadBackAndTheValueMessageCarriesThem)
 {
     TIAPItemAccKeyFormat item;
     item.SetAppSignatureRef(kOurs);
@@ -145,6 +123,14 @@ TEST_F(IAP, SetStringSavesTheValueAndTheWritingApplicationAndTheValueMessageCarr
                               "=AccKeyFormat2 AccKeyFormat2=" +
                               (useDefault ? kDefaultFormat : kAccKeyFormats[2]) + " ");
     }
+    // The owner's message rewrites the file, an empty format included, which the next item
+    // reads as it is; an item nobody registered owns no message.
+    EXPECT_EQ(0, item.SetValue(FormatMessage(kOurs, kAccKeyFormats[4])));
+    EXPECT_EQ(kAccKeyFormats[4], current(TIAPItemAccKeyFormat()));
+    TIAPItemAccKeyFormat unowned;
+    EXPECT_EQ(0, unowned.SetValue(FormatMessage(kOurs, kAccKeyFormats[3])));
+    EXPECT_EQ(kAccKeyFormats[4], StoredFormat());
+
     // The new file took the place of a temporary; none is left beside it.
     auto entries = std::filesystem::directory_iterator(fFolder / "VANTOR/Shared");
     EXPECT_EQ(1, std::distance(begin(entries), end(entries)));
@@ -155,24 +141,6 @@ TEST_F(IAP, SetStringSavesTheValueAndTheWritingApplicationAndTheValueMessageCarr
     EXPECT_LT(item.SaveString(kAccKeyFormats[1]), 0);
     EXPECT_EQ(0, item.SetString(kAccKeyFormats[1]));
     EXPECT_EQ(kAccKeyFormats[1], current(item));
-}
-
-TEST_F(IAP, OnlyAMessageFromTheOwningApplicationRewritesTheFile)
-{
-    TIAPItemAccKeyFormat item;
-    item.SetAppSignatureRef(kOurs);
-    item.SetString(kAccKeyFormats[1]);
-    EXPECT_EQ(0, item.SetValue(FormatMessage(kOthers, kAccKeyFormats[3])));
-    EXPECT_EQ(kAccKeyFormats[3], current(item));
-    EXPECT_EQ(kAccKeyFormats[1], StoredFormat());
-    EXPECT_EQ(0, item.SetValue(FormatMessage(kOurs, kAccKeyFormats[2])));
-    EXPECT_EQ(kAccKeyFormats[2], StoredFormat());
-
-    // An item nobody registered owns no message.
-    TIAPItemAccKeyFormat unowned;
-    EXPECT_EQ(0, unowned.SetValue(FormatMessage(kOurs, kAccKeyFormats[4])));
-    EXPECT_EQ("", current(unowned));
-    EXPECT_EQ(kAccKeyFormats[2], StoredFormat());
 }
 
 // #pragma mark - the flat tool bar switch

@@ -121,31 +121,10 @@ TEST_F(AppFixture, CancelEscapeAndTheCloseBoxRestoreAndSaveTheLastConfirmedValue
     }
 }
 
-// The seconds field starts one pixel right of its box's label and ends ten pixels before the
-// window's edge, in whatever format; a label too wide for that leaves it a usable width.
-TEST_F(AppFixture, SecondsFieldFollowsTheWidthOfTheAddTailLabel)
-{
-    const std::string tooLong = std::string("\x02") + " - a label format that is much too long";
-    RunningApp app;
-    const ShownWindow prefs = open_preferences(app);
-    float lastLeft = -1;
-    for (const std::string& format : {kAccKeyFormats[0], kAccKeyFormats[2], tooLong}) {
-        BMessage changed = format_message(format);
-        be_app_messenger.SendMessage(&changed);
-        settle_app();
-        const BRect box = prefs.InWindow("CBoxAddTail");
-        const BRect field = prefs.InWindow(kTailField);
-        EXPECT_EQ(field.left, box.right + 1);
-        EXPECT_NE(field.left, lastLeft);
-        EXPECT_GE(field.Width(), 24);
-        EXPECT_TRUE(format == tooLong || field.right == 320 - 10);
-        EXPECT_EQ(prefs.Label("CBoxAddTail"),
-                  merge_accelerator_key(format, "T", "Add tail silence [s]: "));
-        lastLeft = field.left;
-    }
-}
-
-TEST_F(AppFixture, LanguageChangeRelabelsTheMainAndPreferencesWindows)
+// A language change relabels the main and Preferences windows. The seconds field starts one
+// pixel right of its box's label and ends ten pixels before the window's edge, in whatever
+// format; a label too wide for that leaves it a usable width.
+TEST_F(AppFixture, LanguageAndFormatChangesRelabelTheMainAndPreferencesWindows)
 {
     ASSERT_EQ(be_locale->LoadCatalog("cadenzo", {APP_CATALOGUE_DIR}, "en"), B_OK);
     TIAPItemAccKeyFormat().SetString(kAccKeyFormats[0]);
@@ -178,6 +157,23 @@ TEST_F(AppFixture, LanguageChangeRelabelsTheMainAndPreferencesWindows)
         settle_app();
         app.Settle();
         EXPECT_EQ(labels(), expected) << language;
+    }
+
+    const std::string tooLong = std::string("\x02") + " - a label format that is much too long";
+    float lastLeft = -1;
+    for (const std::string& format : {kAccKeyFormats[0], kAccKeyFormats[2], tooLong}) {
+        BMessage changed = format_message(format);
+        be_app_messenger.SendMessage(&changed);
+        settle_app();
+        const BRect box = prefs.InWindow("CBoxAddTail");
+        const BRect field = prefs.InWindow(kTailField);
+        EXPECT_EQ(field.left, box.right + 1);
+        EXPECT_NE(field.left, lastLeft);
+        EXPECT_GE(field.Width(), 24);
+        EXPECT_TRUE(format == tooLong || field.right == 320 - 10);
+        EXPECT_EQ(prefs.Label("CBoxAddTail"),
+                  merge_accelerator_key(format, "T", "Add tail silence [s]: "));
+        lastLeft = field.left;
     }
 }
 
