@@ -22,7 +22,6 @@ int ignore_error(Display*, XErrorEvent*)
 }
 
 // The XTEST calls, looked up in libXtst at run time: its headers are not installed here.
-using QueryExtension = Bool (*)(Display*, int*, int*, int*, int*);
 using FakeMotionEvent = int (*)(Display*, int, int, int, unsigned long);
 using FakeButtonEvent = int (*)(Display*, unsigned int, Bool, unsigned long);
 using FakeKeyEvent = int (*)(Display*, unsigned int, Bool, unsigned long);
@@ -208,26 +207,11 @@ XWindowID X11Connection::KeyboardFocus()
     return focus;
 }
 
-void X11Connection::WarpPointer(int rootX, int rootY)
-{
-    XWarpPointer(fDisplay, None, Root(), 0, 0, 0, 0, rootX, rootY);
-    XSync(fDisplay, False);
-}
-
 bool X11Connection::CanFakeInput()
 {
     if (!fXTestTried) {
         fXTestTried = true;
         fXTest = dlopen("libXtst.so.6", RTLD_NOW | RTLD_LOCAL);
-        auto query = fXTest != nullptr
-                         ? reinterpret_cast<QueryExtension>(dlsym(fXTest, "XTestQueryExtension"))
-                         : nullptr;
-        int eventBase, errorBase, major, minor;
-        if (query == nullptr || !query(fDisplay, &eventBase, &errorBase, &major, &minor)) {
-            if (fXTest != nullptr)
-                dlclose(fXTest);
-            fXTest = nullptr;
-        }
     }
     return fXTest != nullptr;
 }

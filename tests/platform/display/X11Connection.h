@@ -59,7 +59,6 @@ public:
 
     // What a window manager sends when the close box is clicked (WM_DELETE_WINDOW).
     bool RequestClose(XWindowID window);
-    void WarpPointer(int rootX, int rootY);
     // The window the server sends the keyboard to; 0 for none.
     XWindowID KeyboardFocus();
 

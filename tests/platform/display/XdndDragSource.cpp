@@ -227,7 +227,7 @@ std::string XdndDragSource::Drop(XWindowID target, int x, int y,
     if (!fConnection.ToRoot(target, x, y, &rootX, &rootY))
         return "the window is gone";
     // The target may ask where the pointer is when the files arrive.
-    fConnection.WarpPointer(rootX, rootY);
+    XWarpPointer(fConnection.XDisplay(), None, fConnection.Root(), 0, 0, 0, 0, rootX, rootY);
 
     DropSession session(fConnection.XDisplay(), target, std::min<long>(version, kNewestVersion),
                         file_uri_list(paths));
