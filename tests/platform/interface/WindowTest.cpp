@@ -258,41 +258,6 @@ TEST_F(WindowTest, ShortcutsRunBeforeTheFocusSeesTheKeyAndGoWithTheirDeletedView
     close(window);
 }
 
-TEST_F(WindowTest, UpdateIfNeededDrawsWhileTheWindowThreadIsBusy)
-{
-    // The window's thread works on one long message; meanwhile what it changes must show.
-    struct Busy : TestWindow {
-        ProbeView* probe = nullptr;
-        std::atomic<bool> drawn{false};
-        std::atomic<bool> release{false};
-        void MessageReceived(BMessage* message) override
-        {
-            if (message->what != 'busy') {
-                TestWindow::MessageReceived(message);
-                return;
-            }
-            probe->SetHighColor(kBlue);
-            probe->Invalidate();
-            UpdateIfNeeded();
-            drawn = true;
-            eventually([this] { return release.load(); });
-        }
-    };
-    auto* window = new Busy();
-    window->probe = new ProbeView(BRect(0, 0, 19, 19), "probe");
-    window->AddChild(window->probe);
-    window->Show();
-    EXPECT_EQ(pixel(frame_of(window), 5, 5), kRed);
-
-    window->PostMessage('busy');
-    ASSERT_TRUE(eventually([window] { return window->drawn.load(); }));
-    BPrivate::DisplayFrame frame;
-    ASSERT_TRUE(offscreen()->CopyFrame(id_of(window), frame));
-    EXPECT_EQ(pixel(frame, 5, 5), kBlue);
-    window->release = true;
-    close(window);
-}
-
 TEST_F(WindowTest, ChildrenFollowTheirParentByTheirResizingModes)
 {
     const struct {
