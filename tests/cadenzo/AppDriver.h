@@ -185,12 +185,6 @@ public:
     {
         offscreen()->DropFiles(fId, BPoint(175, 120), paths);
     }
-    void AltQ() const
-    {
-        offscreen()->SetModifiers(fId, B_COMMAND_KEY);
-        offscreen()->KeyDown(fId, "q");
-        offscreen()->SetModifiers(fId, 0);
-    }
     void CloseBox() const { offscreen()->CloseRequested(fId); }
     // Clicks the title of one of the menu bar's menus, then one of its items.
     void ChooseMenuItem(int32 menuIndex, int32 itemIndex) const

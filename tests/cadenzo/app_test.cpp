@@ -140,7 +140,7 @@ TEST_F(AppFixture, DropOfHundredsOfFilesConvertsThemAllAfterTheBatchBefore)
 }
 
 // A click on a channel box is saved for the next start, and so is where the window was when
-// its close box ended the run (Alt+Q ends it too: the common preferences and X tests); during
+// its close box ended the run (Alt+Q ends it too: the X test); during
 // a batch the boxes take no click.
 TEST_F(AppFixture, ChannelBoxClicksAndTheWindowsCornerAreSavedForTheNextStartButBatchesIgnoreClicks)
 {

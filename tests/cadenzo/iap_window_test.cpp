@@ -33,10 +33,6 @@ const std::string& format(int choice)
 {
     return kAccKeyFormats[(size_t)choice];
 }
-int32 menu_index(int choice)
-{
-    return choice < 4 ? choice : 5;
-}
 
 // Another application of the maker, in a process of its own.
 class Peer {
@@ -138,7 +134,7 @@ struct CommonPrefs : AppFixture {
         BPoint item;
         {
             Locked lock(prefs.Window());
-            item = center(open.menu->ItemAt(menu_index(choice))->Frame());
+            item = center(open.menu->ItemAt(choice < 4 ? choice : 5)->Frame());
         }
         click(open.window, item);
         settle(prefs.Window());
@@ -245,7 +241,7 @@ TEST_F(CommonPrefs, TheOwnersEndLeavesNothingThatStopsTheNextWindow)
         ShownWindow common = Open(app);
         EXPECT_EQ(Components(common), 1);
         EXPECT_GE(find_port(kIAPPortName), 0);
-        app.AltQ();
+        app.CloseBox();
         EXPECT_TRUE(app.Ended(std::chrono::seconds(10)));
     }
     // A quitting owner deletes its port: the next application makes a window of its own.
