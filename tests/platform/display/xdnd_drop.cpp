@@ -11,9 +11,10 @@
 #include "X11Connection.h"
 #include "XdndDragSource.h"
 
-#include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -34,13 +35,9 @@ int usage(const char* why)
 
 bool parse_int(const char* text, long min, long max, long* value)
 {
-    errno = 0;
-    char* end = nullptr;
-    long parsed = strtol(text, &end, 10);
-    if (errno != 0 || end == text || *end != '\0' || parsed < min || parsed > max)
-        return false;
-    *value = parsed;
-    return true;
+    const char* end = text + strlen(text);
+    const auto [rest, error] = std::from_chars(text, end, *value);
+    return error == std::errc() && rest == end && *value >= min && *value <= max;
 }
 
 // Relative to the current folder, as a shell user means it.
