@@ -17,8 +17,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <sstream>
 #include <string>
-#include <vector>
 
 using namespace window_test;
 
@@ -271,53 +272,50 @@ TEST_F(UITest, KeysClickTheButtonsTheyStandFor)
     EXPECT_STREQ(area->Text(), "\n");
 }
 
+// Sends pointer events written as "d<x>,<y>[,<buttons>]" (down), "m<x>,<y>" (moved) and
+// "u<x>,<y>" (up), separated by spaces.
+void send_pointer(BWindow* window, const std::string& events)
+{
+    std::istringstream in(events);
+    for (std::string event; in >> event;) {
+        float x = 0, y = 0;
+        int32 buttons = 1;
+        sscanf(event.c_str() + 1, "%f,%f,%d", &x, &y, &buttons);
+        if (event[0] == 'd')
+            offscreen()->MouseDown(id_of(window), BPoint(x, y), buttons);
+        else if (event[0] == 'm')
+            offscreen()->MouseMoved(id_of(window), BPoint(x, y));
+        else
+            offscreen()->MouseUp(id_of(window), BPoint(x, y));
+    }
+}
+
 TEST(Gestures, MouseEventsBecomeGestures)
 {
     offscreen();
     Watchdog watchdog;
-    struct Event {
-        char kind; // 'd' down, 'm' move, 'u' up
-        BPoint where;
-        int32 buttons;
-    };
-    const BPoint at(50, 50);
     const struct {
         const char* name;
-        std::vector<Event> events;
+        const char* events;
         const char* expected;
     } cases[] = {
-        {"4 pixels is a click",
-         {{'d', at, 1}, {'m', BPoint(54, 50), 1}, {'u', BPoint(54, 50), 1}},
-         "DownLeft ClickLeftSingle UpLeft"},
+        {"4 pixels is a click", "d50,50 m54,50 u54,50", "DownLeft ClickLeftSingle UpLeft"},
         // Held outside the view, the pointer still reports to it.
-        {"5 pixels is a drag",
-         {{'d', at, 1},
-          {'m', BPoint(55, 50), 1},
-          {'m', BPoint(150, 50), 1},
-          {'u', BPoint(150, 50), 1}},
+        {"5 pixels is a drag", "d50,50 m55,50 m150,50 u150,50",
          "DownLeft DragBeginLeft DraggingLeft DraggingLeft DragEndLeft UpLeft"},
-        {"3 by 3 is a drag",
-         {{'d', at, 1}, {'m', BPoint(53, 53), 1}, {'u', BPoint(53, 53), 1}},
+        {"3 by 3 is a drag", "d50,50 m53,53 u53,53",
          "DownLeft DragBeginLeft DraggingLeft DragEndLeft UpLeft"},
-        {"triple click",
-         {{'d', at, 1}, {'u', at, 1}, {'d', at, 1}, {'u', at, 1}, {'d', at, 1}, {'u', at, 1}},
+        {"triple click", "d50,50 u50,50 d50,50 u50,50 d50,50 u50,50",
          "DownLeft ClickLeftSingle UpLeft ClickLeftDouble"},
-        {"right click", {{'d', at, 2}, {'u', at, 2}}, "DownRight ClickRightSingle UpRight"},
-        {"both buttons", {{'d', at, 3}, {'m', BPoint(70, 70), 3}, {'u', at, 3}}, ""},
-        {"release alone", {{'u', at, 1}}, ""},
+        {"right click", "d50,50,2 u50,50", "DownRight ClickRightSingle UpRight"},
+        {"both buttons", "d50,50,3 m70,70 u50,50", ""},
+        {"release alone", "u50,50", ""},
     };
     for (const auto& each : cases) {
         Log log;
         auto* window = new TestWindow(&log);
         window->Show();
-        for (const Event& event : each.events) {
-            if (event.kind == 'd')
-                offscreen()->MouseDown(id_of(window), event.where, event.buttons);
-            else if (event.kind == 'm')
-                offscreen()->MouseMoved(id_of(window), event.where);
-            else
-                offscreen()->MouseUp(id_of(window), event.where);
-        }
+        send_pointer(window, each.events);
         settle(window);
         EXPECT_EQ(log.Joined(), each.expected) << each.name;
         close(window);
