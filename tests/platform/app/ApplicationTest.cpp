@@ -102,8 +102,22 @@ TEST(ApplicationTest, FilesNamedOnTheCommandLineArriveAsRefsAndQuitFromElsewhere
     EXPECT_EQ(app.fRefs, (std::vector<std::string>{first, folder / "second.mid"}));
 }
 
-TEST(ApplicationTest, TheGlobalsNameTheOneApplicationWithAValidSignature)
+std::atomic<int> sStopped{0};
+
+// The roster's inbox hangs on the service hooks; what arrives through it the roster's process
+// tests check. A process that ends unpublishes its ports anyway, so only here is a missed
+// stopping hook seen.
+TEST(ApplicationTest, TheGlobalsNameTheOneApplicationWithAValidSignatureAndItsInbox)
 {
+    sStopped = 0;
+    BPrivate::application_hooks hooks;
+    hooks.started = [](BApplication*) { return create_port(8, nullptr); };
+    hooks.stopping = [](BApplication* application) {
+        app_info info;
+        if (application->GetAppInfo(&info) == B_OK && delete_port(info.port) == B_OK)
+            sStopped++;
+    };
+    BPrivate::application_hooks before = BPrivate::set_application_hooks(hooks);
     for (const char* bad : {"text/plain", "application/", "application/two words",
                             "application/a/b", "", static_cast<const char*>(nullptr)}) {
         status_t error = B_OK;
@@ -139,35 +153,12 @@ TEST(ApplicationTest, TheGlobalsNameTheOneApplicationWithAValidSignature)
         EXPECT_STREQ(info.signature, kSignature);
         EXPECT_EQ(info.flags, (uint32)B_MULTIPLE_LAUNCH);
         EXPECT_EQ(info.ref.Path(), std::filesystem::read_symlink("/proc/self/exe").string());
-    }
-    EXPECT_EQ(be_app, nullptr);
-    EXPECT_FALSE(be_app_messenger.IsValid());
-}
-
-std::atomic<int> sStopped{0};
-
-// The roster's inbox hangs on these hooks; what arrives through it the roster's process tests
-// check. A process that ends unpublishes its ports anyway, so only here is a missed stopping
-// hook seen.
-TEST(ApplicationTest, ServiceHooksGiveTheApplicationItsInboxAndTakeItAway)
-{
-    sStopped = 0;
-    BPrivate::application_hooks hooks;
-    hooks.started = [](BApplication*) { return create_port(8, nullptr); };
-    hooks.stopping = [](BApplication* application) {
-        app_info info;
-        if (application->GetAppInfo(&info) == B_OK && delete_port(info.port) == B_OK)
-            sStopped++;
-    };
-    BPrivate::application_hooks before = BPrivate::set_application_hooks(hooks);
-    {
-        TestApp app;
-        app_info info;
-        ASSERT_EQ(app.GetAppInfo(&info), B_OK);
         EXPECT_GT(info.port, 0);
     }
     BPrivate::set_application_hooks(before);
-    EXPECT_EQ(sStopped, 1);
+    EXPECT_EQ(sStopped, 1) << "the application gave its inbox back";
+    EXPECT_EQ(be_app, nullptr);
+    EXPECT_FALSE(be_app_messenger.IsValid());
 }
 
 } // namespace
