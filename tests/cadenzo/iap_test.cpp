@@ -16,7 +16,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <optional>
 
@@ -33,12 +32,6 @@ protected:
     std::string ItemFile(const std::string& name) const
     {
         return fFolder / ("VANTOR/Shared/" + name + ".arc");
-    }
-    void WriteItemFile(const std::string& name, const BMessage& message) const
-    {
-        std::filesystem::create_directories(fFolder / "VANTOR/Shared");
-        BFile file(ItemFile(name).c_str(), B_WRITE_ONLY | B_CREATE_FILE | B_ERASE_FILE);
-        ASSERT_EQ(B_OK, message.Flatten(&file));
     }
     BMessage ReadItemFile(const std::string& name) const
     {
