@@ -92,10 +92,9 @@ XWindowID X11Connection::Root() const
 
 XWindowID X11Connection::FindWindow(const std::string& title, std::chrono::milliseconds limit)
 {
-    auto deadline = std::chrono::steady_clock::now() + limit;
+    const auto deadline = std::chrono::steady_clock::now() + limit;
     while (true) {
-        std::vector<XWindowID> found;
-        _Find(Root(), title, 0, found, 1);
+        const std::vector<XWindowID> found = FindWindows(title);
         if (!found.empty() || std::chrono::steady_clock::now() >= deadline)
             return found.empty() ? 0 : found[0];
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -105,12 +104,12 @@ XWindowID X11Connection::FindWindow(const std::string& title, std::chrono::milli
 std::vector<XWindowID> X11Connection::FindWindows(const std::string& title)
 {
     std::vector<XWindowID> found;
-    _Find(Root(), title, 0, found, SIZE_MAX);
+    _Find(Root(), title, 0, found);
     return found;
 }
 
 void X11Connection::_Find(XWindowID window, const std::string& title, int depth,
-                          std::vector<XWindowID>& found, size_t wanted)
+                          std::vector<XWindowID>& found)
 {
     XWindowAttributes attributes;
     if (window != Root() && (!XGetWindowAttributes(fDisplay, window, &attributes) ||
@@ -130,8 +129,8 @@ void X11Connection::_Find(XWindowID window, const std::string& title, int depth,
     if (!XQueryTree(fDisplay, window, &root, &parent, &children, &count))
         return;
     // The topmost window first: it is the one a user sees.
-    for (unsigned int i = count; found.size() < wanted && i > 0; i--)
-        _Find(children[i - 1], title, depth + 1, found, wanted);
+    for (unsigned int i = count; i > 0; i--)
+        _Find(children[i - 1], title, depth + 1, found);
     if (children != nullptr)
         XFree(children);
 }

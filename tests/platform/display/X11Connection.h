@@ -77,8 +77,8 @@ private:
     // Calls the XTEST function of that name, when there is one, and waits for the server.
     template <typename Function, typename... Arguments>
     bool _Fake(const char* name, Arguments... arguments);
-    void _Find(XWindowID window, const std::string& title, int depth, std::vector<XWindowID>& found,
-               size_t wanted);
+    void _Find(XWindowID window, const std::string& title, int depth,
+               std::vector<XWindowID>& found);
 
     _XDisplay* fDisplay = nullptr;
     void* fXTest = nullptr; // the dlopen() handle of libXtst
