@@ -91,34 +91,6 @@ TEST(Thread, AnAutoDeletingObjectIsGoneAsItsBodyReturns)
     EXPECT_EQ(id, destroyedOn.load());
 }
 
-// Only a kill ends its body: snooze then answers B_INTERRUPTED. The body touches nothing of
-// the object, whose own parts are gone by the time TThread's destructor waits for it.
-class TSleeper : public TThread {
-public:
-    TSleeper() : TThread("Sleeper", B_NORMAL_PRIORITY) {}
-    status_t Execute() override
-    {
-        sStarted = true;
-        while (snooze(1000) == B_OK) {
-        }
-        sLeft = true;
-        return B_OK;
-    }
-
-    static inline std::atomic<bool> sStarted{false};
-    static inline std::atomic<bool> sLeft{false};
-};
-
-TEST(Thread, DestroyingARunningThreadWaitsForItsBodyToLeave)
-{
-    Watchdog watchdog;
-    auto* sleeper = new TSleeper;
-    sleeper->Resume();
-    ASSERT_TRUE(eventually([] { return TSleeper::sStarted.load(); }));
-    delete sleeper;
-    EXPECT_TRUE(TSleeper::sLeft);
-}
-
 // A new thread waits suspended; one never resumed never runs and dies with its object. A copy
 // is a new suspended thread with the original's name and priority.
 TEST(Thread, ANewThreadWaitsSuspendedAndACopyIsANewOneWithTheOriginalsNameAndPriority)
