@@ -143,11 +143,6 @@ struct CommonPrefs : AppFixture {
     {
         return prefs.Read([](BWindow* w) { return w->FindView("IAPView")->CountChildren(); }) - 1;
     }
-    // What the main window shows: only its menus' labels can change here.
-    static std::vector<uint32_t> MenuBar(const RunningApp& app)
-    {
-        return frame_of(app.Window()).pixels;
-    }
     std::string StoredFormat(const char* field = "AccKeyFormat2") const
     {
         BFile file((folder / "config/VANTOR/Shared/AccKeyFormat2.arc").c_str(), B_READ_ONLY);
@@ -169,7 +164,8 @@ TEST_F(CommonPrefs, OneWindowServesEveryApplicationAndItsChoicesReachThemAll)
     RunningApp app;
     Peer peer;
     ShownWindow prefsWindow = open_preferences(app);
-    const std::vector<uint32_t> before = MenuBar(app);
+    // What the main window shows: only its menus' labels can change here.
+    const std::vector<uint32_t> before = frame_of(app.Window()).pixels;
     ShownWindow common = Open(app);
     EXPECT_EQ(Components(common), 1);
 
@@ -183,7 +179,7 @@ TEST_F(CommonPrefs, OneWindowServesEveryApplicationAndItsChoicesReachThemAll)
     EXPECT_EQ(peer.TakeValues(), std::vector<std::string>{Value(3)});
     settle_app();
     settle(app.Window());
-    EXPECT_NE(MenuBar(app), before);
+    EXPECT_NE(frame_of(app.Window()).pixels, before) << "menus relabelled";
     EXPECT_EQ(prefsWindow.Label("CBoxTrimHead").find(" - "), 1u);
     EXPECT_EQ(common.Label("ButtonDefaults"), merge_accelerator_key(format(3), "D", "Defaults"));
     // Written once, by the application that registered the item shown.
@@ -198,7 +194,7 @@ TEST_F(CommonPrefs, OneWindowServesEveryApplicationAndItsChoicesReachThemAll)
     EXPECT_TRUE(common.Hidden());
     EXPECT_EQ(peer.TakeValues(), std::vector<std::string>{Value(0)});
     settle_app();
-    EXPECT_EQ(MenuBar(app), before);
+    EXPECT_EQ(frame_of(app.Window()).pixels, before) << "menus as before";
 
     struct Step {
         const char* button;
