@@ -34,17 +34,11 @@ std::string name_of(const BFont& font)
 
 } // namespace
 
-TEST(FontTest, SystemFontsAreDejaVuAtTwelvePixelsAndWidthGrowsWithSizeAndWeight)
+// The plain and bold fonts show in the golden images; the fixed font and widths measured at
+// other sizes and weights do not.
+TEST(FontTest, WidthGrowsWithSizeAndWeightAndTheFixedFontsLettersAreEquallyWide)
 {
-    EXPECT_EQ(name_of(*be_plain_font), "DejaVu Sans/Book");
-    EXPECT_EQ(be_plain_font->Size(), 12);
-    EXPECT_EQ(be_plain_font->Face(), B_REGULAR_FACE);
-    EXPECT_EQ(be_bold_font->Face(), B_BOLD_FACE);
-    EXPECT_EQ(be_bold_font->Size(), 12);
     EXPECT_EQ(name_of(*be_fixed_font), "DejaVu Sans Mono/Book");
-    EXPECT_EQ(BFont(), *be_plain_font);
-
-    // Width grows with size and weight.
     const char* label = "Convert the file";
     float plain = be_plain_font->StringWidth(label);
     EXPECT_GT(plain, 50);

