@@ -28,15 +28,13 @@ const Bytes kTag = {0xFF, 0x04, 0x0B, 'C', 'd', 'z', 'V', 'r', '(', '2', '.', '3
 
 class Conversion : public testing::Test {
 protected:
-    void SetUp() override { *gPrefs = TPrefs(); }
     void TearDown() override { *gPrefs = TPrefs(); }
 
     // Converts name in the folder; the alert it showed, if any, lands in fAlert.
-    int32 Convert(const std::string& name) { return ConvertIn(fFolder.Path(), name); }
-    int32 ConvertIn(const std::string& folder, const std::string& name)
+    int32 Convert(const std::string& name)
     {
         CaptureStderr();
-        int32 result = fView.Convert(entry_ref(folder.c_str(), name.c_str()));
+        int32 result = fView.Convert(entry_ref(fFolder.Path().c_str(), name.c_str()));
         fAlert = GetCapturedStderr();
         return result;
     }
