@@ -1,13 +1,14 @@
 // The cadenzo program as a user meets it on a real X server: its window drawn on the screen,
-// its menus opened with real clicks, MIDI files named on its command line, the completion
-// alert answered with a key, and Alt+Q. What it writes must
-// be what batch mode writes for the same files.
+// its menus opened with real clicks, a MIDI file named on its command line and another
+// dropped on it by another X client, the completion alert answered with a key, and Alt+Q.
+// What it writes must be what batch mode writes for the same files.
 
 #include "ChildProcess.h"
 #include "LooperTestSupport.h"
 #include "MidiBytes.h"
 #include "TempFolder.h"
 #include "X11Connection.h"
+#include "XdndDragSource.h"
 #include "settings/ExitStates.h"
 
 #include <gtest/gtest.h>
@@ -122,11 +123,11 @@ struct CadenzoOnX11 : ::testing::Test {
 
 } // namespace
 
-// Files named on the command line convert at the start; two running Cadenzos share one common
-// preferences window: a choice made in it relabels the menus of both at once, and Escape
-// returns both to the format they had; Alt+Q and the close box end a run. (Real drops are
-// the display's X tests.)
-TEST_F(CadenzoOnX11, CommandLineFilesConvertAsInBatchModeAndTwoCopiesShareOneCommonPreferences)
+// A file named on the command line converts at the start, a file dropped on the window when
+// it is dropped; two running Cadenzos share one common preferences window: a choice made in
+// it relabels the menus of both at once, and Escape returns both to the format they had;
+// Alt+Q and the close box end a run.
+TEST_F(CadenzoOnX11, NamedAndDroppedFilesConvertAsInBatchModeAndTwoCopiesShareOneCommonPreferences)
 {
     // Ports and broadcasts of this test only, and the second copy's window beside the first.
     const std::string runtime = folder / "run";
@@ -139,8 +140,11 @@ TEST_F(CadenzoOnX11, CommandLineFilesConvertAsInBatchModeAndTwoCopiesShareOneCom
     ASSERT_EQ(beside.SaveToFile(), 0);
     setenv("XDG_CONFIG_HOME", (folder / "config").c_str(), 1);
 
-    Cadenzo first(folder, {folder / "a.mid", folder / "b b.mid"});
+    Cadenzo first(folder, {folder / "a.mid"});
     const XWindowID firstWindow = MainWindow();
+    AnswerCompletionAlert();
+    XdndDragSource source(x11);
+    EXPECT_EQ(source.Drop(firstWindow, 175, 120, {folder / "b b.mid"}, 5000ms), "");
     AnswerCompletionAlert();
     EXPECT_EQ(folder.Read("a.fem"), folder.Read("batch/a.fem"));
     EXPECT_EQ(folder.Read("b b.fem"), folder.Read("batch/b b.fem"));
