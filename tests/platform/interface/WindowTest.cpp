@@ -66,13 +66,10 @@ public:
     bool capture = false;
 };
 
-class TestWindow : public BWindow {
-public:
-    explicit TestWindow(BRect frame = BRect(100, 100, 299, 199))
-        : BWindow(frame, "test", B_TITLED_WINDOW, B_ASYNCHRONOUS_CONTROLS)
-    {
-    }
-};
+BWindow* new_window(BRect frame = BRect(100, 100, 299, 199))
+{
+    return new BWindow(frame, "test", B_TITLED_WINDOW, B_ASYNCHRONOUS_CONTROLS);
+}
 
 // Draws a 4 x 1 palette icon (two opaque entries, then two transparent pixels) with alpha.
 class IconView : public BView {
@@ -104,7 +101,7 @@ protected:
 
 TEST_F(WindowTest, ViewsDrawIntoTheFrameTheWindowShows)
 {
-    auto* window = new TestWindow();
+    auto* window = new_window();
     auto* background = new BView(window->Bounds(), "background", B_FOLLOW_ALL, 0);
     background->SetViewColor(kGrey);
     auto* probe = new ProbeView(BRect(10, 20, 29, 39), "probe");
@@ -142,7 +139,7 @@ TEST_F(WindowTest, ViewsDrawIntoTheFrameTheWindowShows)
 
 TEST_F(WindowTest, PointerInputAndDropsReachTheViewUnderThePointerInItsCoordinates)
 {
-    auto* window = new TestWindow();
+    auto* window = new_window();
     auto* left = new ProbeView(BRect(0, 0, 39, 99), "left");
     auto* outer = new ProbeView(BRect(50, 10, 149, 89), "outer");
     auto* inner = new ProbeView(BRect(10, 10, 29, 29), "inner");
@@ -181,7 +178,7 @@ TEST_F(WindowTest, PointerInputAndDropsReachTheViewUnderThePointerInItsCoordinat
 
 TEST_F(WindowTest, TabMovesTheFocusAmongNavigableViewsAndKeysGoToTheFocus)
 {
-    auto* window = new TestWindow();
+    auto* window = new_window();
     auto* first = new ProbeView(BRect(0, 0, 9, 9), "first", 0, B_NAVIGABLE);
     auto* plain = new ProbeView(BRect(20, 0, 29, 9), "plain", 0, 0);
     auto* hidden = new ProbeView(BRect(40, 0, 49, 9), "hidden", 0, B_NAVIGABLE);
@@ -221,7 +218,7 @@ TEST_F(WindowTest, TabMovesTheFocusAmongNavigableViewsAndKeysGoToTheFocus)
 
 TEST_F(WindowTest, ShortcutsRunBeforeTheFocusSeesTheKeyAndGoWithTheirDeletedView)
 {
-    auto* window = new TestWindow();
+    auto* window = new_window();
     auto* probe = new ProbeView(BRect(0, 0, 49, 49), "probe", 0, B_NAVIGABLE);
     window->AddChild(probe);
     Recorder* recorder = new Recorder();
@@ -271,7 +268,7 @@ TEST_F(WindowTest, ChildrenFollowTheirParentByTheirResizingModes)
         {B_FOLLOW_H_CENTER | B_FOLLOW_V_CENTER, BRect(90, 40, 109, 59), BRect(140, 65, 159, 84)},
         {B_FOLLOW_LEFT | B_FOLLOW_TOP, BRect(5, 5, 14, 14), BRect(5, 5, 14, 14)},
     };
-    auto* window = new TestWindow(BRect(0, 0, 199, 99));
+    auto* window = new_window(BRect(0, 0, 199, 99));
     for (const auto& each : cases)
         window->AddChild(new BView(each.frame, "child", each.mode, 0));
     window->ResizeBy(100, 50);
@@ -320,7 +317,7 @@ TEST_F(WindowTest, ChangingOrDrawingViewsWithoutTheLockStopsTheProgram)
         {"BView::AddChild", [](BView* view) { view->AddChild(new BView(BRect(), "c", 0, 0)); }},
         {"drawing in a view", [](BView* view) { view->FillRect(view->Bounds()); }},
     };
-    auto* window = new TestWindow();
+    auto* window = new_window();
     auto* view = new ProbeView(BRect(0, 0, 9, 9), "probe");
     window->AddChild(view);
     window->Show();
