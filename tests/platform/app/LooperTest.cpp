@@ -5,6 +5,7 @@
 #include <AppDefs.h>
 #include <Looper.h>
 #include <MessageFilter.h>
+#include <MessageQueue.h>
 #include <Messenger.h>
 #include <OS.h>
 
@@ -93,6 +94,29 @@ public:
             PostMessage('more');
     }
 };
+
+// A queue past its capacity grows; when its oldest messages have wrapped round the end of the
+// ring by then, they must still come out first.
+TEST(LooperTest, QueueGrowingWhileWrappedKeepsTheOrder)
+{
+    BMessageQueue queue(2);
+    std::string order;
+    auto take = [&] {
+        BMessage* message = nullptr;
+        int32 target = 0;
+        ASSERT_TRUE(queue.NextMessage(&message, &target));
+        order += std::to_string(message->what);
+        delete message;
+    };
+    for (uint32 what = 1; what <= 3; what++)
+        ASSERT_EQ(queue.AddMessage(new BMessage(what), 0, 0, true), B_OK);
+    take();
+    for (uint32 what = 4; what <= 7; what++)
+        ASSERT_EQ(queue.AddMessage(new BMessage(what), 0, 0, true), B_OK);
+    while (!queue.IsEmpty())
+        take();
+    EXPECT_EQ(order, "1234567");
+}
 
 TEST(LooperTest, RunStartsTheLoopOnItsOwnThreadAndQuitFromElsewhereFinishesWhatCameBefore)
 {
