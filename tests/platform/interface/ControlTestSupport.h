@@ -8,7 +8,6 @@
 #include <Control.h>
 
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace control_test {
@@ -76,16 +75,6 @@ protected:
         Locked lock(window);
         BView* focus = window->CurrentFocus();
         return focus != nullptr ? focus->Name() : "none";
-    }
-    // Types each key in turn and answers the name of the focus after each.
-    std::vector<std::string> FocusAfter(const std::vector<std::pair<const char*, uint32>>& keys)
-    {
-        std::vector<std::string> names;
-        for (const auto& [bytes, modifiers] : keys) {
-            type(window, bytes, modifiers);
-            names.push_back(FocusName());
-        }
-        return names;
     }
     void Focus(BView* view)
     {
