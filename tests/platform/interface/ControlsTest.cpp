@@ -284,18 +284,15 @@ TEST_F(ControlsTest, CheckBoxAndRadioButtonAskForTheirMarkAndTheWholeLabel)
     EXPECT_EQ(radio, longBox);
 }
 
-TEST_F(ControlsTest, DialogOfControlsLooksAsDesigned)
+TEST_F(ControlsTest, DialogOfControlsLooksAsDesignedAndSurvivesADeepArchiveAndItsFlattenedForm)
 {
-    auto* dialog = new BWindow(BRect(50, 50, 409, 289), "look", B_TITLED_WINDOW, 0);
+    window = new BWindow(BRect(50, 50, 409, 289), "look", B_TITLED_WINDOW, 0);
     BView* panel = make_dialog_panel();
-    dialog->AddChild(panel);
-    dialog->Show();
-    {
-        Locked lock(dialog);
-        // The field has the keyboard, with its text selected as Tab leaves it.
-        panel->FindView("margin")->MakeFocus(true);
-    }
-    const BPrivate::DisplayFrame frame = frame_of(dialog);
+    window->AddChild(panel);
+    window->Show();
+    // The field has the keyboard, with its text selected as Tab leaves it.
+    Focus(panel->FindView("margin"));
+    const BPrivate::DisplayFrame frame = frame_of(window);
     // The focused field is framed in the navigation colour (too thin a line for the golden's
     // tolerance to notice).
     int32 blue = 0;
@@ -303,20 +300,19 @@ TEST_F(ControlsTest, DialogOfControlsLooksAsDesigned)
         blue += pixel(frame, x, 131) == ui_color(B_NAVIGATION_BASE_COLOR) ? 1 : 0;
     EXPECT_GT(blue, 100);
     EXPECT_TRUE(matches_golden(frame, "controls"));
-    close(dialog);
-}
 
-TEST_F(ControlsTest, TreeOfControlsSurvivesADeepArchiveAndItsFlattenedForm)
-{
-    std::unique_ptr<BView> panel(make_dialog_panel());
-    BFont bold(be_bold_font);
-    bold.SetSize(10);
-    panel->FindView("status")->SetFont(&bold);
-    std::unique_ptr<BView> copy = view_dump::copy_through_archive<BView>(*panel);
-    ASSERT_NE(copy, nullptr);
-    // The text control's field is in the dump once: a copy that made another would show it.
-    EXPECT_EQ(view_dump::dump(copy.get()), view_dump::dump(panel.get()));
-
+    std::unique_ptr<BView> copy;
+    {
+        Locked lock(window);
+        BFont bold(be_bold_font);
+        bold.SetSize(10);
+        panel->FindView("status")->SetFont(&bold);
+        copy = view_dump::copy_through_archive<BView>(*panel);
+        ASSERT_NE(copy, nullptr);
+        // The text control's field is in the dump once: a copy that made another would show
+        // it.
+        EXPECT_EQ(view_dump::dump(copy.get()), view_dump::dump(panel));
+    }
     // A disabled check box comes back navigable once it is enabled again.
     auto* last = static_cast<BCheckBox*>(copy->FindView("ch15"));
     EXPECT_EQ(last->Flags() & B_NAVIGABLE, 0u);
