@@ -96,11 +96,6 @@ TMIDIEvent note_on(uint8_t channel, uint8_t key, uint8_t velocity)
     return make_event(0x90, channel, {key, velocity});
 }
 
-TMIDIEvent note_off(uint8_t channel, uint8_t key, uint8_t velocity)
-{
-    return make_event(0x80, channel, {key, velocity});
-}
-
 TMIDIEvent control(uint8_t channel, uint8_t controller, uint8_t value)
 {
     return make_event(0xB0, channel, {controller, value});

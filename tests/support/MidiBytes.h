@@ -31,6 +31,5 @@ testing::AssertionResult same_file(const Bytes& expected, const Bytes& actual);
 
 TMIDIEvent make_event(uint16_t status, uint8_t channel, std::initializer_list<uint8_t> data);
 TMIDIEvent note_on(uint8_t channel, uint8_t key, uint8_t velocity);
-TMIDIEvent note_off(uint8_t channel, uint8_t key, uint8_t velocity = 64);
 TMIDIEvent control(uint8_t channel, uint8_t controller, uint8_t value);
 TMIDIEvent tempo(uint32_t microseconds);
