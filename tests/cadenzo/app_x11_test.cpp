@@ -71,34 +71,14 @@ struct CadenzoOnX11 : ::testing::Test {
                     }));
         return window;
     }
-    void Click(XWindowID window, int x, int y)
-    {
-        int rootX = 0, rootY = 0;
-        ASSERT_TRUE(x11.ToRoot(window, x, y, &rootX, &rootY));
-        x11.FakeMotion(rootX, rootY);
-        x11.FakeButton(1, true);
-        x11.FakeButton(1, false);
-    }
-    void Press(const char* key, const char* modifier = nullptr)
-    {
-        if (modifier != nullptr)
-            x11.FakeKey(modifier, true);
-        x11.FakeKey(key, true);
-        x11.FakeKey(key, false);
-        if (modifier != nullptr)
-            x11.FakeKey(modifier, false);
-        x11.Sync();
-    }
     // Answers the completion alert with Enter, with the pointer over it (the focus follows
     // the pointer without a window manager).
     void AnswerCompletionAlert()
     {
         const XWindowID alert = x11.FindWindow("* Cadenzo *", 20000ms);
         ASSERT_NE(alert, 0u) << "no completion alert";
-        int x = 0, y = 0;
-        ASSERT_TRUE(x11.ToRoot(alert, 10, 10, &x, &y));
-        x11.FakeMotion(x, y);
-        Press("Return");
+        ASSERT_TRUE(x11.MovePointer(alert, 10, 10));
+        x11.Press("Return");
         EXPECT_TRUE(looper_test::eventually([&] { return x11.FindWindow("* Cadenzo *") == 0; }));
     }
     // Alt+Q over the window; the run ends and has saved where the window was.
@@ -109,7 +89,7 @@ struct CadenzoOnX11 : ::testing::Test {
         x11.FakeMotion(left + 100, top + 60);
         // The keyboard is the window's again, an alert answered before included.
         EXPECT_TRUE(looper_test::eventually([&] { return x11.KeyboardFocus() == window; }));
-        Press("q", "Alt_L");
+        x11.Press("q", "Alt_L");
         EXPECT_EQ(cadenzo.WaitForExit(10000ms), 0);
         TExitStates saved;
         ASSERT_EQ(saved.LoadFromFile(), 0);
@@ -161,12 +141,12 @@ TEST_F(CadenzoOnX11, NamedAndDroppedFilesConvertAsInBatchModeAndTwoCopiesShareOn
     // Tool > the common preferences, in each: the second finds the first one's window.
     const char* const kTitle = "VANTOR Common Preferences";
     for (XWindowID window : {firstWindow, secondWindow}) {
-        Click(window, 75, 8);
+        ASSERT_TRUE(x11.Click(window, 75, 8));
         const XWindowID tool = x11.FindWindow("Tool(T)", 5000ms);
         ASSERT_NE(tool, 0u);
         XPicture menu;
         ASSERT_TRUE(x11.Capture(tool, menu));
-        Click(tool, 20, menu.height * 3 / 4);
+        ASSERT_TRUE(x11.Click(tool, 20, menu.height * 3 / 4));
         ASSERT_NE(Drawn(x11.FindWindow(kTitle, 10000ms)), 0u);
     }
     std::this_thread::sleep_for(500ms);
@@ -183,19 +163,17 @@ TEST_F(CadenzoOnX11, NamedAndDroppedFilesConvertAsInBatchModeAndTwoCopiesShareOn
 
     // The format below the default in the pop-up menu, chosen with the keyboard.
     const XWindowID common = x11.FindWindow(kTitle);
-    Click(common, 240, 18);
+    ASSERT_TRUE(x11.Click(common, 240, 18));
     // The first Down reaches the marked default, the second the one below it.
-    Press("Down");
-    Press("Down");
-    Press("Return");
+    x11.Press("Down");
+    x11.Press("Down");
+    x11.Press("Return");
     EXPECT_TRUE(looper_test::eventually([&] {
         return menuBar(firstWindow) != firstBefore && menuBar(secondWindow) != secondBefore;
     }));
 
-    int x = 0, y = 0;
-    ASSERT_TRUE(x11.ToRoot(common, 20, 20, &x, &y));
-    x11.FakeMotion(x, y);
-    Press("Escape");
+    ASSERT_TRUE(x11.MovePointer(common, 20, 20));
+    x11.Press("Escape");
     EXPECT_TRUE(looper_test::eventually([&] { return x11.FindWindow(kTitle) == 0; }));
     EXPECT_TRUE(looper_test::eventually([&] {
         return menuBar(firstWindow) == firstBefore && menuBar(secondWindow) == secondBefore;

@@ -164,22 +164,6 @@ XPicture SDLDisplayTest::PictureOf(const char* title)
     return picture;
 }
 
-bool move_pointer(X11Connection& x11, XWindowID window, int x, int y)
-{
-    int rootX = 0, rootY = 0;
-    return x11.ToRoot(window, x, y, &rootX, &rootY) && x11.FakeMotion(rootX, rootY);
-}
-
-void press(X11Connection& x11, const char* key, const char* modifier)
-{
-    if (modifier != nullptr)
-        x11.FakeKey(modifier, true);
-    x11.FakeKey(key, true);
-    x11.FakeKey(key, false);
-    if (modifier != nullptr)
-        x11.FakeKey(modifier, false);
-}
-
 int run_drop_tool(const std::vector<std::string>& arguments, std::string* errors)
 {
     TempFolder folder;

@@ -102,11 +102,6 @@ protected:
     std::vector<WindowLog*> fLogs;
 };
 
-// Moves the pointer (through the X server) to a point of the window; false when it is gone.
-bool move_pointer(X11Connection& x11, XWindowID window, int x, int y);
-// Presses and lets go a key (by its keysym name), with a modifier key held around it if given.
-void press(X11Connection& x11, const char* key, const char* modifier = nullptr);
-
 // Runs the drop tool with those arguments to its end (see run_process); what it wrote goes
 // to *errors.
 int run_drop_tool(const std::vector<std::string>& arguments, std::string* errors = nullptr);

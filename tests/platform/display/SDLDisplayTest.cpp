@@ -196,7 +196,7 @@ TEST_F(SDLDisplayTest, ClicksAndKeysThroughTheServerArriveOnceEachWithButtonsAnd
     // Without a window manager the window shown last has the keyboard.
     ASSERT_FALSE(fLog->WaitFor(B_WINDOW_ACTIVATED).empty());
 
-    ASSERT_TRUE(move_pointer(*fX, XWindowOf("Typewriter"), 20, 30));
+    ASSERT_TRUE(fX->MovePointer(XWindowOf("Typewriter"), 20, 30));
     for (unsigned int button : {1, 3}) {
         fX->FakeButton(button, true);
         fX->FakeButton(button, false);
@@ -233,7 +233,7 @@ TEST_F(SDLDisplayTest, ClicksAndKeysThroughTheServerArriveOnceEachWithButtonsAnd
     };
     std::string expected;
     for (const auto& key : kKeys) {
-        press(*fX, key.key, key.held);
+        fX->Press(key.key, key.held);
         expected += key.bytes + " " + std::to_string(key.modifiers) + ", up " + key.bytes + "; ";
     }
     fLog->WaitFor(B_KEY_UP, std::size(kKeys));
@@ -282,8 +282,8 @@ TEST_F(SDLDisplayTest, KeysGoToTheActivatedWindowAndNeverToAMenuWindow)
     // A menu shown under the pointer leaves the keyboard where it was.
     WindowLog* menuLog = AddLog();
     OpenWindow("Menu", BRect(150, 150, 249, 249), true, BPrivate::B_DISPLAY_MENU_WINDOW, menuLog);
-    ASSERT_TRUE(move_pointer(*fX, XWindowOf("Menu"), 10, 10));
-    press(*fX, "x");
+    ASSERT_TRUE(fX->MovePointer(XWindowOf("Menu"), 10, 10));
+    fX->Press("x");
 
     const auto keys = firstLog->WaitFor(B_KEY_DOWN);
     ASSERT_EQ(keys.size(), 1u);

@@ -105,14 +105,12 @@ protected:
 
     void MoveTo(XWindowID window, BPoint where)
     {
-        ASSERT_TRUE(move_pointer(fX, window, (int)where.x, (int)where.y));
+        ASSERT_TRUE(fX.MovePointer(window, (int)where.x, (int)where.y));
     }
     // A click (press and let go at once, as a user's quick click) at a point of an X window.
     void Click(XWindowID window, BPoint where)
     {
-        MoveTo(window, where);
-        fX.FakeButton(1, true);
-        fX.FakeButton(1, false);
+        ASSERT_TRUE(fX.Click(window, (int)where.x, (int)where.y));
     }
     static BPoint Middle(BRect frame)
     {
@@ -214,9 +212,9 @@ TEST_F(SDLWindowInput, ShortcutsAndControlLettersInATextFieldTypeNothingAndReach
     fWindow->Lock();
     fText->TextView()->MakeFocus(true);
     fWindow->Unlock();
-    press(fX, "a", "Control_L"); // selects all
-    press(fX, "b", "Control_L"); // the window's: nothing in the field
-    press(fX, "q", "Alt_L");
+    fX.Press("a", "Control_L"); // selects all
+    fX.Press("b", "Control_L"); // the window's: nothing in the field
+    fX.Press("q", "Alt_L");
     ASSERT_TRUE(Received(B_QUIT_REQUESTED));
     // The field's text, all of it selected.
     fWindow->Lock();
@@ -258,7 +256,7 @@ TEST_F(SDLWindowInput, KeyboardComesBackWhenAWindowGoesAwayOrIsClickedPastUnless
             Click(fXWindow, empty);
         }
         EXPECT_TRUE(Becomes(fWindow, true));
-        press(fX, "q", "Alt_L");
+        fX.Press("q", "Alt_L");
         EXPECT_TRUE(Received(B_QUIT_REQUESTED, ++expected));
         if (row.away != Away::kClosed)
             Close(second);

@@ -248,4 +248,25 @@ void X11Connection::Sync()
     XSync(fDisplay, False);
 }
 
+bool X11Connection::MovePointer(XWindowID window, int x, int y)
+{
+    int rootX = 0, rootY = 0;
+    return ToRoot(window, x, y, &rootX, &rootY) && FakeMotion(rootX, rootY);
+}
+
+bool X11Connection::Click(XWindowID window, int x, int y)
+{
+    return MovePointer(window, x, y) && FakeButton(1, true) && FakeButton(1, false);
+}
+
+void X11Connection::Press(const char* keysymName, const char* modifier)
+{
+    if (modifier != nullptr)
+        FakeKey(modifier, true);
+    FakeKey(keysymName, true);
+    FakeKey(keysymName, false);
+    if (modifier != nullptr)
+        FakeKey(modifier, false);
+}
+
 } // namespace display_test

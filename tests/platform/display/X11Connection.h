@@ -71,6 +71,12 @@ public:
     bool FakeKey(const char* keysymName, bool press);
     // Waits until the server has handled every request sent so far.
     void Sync();
+    // A user's input made of those: the pointer moved to a point of a window (false when the
+    // window is gone), a quick click of the first button there, a key pressed and let go with
+    // a modifier key held around it if one is given.
+    bool MovePointer(XWindowID window, int x, int y);
+    bool Click(XWindowID window, int x, int y);
+    void Press(const char* keysymName, const char* modifier = nullptr);
 
 private:
     std::string _TitleOf(XWindowID window);
